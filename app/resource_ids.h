@@ -1,0 +1,10 @@
+#pragma once
+// Resource numbers shared by the resource script and the code.
+#define kIconId 101
+#define kMenuId 102
+#define kAcceleratorTableId 103
+#define kAboutDialogId 104
+
+#define kCommandNew 40001
+#define kCommandOpen 40002
+#define kCommandSave 40003

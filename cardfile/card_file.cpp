@@ -1,0 +1,151 @@
+#include "cardfile/card_file.h"
+
+#include <cstring>
+
+#include "cardfile/file_io.h"
+#include "core/byte_cursor.h"
+
+static const char kMagic[4] = {'c', 'v', 'n', 'e'};
+static const char kTrailer[4] = {'e', 'n', 'v', 'c'};
+constexpr uint16_t kDownsampleFlag = 2;
+
+static uint8_t* putU16(uint8_t* out, uint16_t value) {
+    out[0] = static_cast<uint8_t>(value);
+    out[1] = static_cast<uint8_t>(value >> 8);
+    return out + 2;
+}
+
+static uint8_t* putU32(uint8_t* out, uint32_t value) {
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
+    return out + 4;
+}
+
+// Eight bytes of name, blank padded, never terminated.
+static uint8_t* putName(uint8_t* out, const NameBuffer& name) {
+    uint32_t length = name.length < kNameCapacity ? name.length : kNameCapacity;
+    memcpy(out, name.units, length);
+    memset(out + length, ' ', kNameCapacity - length);
+    return out + kNameCapacity;
+}
+
+static void takeName(ByteCursor& cursor, NameBuffer& name) {
+    const uint8_t* bytes = takeBytes(cursor, kNameCapacity);
+    name.length = 0;
+    if (!bytes) return;
+    uint32_t length = kNameCapacity;
+    while (length > 0 && bytes[length - 1] == ' ') --length;
+    memcpy(name.units, bytes, length);
+    name.length = length;
+}
+
+ErrorCode serializeCardFile(const CardDocument& document, ByteBuffer& bytes) {
+    const InstrumentArray& instruments = document.instruments;
+    uint64_t size = kCardFileHeaderBytes + sizeof kTrailer;
+    for (uint32_t i = 0; i < instruments.count; ++i)
+        size += kCardFileRecordBytes + 4ull * instruments.items[i].samples.count;
+    if (size > UINT32_MAX) return ErrorCode::BufferTooSmall;
+    if (failed(resizeBuffer(bytes, static_cast<uint32_t>(size)))) return ErrorCode::BufferTooSmall;
+
+    uint8_t* out = bytes.data;
+    memset(out, 0, kCardFileHeaderBytes);
+    memcpy(out, kMagic, 4);
+    out[4] = kCardFileVersion;
+    out[5] = static_cast<uint8_t>(instruments.count);
+    putU16(out + 6, document.cardCode);
+    putName(out + 10, document.name);
+    putU16(out + 18, document.headerFlag ? 1 : 0);
+    out += kCardFileHeaderBytes;
+
+    for (uint32_t i = 0; i < instruments.count; ++i) {
+        const Instrument& instrument = instruments.items[i];
+        memset(out, 0, kCardFileRecordBytes);
+        putName(out, instrument.name);
+        putU16(out + 8, instrument.downsample ? kDownsampleFlag : 0);
+        out[10] = instrument.boost;
+        out[11] = instrument.decay;
+        putU32(out + 12, instrument.start);
+        putU32(out + 16, instrument.end);
+        putU32(out + 20, instrument.samples.count);
+        out += kCardFileRecordBytes;
+        // Samples go out as their raw bytes: both builds run on little-endian machines.
+        size_t sampleBytes = 4ull * instrument.samples.count;
+        if (sampleBytes) memcpy(out, instrument.samples.data, sampleBytes);
+        out += sampleBytes;
+    }
+    memcpy(out, kTrailer, 4);
+    return ErrorCode::Ok;
+}
+
+ErrorCode parseCardFile(const uint8_t* data, uint32_t size, CardDocument& document) {
+    ByteCursor cursor = makeCursor(data, size);
+    const uint8_t* magic = takeBytes(cursor, 4);
+    if (!magic || memcmp(magic, kMagic, 4) != 0) return ErrorCode::InvalidFormat;
+    if (size < 5 || data[4] != kCardFileVersion) return ErrorCode::TooNew;
+
+    seekTo(cursor, 5);
+    uint8_t count = readU8(cursor);
+    document.cardCode = readU16LE(cursor);
+    seekTo(cursor, 10);
+    takeName(cursor, document.name);
+    document.headerFlag = (readU16LE(cursor) & 1) != 0;
+    if (cursor.failed || count > kMaxInstruments) return ErrorCode::InvalidFormat;
+
+    clearInstruments(document);
+    uint64_t recordStart = kCardFileHeaderBytes;
+    for (uint32_t i = 0; i < count; ++i) {
+        Instrument* instrument = appendInstrument(document);
+        if (!instrument) return ErrorCode::OutOfMemory;
+        seekTo(cursor, recordStart);
+        takeName(cursor, instrument->name);
+        instrument->downsample = (readU16LE(cursor) & kDownsampleFlag) != 0;
+        uint8_t boost = readU8(cursor);
+        instrument->boost = boost > 10 ? 10 : boost;
+        uint8_t decay = readU8(cursor);
+        instrument->decay = decay == 0 ? 1 : decay;
+        uint32_t start = readU32LE(cursor);
+        uint32_t end = readU32LE(cursor);
+        uint32_t sampleCount = readU32LE(cursor);
+        instrument->end = end < sampleCount ? end : sampleCount;
+        instrument->start = start < instrument->end ? start : instrument->end;
+
+        uint64_t samplesAt = recordStart + kCardFileRecordBytes;
+        uint64_t sampleBytes = 4ull * sampleCount;
+        seekTo(cursor, samplesAt);
+        // Only size the array when the data really holds the samples: a bogus
+        // count must not turn into a huge allocation.
+        if (hasBytes(cursor, sampleBytes)) {
+            if (failed(resizeBuffer(instrument->samples, sampleCount))) return ErrorCode::OutOfMemory;
+            if (sampleBytes) memcpy(instrument->samples.data, takeBytes(cursor, sampleBytes), sampleBytes);
+        } else {
+            cursor.failed = true;
+        }
+        recordStart = samplesAt + sampleBytes;
+    }
+    if (cursor.failed) return ErrorCode::InvalidFormat;
+
+    // The trailer: up to four bytes, stopping at a zero byte, must read "envc".
+    uint32_t matched = 0;
+    while (matched < 4 && recordStart + matched < size && data[recordStart + matched] != 0 &&
+           data[recordStart + matched] == static_cast<uint8_t>(kTrailer[matched]))
+        ++matched;
+    if (matched != 4) return ErrorCode::Incomplete;
+    return ErrorCode::Ok;
+}
+
+ErrorCode writeCardFile(const CardDocument& document, Utf8View path) {
+    if (path.length == 0) return ErrorCode::InvalidArgument;
+    ByteBuffer bytes = {};
+    ErrorCode code = serializeCardFile(document, bytes);
+    if (!failed(code)) code = writeWholeFile(path, bytes.data, bytes.count);
+    releaseBuffer(bytes);
+    return code;
+}
+
+ErrorCode readCardFile(CardDocument& document, Utf8View path) {
+    if (path.length == 0) return ErrorCode::InvalidArgument;
+    ByteBuffer bytes = {};
+    ErrorCode code = readWholeFile(path, kCardFileMaxSize, bytes);
+    if (!failed(code)) code = parseCardFile(bytes.data, bytes.count, document);
+    releaseBuffer(bytes);
+    return code;
+}

@@ -1,0 +1,101 @@
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "cardfile/file_io.h"
+
+static ErrorCode fromErrno(int error) {
+    switch (error) {
+    case 0: return ErrorCode::Ok;
+    case ENOENT: case ENOTDIR: return ErrorCode::NotFound;
+    case EACCES: case EPERM: case EROFS: return ErrorCode::AccessDenied;
+    case EBADF: return ErrorCode::InvalidHandle;
+    case ENOMEM: return ErrorCode::OutOfMemory;
+    case ENODEV: case ENXIO: return ErrorCode::DeviceGone;
+    case EEXIST: return ErrorCode::AlreadyExists;
+    case EINVAL: case ENAMETOOLONG: return ErrorCode::InvalidArgument;
+    case EPIPE: return ErrorCode::BrokenPipe;
+    case ENOSPC: case EDQUOT: return ErrorCode::DiskFull;
+    case EFBIG: return ErrorCode::TooLarge;
+    case EIO: return ErrorCode::DataError;
+    case EISDIR: return ErrorCode::CannotOpen;
+    default: return ErrorCode::Failed;
+    }
+}
+
+// The system reported a failure; substitute CannotOpen when it gave no reason.
+static ErrorCode lastError() {
+    ErrorCode code = fromErrno(errno);
+    return code == ErrorCode::Ok ? ErrorCode::CannotOpen : code;
+}
+
+static bool toTerminatedPath(Utf8View path, char (&terminated)[4096]) {
+    if (path.length == 0 || path.length >= sizeof terminated) return false;
+    memcpy(terminated, path.units, path.length);
+    terminated[path.length] = 0;
+    return true;
+}
+
+ErrorCode readWholeFile(Utf8View path, uint32_t maxSize, ByteBuffer& contents) {
+    char terminated[4096];
+    if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
+    int fd = open(terminated, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return lastError();
+    struct stat info;
+    if (fstat(fd, &info) != 0) {
+        ErrorCode code = lastError();
+        close(fd);
+        return code;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        close(fd);
+        return ErrorCode::CannotOpen;
+    }
+    if (static_cast<uint64_t>(info.st_size) > maxSize) {
+        close(fd);
+        return ErrorCode::TooLarge;
+    }
+    uint32_t size = static_cast<uint32_t>(info.st_size);
+    ErrorCode code = resizeBuffer(contents, size);
+    if (failed(code)) {
+        close(fd);
+        return code;
+    }
+    uint32_t done = 0;
+    while (done < size) {
+        ssize_t got = read(fd, contents.data + done, size - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            code = lastError();
+            close(fd);
+            return code;
+        }
+        if (got == 0) break;  // the file shrank: what was read is what there is
+        done += static_cast<uint32_t>(got);
+    }
+    contents.count = done;
+    close(fd);
+    return ErrorCode::Ok;
+}
+
+ErrorCode writeWholeFile(Utf8View path, const uint8_t* data, uint32_t size) {
+    char terminated[4096];
+    if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
+    int fd = open(terminated, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return lastError();
+    uint32_t done = 0;
+    while (done < size) {
+        ssize_t put = write(fd, data + done, size - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) {
+            ErrorCode code = put < 0 ? lastError() : ErrorCode::DiskFull;
+            close(fd);
+            return code;
+        }
+        done += static_cast<uint32_t>(put);
+    }
+    if (close(fd) != 0) return lastError();
+    return ErrorCode::Ok;
+}

@@ -1,0 +1,64 @@
+#include <windows.h>
+
+#include "cardfile/file_io.h"
+#include "core/text_win.h"
+
+// The system reported a failure; substitute CannotOpen when it gave no reason.
+static ErrorCode lastError() {
+    ErrorCode code = fromSystemError(GetLastError());
+    return code == ErrorCode::Ok ? ErrorCode::CannotOpen : code;
+}
+
+static bool toSystemPath(Utf8View path, WideBuffer<261>& wide) {
+    clearText(wide);
+    appendUtf8AsUtf16(wide, path);
+    return path.length != 0 && terminateText(wide);
+}
+
+ErrorCode readWholeFile(Utf8View path, uint32_t maxSize, ByteBuffer& contents) {
+    WideBuffer<261> wide;
+    if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
+    HANDLE file = CreateFileW(wideChars(wide), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return lastError();
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size)) {
+        ErrorCode code = lastError();
+        CloseHandle(file);
+        return code;
+    }
+    if (static_cast<uint64_t>(size.QuadPart) > maxSize) {
+        CloseHandle(file);
+        return ErrorCode::TooLarge;
+    }
+    ErrorCode code = resizeBuffer(contents, static_cast<uint32_t>(size.QuadPart));
+    if (failed(code)) {
+        CloseHandle(file);
+        return code;
+    }
+    DWORD read = 0;
+    if (!ReadFile(file, contents.data, contents.count, &read, nullptr)) {
+        code = lastError();
+        CloseHandle(file);
+        return code;
+    }
+    contents.count = read;
+    CloseHandle(file);
+    return ErrorCode::Ok;
+}
+
+ErrorCode writeWholeFile(Utf8View path, const uint8_t* data, uint32_t size) {
+    WideBuffer<261> wide;
+    if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
+    HANDLE file = CreateFileW(wideChars(wide), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return lastError();
+    DWORD written = 0;
+    if (!WriteFile(file, data, size, &written, nullptr)) {
+        ErrorCode code = lastError();
+        CloseHandle(file);
+        return code;
+    }
+    CloseHandle(file);
+    return written == size ? ErrorCode::Ok : ErrorCode::DiskFull;
+}

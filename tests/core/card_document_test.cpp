@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "core/card_document.h"
+
+namespace {
+
+struct DocumentFixture : ::testing::Test {
+    CardDocument document = {};
+    void SetUp() override { resetDocument(document); }
+    void TearDown() override { releaseDocument(document); }
+
+    // An instrument whose samples are the values first, first+1, ... so moves can be traced.
+    Instrument* addTraced(float first, uint32_t count) {
+        Instrument* instrument = appendInstrument(document);
+        EXPECT_EQ(resizeBuffer(instrument->samples, count), ErrorCode::Ok);
+        for (uint32_t i = 0; i < count; ++i) instrument->samples.data[i] = first + static_cast<float>(i);
+        return instrument;
+    }
+};
+
+std::string nameOf(const Instrument& instrument) { return std::string(instrument.name.units, instrument.name.length); }
+
+// An instrument for the size arithmetic alone: only the sample count matters, no storage.
+Instrument sized(uint32_t count, uint32_t start, uint32_t end, uint8_t decay, bool downsample) {
+    Instrument instrument = {};
+    instrument.samples.count = count;
+    instrument.start = start;
+    instrument.end = end;
+    instrument.decay = decay;
+    instrument.downsample = downsample;
+    return instrument;
+}
+
+// The sizes written from the rule: 25272/37908 is exactly 2/3.
+uint64_t expectedDecayLength(uint32_t decay, bool downsample) {
+    uint64_t d = decay < 1 ? 1024 : uint64_t(decay) * 1024;
+    return downsample ? d : d * 2 / 3;
+}
+
+uint64_t expectedFootprint(uint32_t count, uint32_t start, uint32_t end, uint8_t decay, bool downsample) {
+    uint64_t e = std::min(end, count), s = std::min<uint64_t>(start, e);
+    uint64_t n = e - s, t = expectedDecayLength(decay, downsample);
+    if (downsample) {
+        n = n * 2 / 3;
+        t = t * 3 / 2;
+    }
+    uint64_t blocksN = (n + 1023) / 1024 * 1024, blocksT = (t + 1023) / 1024 * 1024;
+    return blocksN < blocksT ? blocksN + 1024 : blocksN;
+}
+
+}  // namespace
+
+TEST_F(DocumentFixture, ResetGivesTheDefaultCard) {
+    addNamedInstrument(document);
+    document.cardCode = 0x1234;
+    document.headerFlag = true;
+    document.modified = true;
+    resetDocument(document);
+    EXPECT_EQ(std::string(document.name.units, document.name.length), "Corvane");
+    EXPECT_EQ(document.cardCode, 0x0F01);
+    EXPECT_FALSE(document.headerFlag);
+    EXPECT_EQ(document.instruments.count, 0u);
+    EXPECT_FALSE(document.modified);
+    EXPECT_EQ(recountUsage(document), 64512);
+    EXPECT_EQ(document.usedBytes, 1024u);
+}
+
+TEST_F(DocumentFixture, NineAdditionsLeaveEightNamedInstruments) {
+    for (int i = 0; i < 9; ++i) addNamedInstrument(document);
+    ASSERT_EQ(document.instruments.count, 8u);
+    for (uint32_t i = 0; i < 8; ++i)
+        EXPECT_EQ(nameOf(*instrumentAt(document, i)), "Inst " + std::to_string(i + 1));
+    EXPECT_EQ(instrumentAt(document, 8), nullptr);
+}
+
+TEST_F(DocumentFixture, MovingKeepsEachRecordsSamples) {
+    addTraced(100, 3);
+    addTraced(200, 5);
+    addTraced(300, 7);
+    moveInstrument(document, 0, 2);
+    EXPECT_EQ(instrumentAt(document, 0)->samples.data[0], 200);
+    EXPECT_EQ(instrumentAt(document, 1)->samples.data[0], 300);
+    EXPECT_EQ(instrumentAt(document, 2)->samples.data[0], 100);
+    EXPECT_EQ(instrumentAt(document, 2)->samples.count, 3u);
+    EXPECT_EQ(instrumentAt(document, 2)->samples.data[2], 102);
+
+    moveInstrument(document, 2, 0);  // and back
+    EXPECT_EQ(instrumentAt(document, 0)->samples.data[0], 100);
+    EXPECT_EQ(instrumentAt(document, 1)->samples.data[0], 200);
+    EXPECT_EQ(instrumentAt(document, 2)->samples.data[0], 300);
+    moveInstrument(document, 1, 5);  // beyond the count: nothing
+    EXPECT_EQ(instrumentAt(document, 1)->samples.data[0], 200);
+}
+
+TEST_F(DocumentFixture, InsertAndRemoveShiftTheOthers) {
+    addTraced(100, 1);
+    addTraced(200, 1);
+    Instrument* inserted = insertInstrument(document, 1);
+    ASSERT_NE(inserted, nullptr);
+    EXPECT_EQ(inserted->samples.count, 0u);
+    EXPECT_EQ(inserted->name.length, 0u);
+    EXPECT_EQ(instrumentAt(document, 2)->samples.data[0], 200);
+    insertInstrument(document, 10)->decay = 9;  // past the end appends
+    EXPECT_EQ(instrumentAt(document, 3)->decay, 9);
+
+    removeInstrument(document, 0);
+    removeInstrument(document, 7);  // ignored
+    ASSERT_EQ(document.instruments.count, 3u);
+    EXPECT_EQ(instrumentAt(document, 1)->samples.data[0], 200);
+    clearInstruments(document);
+    EXPECT_EQ(document.instruments.count, 0u);
+    EXPECT_NE(document.instruments.items, nullptr);  // the storage stays
+}
+
+TEST_F(DocumentFixture, ReplaceTakesTheFreshDocument) {
+    addTraced(1, 4);
+    CardDocument fresh = {};
+    resetDocument(fresh);
+    fresh.cardCode = 0xBEEF;
+    fresh.headerFlag = true;
+    Instrument* loaded = appendInstrument(fresh);
+    resizeBuffer(loaded->samples, 2);
+    loaded->samples.data[0] = 42;
+    document.modified = true;
+    replaceDocument(document, fresh);
+    EXPECT_EQ(document.cardCode, 0xBEEF);
+    EXPECT_TRUE(document.headerFlag);
+    EXPECT_FALSE(document.modified);
+    ASSERT_EQ(document.instruments.count, 1u);
+    EXPECT_EQ(instrumentAt(document, 0)->samples.data[0], 42);
+    EXPECT_EQ(fresh.instruments.items, nullptr);
+    releaseDocument(fresh);
+}
+
+TEST_F(DocumentFixture, NamesAreCutToEightBytesOnCharacterBoundaries) {
+    setCardName(document, viewOf(u"ABCDEFGH"));
+    EXPECT_EQ(std::string(document.name.units, document.name.length), "ABCDEFGH");
+    setCardName(document, viewOf(u"ABCDEFG\u00E9"));
+    EXPECT_EQ(std::string(document.name.units, document.name.length), "ABCDEFG");
+    Instrument* instrument = appendInstrument(document);
+    setInstrumentName(*instrument, viewOf(u"Gr\u00FC\u00DFe\u20AC!"));  // 1+1+2+2+1, then 3 does not fit, then 1
+    EXPECT_EQ(nameOf(*instrument), "Gr\xC3\xBC\xC3\x9F" "e!");
+}
+
+TEST(MemoryAccounting, MatchesTheWorkedExamples) {
+    EXPECT_EQ(decayLength(sized(1, 0, 1, 1, false)), 682u);
+    EXPECT_EQ(instrumentFootprint(sized(1, 0, 1, 1, false)), 1024u);
+    EXPECT_EQ(instrumentFootprint(sized(1, 0, 1, 3, false)), 2048u);
+    EXPECT_EQ(instrumentFootprint(sized(3000, 0, 3000, 1, true)), 2048u);
+    // end beyond the samples counts only the samples; start beyond end plays nothing
+    EXPECT_EQ(instrumentFootprint(sized(1500, 0, 99999, 1, false)), 2048u);
+    EXPECT_EQ(instrumentFootprint(sized(4096, 3000, 2000, 1, false)), 1024u);
+    EXPECT_EQ(instrumentFootprint(sized(4096, 3000, 2000, 0, true)), 1024u);
+    EXPECT_EQ(instrumentFootprint(sized(0, 0, 0, 0, false)), 1024u);
+}
+
+TEST(MemoryAccounting, DecayLengthFollowsTheFloorRuleForEveryDecay) {
+    for (uint32_t decay = 0; decay <= 255; ++decay)
+        for (bool downsample : {false, true})
+            EXPECT_EQ(decayLength(sized(0, 0, 0, static_cast<uint8_t>(decay), downsample)),
+                      expectedDecayLength(decay, downsample))
+                << decay << " " << downsample;
+}
+
+TEST(MemoryAccounting, FootprintFollowsTheFloorRuleAtEdgesAndForRandomValues) {
+    const uint32_t edges[] = {0, 1, 2, 3, 682, 683, 1023, 1024, 1025, 1535, 1536, 1537, 2047, 2048, 3071, 3072,
+                              65535, 65536, 0x7FFFFFFF, 0xFFFFFBFF, 0xFFFFFC00, 0xFFFFFFFE, 0xFFFFFFFF};
+    for (uint32_t count : edges)
+        for (uint32_t start : {0u, 1u, 1024u})
+            for (uint8_t decay : {0, 1, 2, 3, 254, 255})
+                for (bool downsample : {false, true})
+                    EXPECT_EQ(instrumentFootprint(sized(count, start, count, decay, downsample)),
+                              std::min<uint64_t>(expectedFootprint(count, start, count, decay, downsample),
+                                                 UINT32_MAX))
+                        << count << " " << start << " " << int(decay) << " " << downsample;
+
+    std::mt19937 random(20261205);
+    for (int i = 0; i < 200000; ++i) {
+        uint32_t count = random(), start = random() >> (random() % 32), end = random();
+        uint8_t decay = static_cast<uint8_t>(random());
+        bool downsample = random() & 1;
+        ASSERT_EQ(instrumentFootprint(sized(count, start, end, decay, downsample)),
+                  std::min<uint64_t>(expectedFootprint(count, start, end, decay, downsample), UINT32_MAX))
+            << count << " " << start << " " << end << " " << int(decay) << " " << downsample;
+    }
+}
+
+TEST_F(DocumentFixture, RecountAddsTheHeaderBlockAndTurnsNegative) {
+    Instrument* a = appendInstrument(document);
+    a->samples.count = 64512;  // exactly the rest of the card (sizes only, no storage)
+    a->end = 64512;
+    a->decay = 1;
+    EXPECT_EQ(recountUsage(document), 0);
+    EXPECT_EQ(document.usedBytes, 65536u);
+    a->samples.count = a->end = 64513;
+    EXPECT_EQ(recountUsage(document), -1024);
+    a->samples.count = a->end = 0;
+}

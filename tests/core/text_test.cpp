@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/text.h"
+
+template <uint32_t C>
+static std::string asString(const Utf8Buffer<C>& b) { return std::string(b.units, b.length); }
+template <uint32_t C>
+static std::u16string asString(const WideBuffer<C>& b) { return std::u16string(b.units, b.length); }
+static Utf16View view16(const std::u16string& s) { return {s.data(), static_cast<uint32_t>(s.size())}; }
+static Utf8View view8(const std::string& s) { return {s.data(), static_cast<uint32_t>(s.size())}; }
+
+TEST(Utf16Append, CutsBeforeAHighSurrogateThatWouldBeSplit) {
+    WideBuffer<4> b = {};
+    std::u16string text = u"abc\xD83C\xDFB9";  // the fourth unit is a high surrogate
+    appendText(b, view16(text));
+    EXPECT_EQ(asString(b), u"abc");
+
+    WideBuffer<5> whole = {};
+    appendText(whole, view16(text));
+    EXPECT_EQ(asString(whole), text);
+}
+
+TEST(Utf16Append, AssignReplacesAndAppendStopsWhenFull) {
+    WideBuffer<4> b = {};
+    appendText(b, viewOf(u"xy"));
+    assignText(b, viewOf(u"abcdef"));
+    EXPECT_EQ(asString(b), u"abcd");
+    appendUnit(b, u'z');
+    EXPECT_EQ(asString(b), u"abcd");
+    EXPECT_FALSE(terminateText(b));
+    WideBuffer<5> room = {};
+    appendText(room, viewOf(u"abcd"));
+    EXPECT_TRUE(terminateText(room));
+    EXPECT_EQ(room.units[4], 0);
+}
+
+TEST(Utf16ToUtf8, SkipsLoneSurrogatesAndJoinsPairs) {
+    Utf8Buffer<16> b = {};
+    appendUtf16AsUtf8(b, view16(std::u16string(u"ab\xDC00" u"c")));
+    EXPECT_EQ(asString(b), "abc");
+
+    Utf8Buffer<16> trailing = {};
+    appendUtf16AsUtf8(trailing, view16(std::u16string(u"x\xD83C")));
+    EXPECT_EQ(asString(trailing), "x");
+
+    Utf8Buffer<16> pair = {};
+    appendUtf16AsUtf8(pair, viewOf(u"\U0001F3B9\u00E9\u20AC"));
+    EXPECT_EQ(asString(pair), "\xF0\x9F\x8E\xB9\xC3\xA9\xE2\x82\xAC");
+}
+
+TEST(Utf16ToUtf8, SkipsACharacterThatDoesNotFitButKeepsGoing) {
+    Utf8Buffer<8> b = {};
+    appendText(b, viewOf("1234567"));
+    appendUtf16AsUtf8(b, viewOf(u"\u00E9Z"));
+    EXPECT_EQ(asString(b), "1234567Z");
+}
+
+TEST(Utf8ToUtf16, DecodesAndDropsWhatCannotBeStored) {
+    WideBuffer<16> b = {};
+    appendUtf8AsUtf16(b, viewOf("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB9"));
+    EXPECT_EQ(asString(b), u"a\u00E9\u20AC\U0001F3B9");
+
+    // A four-byte character with one unit of room left stores nothing.
+    WideBuffer<3> oneLeft = {};
+    appendText(oneLeft, viewOf(u"ab"));
+    appendUtf8AsUtf16(oneLeft, viewOf("\xF0\x9F\x8E\xB9"));
+    EXPECT_EQ(asString(oneLeft), u"ab");
+}
+
+TEST(Utf8ToUtf16, SkipsStrayAndTruncatedBytes) {
+    WideBuffer<16> b = {};
+    // stray continuation, 0xFF, then a lead byte whose sequence runs past the end
+    appendUtf8AsUtf16(b, view8(std::string("a\x80" "b\xFF" "c\xE2\x82")));
+    // the cut lead byte is skipped alone; its continuation byte is then stray
+    EXPECT_EQ(asString(b), u"abc");
+
+    WideBuffer<16> tooHigh = {};
+    appendUtf8AsUtf16(tooHigh, view8(std::string("\xF4\x90\x80\x80" "d")));  // U+110000
+    EXPECT_EQ(asString(tooHigh), u"d");
+}
+
+TEST(Utf8Cut, NeverSplitsACharacter) {
+    EXPECT_EQ(cutUtf8(viewOf("abcdefghi"), 8), 8u);
+    EXPECT_EQ(cutUtf8(viewOf("abcdefg\xC3\xA9"), 8), 7u);
+    EXPECT_EQ(cutUtf8(viewOf("ab\xE2\x82\xAC"), 4), 2u);
+    EXPECT_EQ(cutUtf8(view8(std::string("\x80\x80\x80\x80")), 2), 0u);
+    EXPECT_EQ(cutUtf8(viewOf("abc"), 8), 3u);
+}
+
+TEST(Utf8Append, CutsAtTheRoomLeft) {
+    Utf8Buffer<8> b = {};
+    appendText(b, viewOf("abcdef"));
+    appendText(b, viewOf("\xC3\xA9\xC3\xA9"));
+    EXPECT_EQ(asString(b), "abcdef\xC3\xA9");
+    assignText(b, viewOf("\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC"));
+    EXPECT_EQ(asString(b), "\xE2\x82\xAC\xE2\x82\xAC");
+}
+
+TEST(Decimal, PrintsAndCutsDigits) {
+    WideBuffer<16> b = {};
+    appendSigned(b, -5);
+    appendUnit(b, u' ');
+    appendUnsigned(b, 0);
+    appendUnit(b, u' ');
+    appendSigned(b, INT32_MIN);
+    appendUnit(b, u' ');  // the buffer is full: nothing more goes in
+    EXPECT_EQ(asString(b), u"-5 0 -2147483648");
+    WideBuffer<10> max = {};
+    appendUnsigned(max, UINT32_MAX);
+    EXPECT_EQ(asString(max), u"4294967295");
+
+    Utf8Buffer<4> small = {};
+    appendText(small, viewOf("n"));
+    appendUnsigned(small, 98765);
+    EXPECT_EQ(asString(small), "n987");
+}
+
+TEST(TextEquals, IsExact) {
+    EXPECT_TRUE(textEquals(viewOf("Edit"), viewOf("Edit")));
+    EXPECT_FALSE(textEquals(viewOf("Edit"), viewOf("edit")));
+    EXPECT_FALSE(textEquals(viewOf(u"Button"), viewOf(u"Butto")));
+    EXPECT_TRUE(textEquals(viewOf(u""), viewOf(u"")));
+}
+
+TEST(PathBaseName, TakesThePartAfterTheLastBackslashWithoutExtension) {
+    struct Case {
+        const char* path;
+        const char* base;
+    } cases[] = {
+        {"C:\\Audio\\Kick drum.wav", "Kick drum"},
+        {"C:\\Cards\\Drums.vxcor", "Drums"},
+        {"C:\\a.b\\name.x.wav", "name.x"},
+        {"C:\\dir\\noext", "noext"},
+        {"C:\\dir\\.hidden", ""},
+        {"no-backslash.wav", ""},
+        {"C:\\dir\\", ""},
+    };
+    for (const Case& c : cases) {
+        Utf8View base = pathBaseName(viewOf(c.path));
+        EXPECT_EQ(std::string(base.units, base.length), c.base) << c.path;
+    }
+}
