@@ -28,8 +28,8 @@ static uint8_t* putName(uint8_t* out, const NameBuffer& name) {
     return out + kNameCapacity;
 }
 
-static void takeName(ByteCursor& cursor, NameBuffer& name) {
-    const uint8_t* bytes = takeBytes(cursor, kNameCapacity);
+static void readName(ByteCursor& cursor, uint64_t offset, NameBuffer& name) {
+    const uint8_t* bytes = bytesAt(cursor, offset, kNameCapacity);
     name.length = 0;
     if (!bytes) return;
     uint32_t length = kNameCapacity;
@@ -78,55 +78,51 @@ ErrorCode serializeCardFile(const CardDocument& document, ByteBuffer& bytes) {
 
 ErrorCode parseCardFile(const uint8_t* data, uint32_t size, CardDocument& document) {
     ByteCursor cursor = makeCursor(data, size);
-    const uint8_t* magic = takeBytes(cursor, 4);
+    const uint8_t* magic = bytesAt(cursor, 0, 4);
     if (!magic || memcmp(magic, kMagic, 4) != 0) return ErrorCode::InvalidFormat;
     if (size < 5 || data[4] != kCardFileVersion) return ErrorCode::TooNew;
 
-    seekTo(cursor, 5);
-    uint8_t count = readU8(cursor);
-    document.cardCode = readU16LE(cursor);
-    seekTo(cursor, 10);
-    takeName(cursor, document.name);
-    document.headerFlag = (readU16LE(cursor) & 1) != 0;
+    uint8_t count = readU8(cursor, 5);
+    document.cardCode = readU16LE(cursor, 6);
+    readName(cursor, 10, document.name);
+    document.headerFlag = (readU16LE(cursor, 18) & 1) != 0;
     if (cursor.failed || count > kMaxInstruments) return ErrorCode::InvalidFormat;
 
     clearInstruments(document);
-    uint64_t recordStart = kCardFileHeaderBytes;
+    uint64_t at = kCardFileHeaderBytes;
     for (uint32_t i = 0; i < count; ++i) {
         Instrument* instrument = appendInstrument(document);
         if (!instrument) return ErrorCode::OutOfMemory;
-        seekTo(cursor, recordStart);
-        takeName(cursor, instrument->name);
-        instrument->downsample = (readU16LE(cursor) & kDownsampleFlag) != 0;
-        uint8_t boost = readU8(cursor);
+        readName(cursor, at, instrument->name);
+        instrument->downsample = (readU16LE(cursor, at + 8) & kDownsampleFlag) != 0;
+        uint8_t boost = readU8(cursor, at + 10);
         instrument->boost = boost > 10 ? 10 : boost;
-        uint8_t decay = readU8(cursor);
+        uint8_t decay = readU8(cursor, at + 11);
         instrument->decay = decay == 0 ? 1 : decay;
-        uint32_t start = readU32LE(cursor);
-        uint32_t end = readU32LE(cursor);
-        uint32_t sampleCount = readU32LE(cursor);
+        uint32_t start = readU32LE(cursor, at + 12);
+        uint32_t end = readU32LE(cursor, at + 16);
+        uint32_t sampleCount = readU32LE(cursor, at + 20);
         instrument->end = end < sampleCount ? end : sampleCount;
         instrument->start = start < instrument->end ? start : instrument->end;
 
-        uint64_t samplesAt = recordStart + kCardFileRecordBytes;
+        uint64_t samplesAt = at + kCardFileRecordBytes;
         uint64_t sampleBytes = 4ull * sampleCount;
-        seekTo(cursor, samplesAt);
         // Only size the array when the data really holds the samples: a bogus
         // count must not turn into a huge allocation.
-        if (hasBytes(cursor, sampleBytes)) {
+        if (hasBytes(cursor, samplesAt, sampleBytes)) {
             if (failed(resizeBuffer(instrument->samples, sampleCount))) return ErrorCode::OutOfMemory;
-            if (sampleBytes) memcpy(instrument->samples.data, takeBytes(cursor, sampleBytes), sampleBytes);
+            if (sampleBytes) memcpy(instrument->samples.data, data + samplesAt, sampleBytes);
         } else {
             cursor.failed = true;
         }
-        recordStart = samplesAt + sampleBytes;
+        at = samplesAt + sampleBytes;
     }
     if (cursor.failed) return ErrorCode::InvalidFormat;
 
     // The trailer: up to four bytes, stopping at a zero byte, must read "envc".
     uint32_t matched = 0;
-    while (matched < 4 && recordStart + matched < size && data[recordStart + matched] != 0 &&
-           data[recordStart + matched] == static_cast<uint8_t>(kTrailer[matched]))
+    while (matched < 4 && at + matched < size && data[at + matched] != 0 &&
+           data[at + matched] == static_cast<uint8_t>(kTrailer[matched]))
         ++matched;
     if (matched != 4) return ErrorCode::Incomplete;
     return ErrorCode::Ok;

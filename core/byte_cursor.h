@@ -1,30 +1,28 @@
 #pragma once
 #include <cstdint>
 
-// Reads numbers from a block of bytes. Every read is checked against what
-// remains; a read past the end yields 0 and marks the cursor failed for good.
+// Reads numbers from a block of bytes at absolute offsets. Every read is
+// checked against the size; a read past the end (or any read of an empty
+// block) yields 0 and sets the sticky `failed` flag, which nothing clears.
 struct ByteCursor {
     const uint8_t* data;
-    uint64_t size;
-    uint64_t position;
+    uint32_t size;
     bool failed;
 };
 
-inline ByteCursor makeCursor(const uint8_t* data, uint64_t size) { return {data, size, 0, false}; }
+inline ByteCursor makeCursor(const uint8_t* data, uint32_t size) { return {data, size, false}; }
 
-// True when `count` bytes remain from the current position.
-inline bool hasBytes(const ByteCursor& cursor, uint64_t count) {
-    return cursor.position <= cursor.size && count <= cursor.size - cursor.position;
+// True when `count` bytes lie inside the block from `offset` on.
+inline bool hasBytes(const ByteCursor& cursor, uint64_t offset, uint64_t count) {
+    return cursor.data && offset <= cursor.size && count <= cursor.size - offset;
 }
 
-// The address of the next `count` bytes, advancing past them; null (and failed) when short.
-const uint8_t* takeBytes(ByteCursor& cursor, uint64_t count);
+// The address of `count` bytes at `offset`; null (and failed) when they are not all there.
+const uint8_t* bytesAt(ByteCursor& cursor, uint64_t offset, uint64_t count);
 
-uint8_t readU8(ByteCursor& cursor);
-uint16_t readU16LE(ByteCursor& cursor);
-uint32_t readU32LE(ByteCursor& cursor);
-uint16_t readU16BE(ByteCursor& cursor);
-uint32_t readU32BE(ByteCursor& cursor);
-
-// Moves to an absolute position; positions past the end fail only when read.
-inline void seekTo(ByteCursor& cursor, uint64_t position) { cursor.position = position; }
+uint8_t readU8(ByteCursor& cursor, uint64_t offset);
+uint16_t readU16LE(ByteCursor& cursor, uint64_t offset);
+uint32_t readU32LE(ByteCursor& cursor, uint64_t offset);
+uint16_t readU16BE(ByteCursor& cursor, uint64_t offset);
+uint32_t readU32BE(ByteCursor& cursor, uint64_t offset);
+uint64_t readU64BE(ByteCursor& cursor, uint64_t offset);

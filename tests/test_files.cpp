@@ -26,6 +26,10 @@ std::string ScratchFolder::file(const std::string& utf8Name) const {
     return (pathOf(folder_) / pathOf(utf8Name)).u8string();
 }
 
+void ScratchFolder::makeFolder(const std::string& utf8Name) const {
+    fs::create_directories(pathOf(folder_) / pathOf(utf8Name));
+}
+
 std::vector<uint8_t> readFileBytes(const std::string& utf8Path) {
     std::ifstream in(pathOf(utf8Path), std::ios::binary);
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -12,6 +12,8 @@ public:
     ~ScratchFolder();
     // UTF-8 path of a file in the folder.
     std::string file(const std::string& utf8Name) const;
+    // Makes a folder inside this one.
+    void makeFolder(const std::string& utf8Name) const;
 
 private:
     std::string folder_;

@@ -1,0 +1,187 @@
+#include "import/sample_encoding.h"
+
+#include "core/parallel_parts.h"
+#include "import/sample_processing.h"
+
+#include <cmath>
+#include <cstring>
+
+uint32_t encodingBytes(SampleEncoding encoding) {
+    switch (encoding) {
+    case SampleEncoding::U8: case SampleEncoding::S8: case SampleEncoding::ALaw: case SampleEncoding::MuLaw: return 1;
+    case SampleEncoding::S16LE: case SampleEncoding::S16BE: return 2;
+    case SampleEncoding::S24LE: case SampleEncoding::S24BE: return 3;
+    case SampleEncoding::S32LE: case SampleEncoding::S32BE: case SampleEncoding::F32LE: case SampleEncoding::F32BE:
+        return 4;
+    case SampleEncoding::F64LE: case SampleEncoding::F64BE: return 8;
+    default: return 0;
+    }
+}
+
+// G.711 A-law on its 13-bit scale: the largest magnitude is 4032.
+static float decodeALaw(uint8_t b) {
+    uint32_t x = (b ^ 0xD5u) & 0x7Fu;
+    uint32_t segment = x >> 4, mantissa = x & 0x0Fu;
+    uint32_t magnitude = segment == 0 ? 2 * mantissa + 1
+                                      : (mantissa << segment) | (1u << (segment + 4)) | (1u << (segment - 1));
+    float value = static_cast<float>(magnitude) / 4095.0f;
+    return (b & 0x80) ? value : -value;
+}
+
+// G.711 µ-law on its 14-bit scale divided by 4: the largest magnitude is 8031.
+static float decodeMuLaw(uint8_t b) {
+    uint32_t x = ~b & 0x7Fu;
+    uint32_t segment = x >> 4, mantissa = x & 0x0Fu;
+    uint32_t magnitude = ((2 * mantissa + 33) << segment) - 33;
+    float value = static_cast<float>(magnitude) / 8191.0f;
+    return (b & 0x80) ? value : -value;
+}
+
+template <SampleEncoding E>
+static inline float decodeAt(const uint8_t* b) {
+    if constexpr (E == SampleEncoding::U8) {
+        return static_cast<float>(b[0]) / 128.0f - 1.0f;
+    } else if constexpr (E == SampleEncoding::S8) {
+        return static_cast<float>(static_cast<int8_t>(b[0])) / 128.0f;
+    } else if constexpr (E == SampleEncoding::S16LE) {
+        uint16_t bits;
+        memcpy(&bits, b, 2);  // both builds run on little-endian machines
+        return static_cast<float>(static_cast<int16_t>(bits)) / 32768.0f;
+    } else if constexpr (E == SampleEncoding::S16BE) {
+        return static_cast<float>(static_cast<int16_t>((b[0] << 8) | b[1])) / 32768.0f;
+    } else if constexpr (E == SampleEncoding::S24LE) {
+        int32_t v = static_cast<int32_t>(uint32_t(b[0]) << 8 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 24) >> 8;
+        return static_cast<float>(v) / 8388608.0f;
+    } else if constexpr (E == SampleEncoding::S24BE) {
+        int32_t v = static_cast<int32_t>(uint32_t(b[2]) << 8 | uint32_t(b[1]) << 16 | uint32_t(b[0]) << 24) >> 8;
+        return static_cast<float>(v) / 8388608.0f;
+    } else if constexpr (E == SampleEncoding::S32LE) {
+        int32_t v = static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
+                                         uint32_t(b[3]) << 24);
+        return static_cast<float>(static_cast<double>(v) / 2147483648.0);
+    } else if constexpr (E == SampleEncoding::S32BE) {
+        int32_t v = static_cast<int32_t>(uint32_t(b[3]) | uint32_t(b[2]) << 8 | uint32_t(b[1]) << 16 |
+                                         uint32_t(b[0]) << 24);
+        return static_cast<float>(static_cast<double>(v) / 2147483648.0);
+    } else if constexpr (E == SampleEncoding::F32LE || E == SampleEncoding::F32BE) {
+        uint32_t bits = E == SampleEncoding::F32LE
+                            ? (uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24)
+                            : (uint32_t(b[3]) | uint32_t(b[2]) << 8 | uint32_t(b[1]) << 16 | uint32_t(b[0]) << 24);
+        float value;
+        memcpy(&value, &bits, 4);
+        return value;
+    } else if constexpr (E == SampleEncoding::F64LE || E == SampleEncoding::F64BE) {
+        uint64_t bits = 0;
+        for (int i = 0; i < 8; ++i) bits |= uint64_t(b[E == SampleEncoding::F64LE ? i : 7 - i]) << (8 * i);
+        double value;
+        memcpy(&value, &bits, 8);
+        return static_cast<float>(value);
+    } else if constexpr (E == SampleEncoding::ALaw) {
+        return decodeALaw(b[0]);
+    } else if constexpr (E == SampleEncoding::MuLaw) {
+        return decodeMuLaw(b[0]);
+    } else {
+        return 0.0f;
+    }
+}
+
+float decodeSample(ByteCursor& cursor, uint64_t& offset, SampleEncoding encoding) {
+    uint32_t size = encodingBytes(encoding);
+    if (size == 0) return 0.0f;
+    const uint8_t* b = bytesAt(cursor, offset, size);
+    offset += size;
+    if (!b) return 0.0f;
+    switch (encoding) {
+    case SampleEncoding::U8: return decodeAt<SampleEncoding::U8>(b);
+    case SampleEncoding::S8: return decodeAt<SampleEncoding::S8>(b);
+    case SampleEncoding::S16LE: return decodeAt<SampleEncoding::S16LE>(b);
+    case SampleEncoding::S16BE: return decodeAt<SampleEncoding::S16BE>(b);
+    case SampleEncoding::S24LE: return decodeAt<SampleEncoding::S24LE>(b);
+    case SampleEncoding::S24BE: return decodeAt<SampleEncoding::S24BE>(b);
+    case SampleEncoding::S32LE: return decodeAt<SampleEncoding::S32LE>(b);
+    case SampleEncoding::S32BE: return decodeAt<SampleEncoding::S32BE>(b);
+    case SampleEncoding::F32LE: return decodeAt<SampleEncoding::F32LE>(b);
+    case SampleEncoding::F32BE: return decodeAt<SampleEncoding::F32BE>(b);
+    case SampleEncoding::F64LE: return decodeAt<SampleEncoding::F64LE>(b);
+    case SampleEncoding::F64BE: return decodeAt<SampleEncoding::F64BE>(b);
+    case SampleEncoding::ALaw: return decodeAt<SampleEncoding::ALaw>(b);
+    case SampleEncoding::MuLaw: return decodeAt<SampleEncoding::MuLaw>(b);
+    default: return 0.0f;
+    }
+}
+
+// The common case, all samples inside the data: one tight loop per encoding
+// and channel count, which the compiler can vectorise.
+template <SampleEncoding E>
+constexpr uint32_t kBytes = E == SampleEncoding::U8 || E == SampleEncoding::S8 || E == SampleEncoding::ALaw ||
+                                    E == SampleEncoding::MuLaw ? 1
+                            : E == SampleEncoding::S16LE || E == SampleEncoding::S16BE ? 2
+                            : E == SampleEncoding::S24LE || E == SampleEncoding::S24BE ? 3
+                            : E == SampleEncoding::F64LE || E == SampleEncoding::F64BE ? 8
+                                                                                       : 4;
+
+template <SampleEncoding E>
+static void decodeRange(const uint8_t* in, uint32_t channels, float* out, uint32_t outputs) {
+    constexpr uint32_t size = kBytes<E>;
+    // Each sum starts at +0.0 as in the general case (so -0.0 reads as +0.0).
+    if (channels == 1) {
+        for (uint32_t frame = 0; frame < outputs; ++frame) out[frame] = 0.0f + decodeAt<E>(in + size_t(frame) * size);
+    } else if (channels == 2) {
+        for (uint32_t frame = 0; frame < outputs; ++frame) {
+            const uint8_t* at = in + size_t(frame) * 2 * size;
+            out[frame] = (0.0f + decodeAt<E>(at) + decodeAt<E>(at + size)) / 2.0f;
+        }
+    } else {
+        const float divisor = static_cast<float>(channels);
+        for (uint32_t frame = 0; frame < outputs; ++frame) {
+            float sum = 0.0f;
+            for (uint32_t c = 0; c < channels; ++c, in += size) sum += decodeAt<E>(in);
+            out[frame] = sum / divisor;
+        }
+    }
+}
+
+template <SampleEncoding E>
+static float decodeInside(const uint8_t* in, uint32_t channels, float* out, uint32_t outputs) {
+    const size_t frameBytes = size_t(kBytes<E>) * channels;
+    forEachPart(outputs, partCount(outputs, 1u << 18), [=](uint64_t begin, uint64_t end, uint32_t) {
+        decodeRange<E>(in + begin * frameBytes, channels, out + begin, uint32_t(end - begin));
+    });
+    return peakSample(out, outputs);
+}
+
+float decodeFrames(ByteCursor& cursor, uint64_t offset, SampleEncoding encoding, uint32_t channelsPerOutput,
+                   float* out, uint32_t outputs) {
+    uint32_t size = encodingBytes(encoding);
+    if (channelsPerOutput == 0 || size == 0) return 0.0f;
+    uint64_t bytes = uint64_t(outputs) * channelsPerOutput * size;
+    if (hasBytes(cursor, offset, bytes) && bytes != 0) {
+        const uint8_t* in = cursor.data + offset;
+        switch (encoding) {
+        case SampleEncoding::U8: return decodeInside<SampleEncoding::U8>(in, channelsPerOutput, out, outputs);
+        case SampleEncoding::S8: return decodeInside<SampleEncoding::S8>(in, channelsPerOutput, out, outputs);
+        case SampleEncoding::S16LE: return decodeInside<SampleEncoding::S16LE>(in, channelsPerOutput, out, outputs);
+        case SampleEncoding::S16BE: return decodeInside<SampleEncoding::S16BE>(in, channelsPerOutput, out, outputs);
+        case SampleEncoding::S24LE: return decodeInside<SampleEncoding::S24LE>(in, channelsPerOutput, out, outputs);
+        case SampleEncoding::S24BE: return decodeInside<SampleEncoding::S24BE>(in, channelsPerOutput, out, outputs);
+        case SampleEncoding::S32LE: return decodeInside<SampleEncoding::S32LE>(in, channelsPerOutput, out, outputs);
+        case SampleEncoding::S32BE: return decodeInside<SampleEncoding::S32BE>(in, channelsPerOutput, out, outputs);
+        case SampleEncoding::F32LE: return decodeInside<SampleEncoding::F32LE>(in, channelsPerOutput, out, outputs);
+        case SampleEncoding::F32BE: return decodeInside<SampleEncoding::F32BE>(in, channelsPerOutput, out, outputs);
+        case SampleEncoding::F64LE: return decodeInside<SampleEncoding::F64LE>(in, channelsPerOutput, out, outputs);
+        case SampleEncoding::F64BE: return decodeInside<SampleEncoding::F64BE>(in, channelsPerOutput, out, outputs);
+        case SampleEncoding::ALaw: return decodeInside<SampleEncoding::ALaw>(in, channelsPerOutput, out, outputs);
+        case SampleEncoding::MuLaw: return decodeInside<SampleEncoding::MuLaw>(in, channelsPerOutput, out, outputs);
+        default: return 0.0f;
+        }
+    }
+    // Some samples lie beyond the data: decode one by one, the missing ones as 0.
+    const float divisor = static_cast<float>(channelsPerOutput);
+    for (uint32_t frame = 0; frame < outputs; ++frame) {
+        float sum = 0.0f;
+        for (uint32_t c = 0; c < channelsPerOutput; ++c) sum += decodeSample(cursor, offset, encoding);
+        float value = sum / divisor;
+        out[frame] = value;
+    }
+    return peakSample(out, outputs);
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdint>
+
+#include "core/byte_cursor.h"
+
+// How one stored sample becomes a float.
+enum class SampleEncoding : uint8_t {
+    None = 0,
+    U8 = 1,
+    S8 = 2,
+    S16LE = 3,
+    S16BE = 4,
+    S24LE = 5,
+    S24BE = 6,
+    S32LE = 7,
+    S32BE = 8,
+    F32LE = 9,
+    F32BE = 10,
+    F64LE = 11,
+    F64BE = 12,
+    ALaw = 13,
+    MuLaw = 14,
+};
+
+// Bytes one stored sample takes; 0 for None and unknown values.
+uint32_t encodingBytes(SampleEncoding encoding);
+
+// Decodes the sample at `offset` and advances the offset by its size. A read
+// past the end sets the cursor's flag and gives 0 (the offset still advances);
+// an unknown encoding gives 0 and reads nothing.
+float decodeSample(ByteCursor& cursor, uint64_t& offset, SampleEncoding encoding);
+
+// Decodes `frames` frames of `channels` interleaved samples from `offset`,
+// averaging each frame into one float (or keeping every sample when
+// `channelsPerOutput` is 1), and returns the signed peak of what was stored.
+// Reads past the end set the cursor's flag and give 0.
+float decodeFrames(ByteCursor& cursor, uint64_t offset, SampleEncoding encoding, uint32_t channelsPerOutput,
+                   float* out, uint32_t outputs);
