@@ -11,6 +11,7 @@
 #include "import/import_sample.h"
 #include "import/resample.h"
 #include "import/sample_processing.h"
+#include "resample_reference.h"
 
 namespace {
 
@@ -50,6 +51,17 @@ void resample44100(benchmark::State& state) {
         resample(x.data(), uint32_t(x.size()), 44100, y.data(), uint32_t(y.size()), 37908);
 }
 
+// Ten seconds of 44100 Hz: the resampler against the plain sum it must match.
+void resampleTenSeconds(benchmark::State& state) {
+    std::vector<float> x = signal(441000), y(379080);
+    for (auto _ : state) resample(x.data(), 441000, 44100, y.data(), 379080, 37908);
+}
+
+void resampleTenSecondsPlain(benchmark::State& state) {
+    std::vector<float> x = signal(441000);
+    for (auto _ : state) benchmark::DoNotOptimize(referenceResample(x, 44100, 379080, 37908).data());
+}
+
 // The preview runs on every step of a knob drag: 3.6 million samples,
 // boosted, with a decay envelope. Baseline: copying the samples once.
 void previewPrepare(benchmark::State& state) {
@@ -79,6 +91,8 @@ void previewBaselineCopy(benchmark::State& state) {
 BENCHMARK(importOnce)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(soxConvert)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(resample44100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(resampleTenSeconds)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(resampleTenSecondsPlain)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(previewPrepare)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(previewBaselineCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_MAIN();

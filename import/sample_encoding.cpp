@@ -141,13 +141,25 @@ static void decodeRange(const uint8_t* in, uint32_t channels, float* out, uint32
     }
 }
 
+// Decodes in parts, one per core, and in blocks small enough that the peak
+// search reads them back from the nearest cache.
 template <SampleEncoding E>
 static float decodeInside(const uint8_t* in, uint32_t channels, float* out, uint32_t outputs) {
     const size_t frameBytes = size_t(kBytes<E>) * channels;
-    forEachPart(outputs, partCount(outputs, 1u << 18), [=](uint64_t begin, uint64_t end, uint32_t) {
-        decodeRange<E>(in + begin * frameBytes, channels, out + begin, uint32_t(end - begin));
+    constexpr uint64_t kBlock = 4096;
+    float largest[kMaxParts] = {};
+    uint32_t parts = partCount(outputs, 1u << 18);
+    forEachPart(outputs, parts, [&](uint64_t begin, uint64_t end, uint32_t part) {
+        float partLargest = 0.0f;
+        for (uint64_t block = begin; block < end; block += kBlock) {
+            uint32_t count = uint32_t(end - block < kBlock ? end - block : kBlock);
+            decodeRange<E>(in + block * frameBytes, channels, out + block, count);
+            float blockLargest = largestMagnitude(out + block, count);
+            if (blockLargest > partLargest) partLargest = blockLargest;
+        }
+        largest[part] = partLargest;
     });
-    return peakSample(out, outputs);
+    return peakFromParts(out, outputs, largest, parts);
 }
 
 float decodeFrames(ByteCursor& cursor, uint64_t offset, SampleEncoding encoding, uint32_t channelsPerOutput,

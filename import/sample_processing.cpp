@@ -12,8 +12,7 @@
 
 const float kPeakCeiling = static_cast<float>(std::pow(10.0, -0.005));
 
-// The largest magnitude, NaN ignored.
-static float largestMagnitude(const float* samples, uint32_t count) {
+float largestMagnitude(const float* samples, uint32_t count) {
     uint32_t i = 0;
     float largest = 0.0f;
 #ifdef CORVANE_X86
@@ -64,6 +63,10 @@ float peakSample(const float* samples, uint32_t count) {
     forEachPart(count, parts, [&](uint64_t begin, uint64_t end, uint32_t part) {
         largest[part] = largestMagnitude(samples + begin, uint32_t(end - begin));
     });
+    return peakFromParts(samples, count, largest, parts);
+}
+
+float peakFromParts(const float* samples, uint32_t count, const float* largest, uint32_t parts) {
     uint32_t best = 0;
     for (uint32_t part = 1; part < parts; ++part)
         if (largest[part] > largest[best]) best = part;

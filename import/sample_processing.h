@@ -7,6 +7,12 @@
 // The signed sample of largest magnitude; the first of equal maxima wins; 0 when empty.
 float peakSample(const float* samples, uint32_t count);
 
+// For loops that produce samples in parts (see parallel_parts.h): the
+// largest magnitude of a range, NaN ignored; then the signed peak of the whole
+// from each part's largest magnitude.
+float largestMagnitude(const float* samples, uint32_t count);
+float peakFromParts(const float* samples, uint32_t count, const float* largestPerPart, uint32_t parts);
+
 // Scales so the peak reaches `target`, but only when |peak| lies in 0.01 .. 1.01.
 void normalizePeak(float* samples, uint32_t count, float target, float peak);
 

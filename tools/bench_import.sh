@@ -24,6 +24,8 @@ runs = {b["run_name"].split("/")[0]: b["real_time"] for b in json.load(open(sys.
         if b.get("aggregate_name") == "median"}
 ours, sox = runs["importOnce"], runs["soxConvert"]
 print(f"\nimport {ours:.1f} ms, sox {sox:.1f} ms: the import takes 1/{sox / ours:.1f} of sox's time (target: at most 1/8)")
+fast, plain = runs["resampleTenSeconds"], runs["resampleTenSecondsPlain"]
+print(f"resampling ten seconds of 44100 Hz: {fast:.2f} ms, {plain / fast:.1f} times faster than the plain sum")
 preview, copy = runs["previewPrepare"], runs["previewBaselineCopy"]
 print(f"preview of 3.6 million samples {preview:.2f} ms (target 6 ms), {preview / copy:.1f} times one plain copy")
 PY
