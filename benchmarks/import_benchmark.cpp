@@ -1,5 +1,5 @@
 // Import speed against sox, and the speed of the steps behind it.
-// tools/bench_import.sh makes the input file and prints the ratios.
+// tools/bench.sh makes the input file and prints the ratios.
 #include <benchmark/benchmark.h>
 
 #include <cmath>

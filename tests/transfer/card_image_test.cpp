@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "transfer/card_image.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct CardFixture : ::testing::Test {
+    CardDocument document = {};
+    Bytes image = Bytes(kCardImageBytes, 0xAA);
+    void SetUp() override { resetDocument(document); }
+    void TearDown() override { releaseDocument(document); }
+
+    Instrument* add(const char* name, uint32_t samples, float value, uint8_t decay, bool downsample) {
+        Instrument* instrument = appendInstrument(document);
+        assignText(instrument->name, viewOf(name));
+        resizeBuffer(instrument->samples, samples);
+        for (uint32_t i = 0; i < samples; ++i) instrument->samples.data[i] = value;
+        instrument->start = 0;
+        instrument->end = samples;
+        instrument->decay = decay;
+        instrument->downsample = downsample;
+        return instrument;
+    }
+    ErrorCode build() { return buildCardImage(document, image.data(), kCardImageBytes); }
+    Bytes bytes(uint32_t from, uint32_t count) const { return Bytes(image.begin() + from, image.begin() + from + count); }
+    bool allAre(uint32_t from, uint32_t to, uint8_t value) const {
+        for (uint32_t i = from; i < to; ++i)
+            if (image[i] != value) return false;
+        return true;
+    }
+};
+
+// The 32 header bytes of a card named "Corvane" with code 0x0F01 and `count` instruments.
+Bytes header(uint8_t count) {
+    return {'K', 'O', 'R', 'G', 0x02, 0xFF, '.', 'V', 'O', 'X', 'p', 'a', 'n', 'd', 'e', 'd',
+            0x0F, 0x01, count, 0x00, 0x00, 0x00, 'C', 'o', 'r', 'v', 'a', 'n', 'e', 0xFF, 0xFF, 0xFF};
+}
+
+const Bytes kUnusedEntry = {0, 0, 0, 0, 0, 0, ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', 0xFF, 0xFF};
+
+}  // namespace
+
+TEST(CardSampleByte, IsInvertedOffsetBinary) {
+    EXPECT_EQ(cardSampleByte(0.0f), 0x80);
+    EXPECT_EQ(cardSampleByte(1.0f), 0x00);
+    EXPECT_EQ(cardSampleByte(-0.5f), 0xC0);
+    EXPECT_EQ(cardSampleByte(0.5f), 0x40);
+    EXPECT_EQ(cardSampleByte(0.001f), 0x7F);   // 127.872 truncated
+    EXPECT_EQ(cardSampleByte(-0.001f), 0x80);  // 128.128 truncated
+    // -1.0 gives 256, which no byte holds: saturated, not wrapped to the loudest positive value
+    EXPECT_EQ(cardSampleByte(-1.0f), 0xFF);
+    EXPECT_EQ(cardSampleByte(-3.0f), 0xFF);
+    EXPECT_EQ(cardSampleByte(1.5f), 0x00);
+    EXPECT_EQ(cardSampleByte(NAN), 0x80);
+}
+
+TEST_F(CardFixture, EmptyCardIsHeaderUnusedSlotsAndFill) {
+    ASSERT_EQ(build(), ErrorCode::Ok);
+    EXPECT_EQ(bytes(0, 32), header(0));
+    for (uint32_t slot = 0; slot < 8; ++slot) EXPECT_EQ(bytes(32 + 16 * slot, 16), kUnusedEntry) << slot;
+    EXPECT_TRUE(allAre(160, kCardImageBytes, 0xFF));
+}
+
+TEST_F(CardFixture, CardNameIsCutToEightAndFilledWithFF) {
+    assignText(document.name, viewOf("ABC"));
+    ASSERT_EQ(build(), ErrorCode::Ok);
+    EXPECT_EQ(bytes(22, 8), (Bytes{0x41, 0x42, 0x43, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+    document.cardCode = 0xBEEF;
+    assignText(document.name, viewOf("ABCDEFGH"));
+    ASSERT_EQ(build(), ErrorCode::Ok);
+    EXPECT_EQ(bytes(16, 2), (Bytes{0xBE, 0xEF}));
+    EXPECT_EQ(bytes(22, 10), (Bytes{'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 0xFF, 0xFF}));
+}
+
+TEST_F(CardFixture, OneInstrumentOf1500Samples) {
+    add("Kick", 1500, 0.5f, 1, false);
+    ASSERT_EQ(build(), ErrorCode::Ok);
+    Bytes h = header(1);
+    EXPECT_EQ(bytes(0, 32), h);
+    EXPECT_EQ(bytes(32, 16), (Bytes{0x01, 0x00, 0x03, 0x00, 0x04, 0x01, 'K', 'i', 'c', 'k', ' ', ' ', ' ', ' ', 0xFF, 0xFF}));
+    for (uint32_t slot = 1; slot < 8; ++slot) EXPECT_EQ(bytes(32 + 16 * slot, 16), kUnusedEntry);
+    EXPECT_TRUE(allAre(160, 1024, 0xFF));
+    EXPECT_TRUE(allAre(1024, 2524, 0x40));  // the samples, 0.5 each
+    EXPECT_TRUE(allAre(2524, 3072, 0x80));  // padding to the block: silence
+    EXPECT_TRUE(allAre(3072, kCardImageBytes, 0xFF));
+}
+
+TEST_F(CardFixture, DownsampledInstrumentGetsASilenceBlock) {
+    add("Kick", 1500, 0.5f, 1, true);
+    add("Next", 10, -0.5f, 2, false);
+    ASSERT_EQ(build(), ErrorCode::Ok);
+    // 1000 samples at the Tune 0 rate in one block; the decay (1536) needs two: silence follows
+    EXPECT_EQ(bytes(32, 6), (Bytes{0x01, 0x00, 0x02, 0x00, 0x04, 0x01}));
+    // the constant survives the conversion away from the ends
+    EXPECT_TRUE(allAre(1024 + 60, 1024 + 940, 0x40));
+    EXPECT_TRUE(allAre(2024, 2048, 0x80));
+    EXPECT_TRUE(allAre(2048, 3072, 0x80));
+    // the next instrument at 3072: end (3072 + 1024) / 4 = 0x0400, start 3073 = 0x0C01
+    EXPECT_EQ(bytes(48, 6), (Bytes{0x02, 0x00, 0x04, 0x00, 0x0C, 0x01}));
+    EXPECT_TRUE(allAre(3072, 3082, 0xC0));
+    // decay 2: 1365 samples, two blocks: a second silence block
+    EXPECT_TRUE(allAre(3082, 5120, 0x80));
+    EXPECT_TRUE(allAre(5120, kCardImageBytes, 0xFF));
+}
+
+TEST_F(CardFixture, EmptySpanGetsOnlyASilenceBlock) {
+    Instrument* instrument = add("Zero", 100, 0.25f, 1, false);
+    instrument->start = instrument->end = 40;
+    ASSERT_EQ(build(), ErrorCode::Ok);
+    EXPECT_EQ(bytes(32, 6), (Bytes{0x01, 0x00, 0x01, 0x00, 0x04, 0x01}));  // end 1024 / 4, start 1025
+    EXPECT_TRUE(allAre(1024, 2048, 0x80));
+    EXPECT_TRUE(allAre(2048, kCardImageBytes, 0xFF));
+}
+
+TEST_F(CardFixture, PlaysOnlyTheSpanBetweenStartAndEnd) {
+    Instrument* instrument = add("Span", 3000, 0.0f, 1, false);
+    for (uint32_t i = 0; i < 3000; ++i) instrument->samples.data[i] = i < 1000 ? 0.5f : (i < 2024 ? -0.5f : 0.5f);
+    instrument->start = 1000;
+    instrument->end = 2024;
+    ASSERT_EQ(build(), ErrorCode::Ok);
+    EXPECT_TRUE(allAre(1024, 2048, 0xC0));
+    EXPECT_TRUE(allAre(2048, kCardImageBytes, 0xFF));
+}
+
+TEST_F(CardFixture, BoostIsAppliedToTheCardSamples) {
+    Instrument* instrument = add("Loud", 1024, 0.1f, 1, false);
+    instrument->samples.data[0] = 0.5f;
+    instrument->boost = 6;
+    ASSERT_EQ(build(), ErrorCode::Ok);
+    EXPECT_EQ(image[1024], cardSampleByte(0.98855311f));  // clipped at -0.1 dBFS
+    float gain = float(std::pow(10.0, 0.3)) / 0.5f;
+    EXPECT_EQ(image[1025], cardSampleByte(0.1f * gain));
+    EXPECT_NE(image[1025], cardSampleByte(0.1f));
+}
+
+TEST_F(CardFixture, AnExactlyFullCardFitsAndOneBlockMoreDoesNot) {
+    // Seven instruments of nine blocks: 64,512 bytes, exactly the room behind the header.
+    for (int i = 0; i < 7; ++i) add("Full", 9 * 1024, 0.5f, 1, false);
+    ASSERT_EQ(recountUsage(document), 0);
+    ASSERT_EQ(build(), ErrorCode::Ok);
+    EXPECT_TRUE(allAre(1024, kCardImageBytes, 0x40));  // no 0xFF tail
+    EXPECT_EQ(bytes(32 + 6 * 16, 6), (Bytes{0x01, 0x00, 0x40, 0x00, 0xDC, 0x01}));  // the last: 56,321 .. 65,536
+
+    // An eighth instrument with nothing to play still takes its block of silence.
+    add("Over", 0, 0.0f, 1, false);
+    ASSERT_EQ(recountUsage(document), -1024);
+    EXPECT_EQ(build(), ErrorCode::BufferTooSmall);
+}
+
+TEST_F(CardFixture, RefusesAnImageSmallerThanACard) {
+    EXPECT_EQ(buildCardImage(document, image.data(), kCardImageBytes - 1), ErrorCode::BufferTooSmall);
+}
+
+TEST(PrepareCardSamples, PadsToBlocksAndConvertsDownsampledSpans) {
+    Instrument instrument = {};
+    resizeBuffer(instrument.samples, 3000);
+    for (uint32_t i = 0; i < 3000; ++i) instrument.samples.data[i] = 0.5f;
+    instrument.end = 3000;
+    instrument.decay = 1;
+    SampleBuffer out = {};
+    ASSERT_EQ(prepareCardSamples(instrument, out), ErrorCode::Ok);
+    EXPECT_EQ(out.count, 3072u);
+    EXPECT_EQ(out.data[2999], 0.5f);
+    EXPECT_EQ(out.data[3000], 0.0f);
+    instrument.downsample = true;
+    ASSERT_EQ(prepareCardSamples(instrument, out), ErrorCode::Ok);
+    EXPECT_EQ(out.count, 2048u);
+    EXPECT_NEAR(out.data[0], 0.4167f, 0.0001f);  // the resampler's fade-in
+    EXPECT_NEAR(out.data[1000], 0.5f, 0.0001f);
+    EXPECT_EQ(out.data[2000], 0.0f);
+    releaseBuffer(out);
+    releaseBuffer(instrument.samples);
+}

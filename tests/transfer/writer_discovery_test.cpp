@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "simulated_card_writer.h"
+#include "transfer/writer_discovery.h"
+#include "writer_list_view.h"
+
+namespace {
+
+struct DiscoveryFixture : ::testing::Test {
+    SimulatedUsb usb;
+    CardWriterList list = {};
+    FakeWriterListView combo;
+    void TearDown() override { releaseWriterList(list); }
+    void refresh() { refreshCardWriterList(usb.transport(), list, combo.view(), false); }
+    SimulatedWriterSettings writer(uint32_t displayNumber) {
+        SimulatedWriterSettings s;
+        s.displayNumber = displayNumber;
+        return s;
+    }
+};
+
+}  // namespace
+
+TEST(ParseHexAfterKey, ReadsFourDigitsAfterTheKey) {
+    struct Case {
+        const char16_t* path;
+        const char16_t* key;
+        uint16_t value;
+    } cases[] = {
+        {u"\\\\?\\usb#vid_0483&pid_a2a1#x", u"vid_", 0x0483},
+        {u"\\\\?\\usb#vid_0483&pid_a2a1#x", u"pid_", 0xA2A1},
+        {u"\\\\?\\usb#vid_04Z3&pid_a2a1", u"vid_", 0x0403},  // a non-digit counts as 0
+        {u"usb#VID_0483", u"vid_", 0},                       // the key is case-sensitive
+        {u"usb#vid_04", u"vid_", 0},                         // the terminator among the four
+        {u"", u"vid_", 0},
+        {u"vid", u"vid_", 0},
+        {u"vid_FFFF&vid_0001", u"vid_", 0xFFFF},  // the first occurrence
+    };
+    for (const Case& c : cases) EXPECT_EQ(parseHexAfterKey(c.path, c.key), c.value) << std::u16string(c.path).size();
+}
+
+TEST_F(DiscoveryFixture, ListsOnlyWritersOfTheCorvaneModel) {
+    SimulatedWriterSettings model4 = writer(5);
+    model4.cardModel = 4;
+    usb.plugWriter(model4, u"M4");
+    usb.plugWriter(writer(2), u"M7");
+    usb.plugOtherDevice(0x0403, 0x6001, u"ftdi");
+    usb.plugOtherDevice(0x0483, 0x5740, u"other-product");
+    refresh();
+    ASSERT_EQ(combo.items.size(), 1u);
+    EXPECT_EQ(combo.items[0], u"Corvane (2)");
+    EXPECT_EQ(list.count, 1u);
+    EXPECT_EQ(combo.selected, 0);  // the first writer is selected when nothing was
+    EXPECT_TRUE(combo.comboEnabled);
+    EXPECT_TRUE(combo.othersEnabled);
+    // only the writer ids were opened: the other devices were filtered by their paths
+    for (const SimulatedRequest& r : usb.requests) {
+        if (r.kind == SimulatedRequest::Open) {
+            EXPECT_TRUE(usb.device(r.device).isWriter);
+        }
+    }
+}
+
+TEST_F(DiscoveryFixture, WithoutWritersOnlyTheComboIsEnabled) {
+    refresh();
+    EXPECT_TRUE(combo.items.empty());
+    EXPECT_TRUE(combo.comboEnabled);
+    EXPECT_FALSE(combo.othersEnabled);
+}
+
+TEST_F(DiscoveryFixture, ASecondPassWithoutChangesChangesNothing) {
+    usb.plugWriter(writer(1), u"A");
+    usb.plugWriter(writer(2), u"B");
+    refresh();
+    ASSERT_EQ(combo.items.size(), 2u);
+    combo.selected = 1;
+    usb.requests.clear();
+    refresh();
+    EXPECT_EQ(combo.items, (std::vector<std::u16string>{u"Corvane (1)", u"Corvane (2)"}));
+    EXPECT_EQ(combo.selected, 1);
+    EXPECT_EQ(list.count, 2u);
+    for (const SimulatedRequest& r : usb.requests) EXPECT_NE(r.kind, SimulatedRequest::Open);  // known by path
+}
+
+TEST_F(DiscoveryFixture, AnUnpluggedSelectedWriterIsRemovedAndTheSelectionMovesToTheFirst) {
+    usb.plugWriter(writer(1), u"A");
+    uint32_t b = usb.plugWriter(writer(2), u"B");
+    usb.plugWriter(writer(3), u"C");
+    refresh();
+    combo.selected = 1;
+    usb.unplug(b);
+    refresh();
+    EXPECT_EQ(combo.items, (std::vector<std::u16string>{u"Corvane (1)", u"Corvane (3)"}));
+    EXPECT_EQ(combo.selected, 0);
+    ASSERT_EQ(list.count, 2u);
+    EXPECT_EQ(list.items[1].displayNumber, 3u);
+
+    usb.replug(b);
+    refresh();  // back at the end of the list
+    EXPECT_EQ(combo.items.back(), u"Corvane (2)");
+    EXPECT_EQ(list.items[2].displayNumber, 2u);
+}
+
+TEST_F(DiscoveryFixture, EveryWriterUnpluggedEmptiesTheList) {
+    uint32_t a = usb.plugWriter(writer(1), u"A");
+    uint32_t b = usb.plugWriter(writer(2), u"B");
+    refresh();
+    usb.unplug(a);
+    usb.unplug(b);
+    refresh();
+    EXPECT_TRUE(combo.items.empty());
+    EXPECT_EQ(list.count, 0u);
+    EXPECT_FALSE(combo.othersEnabled);
+}
+
+TEST_F(DiscoveryFixture, AWriterInModeTwoIsAskedToChangeModeAndNotListed) {
+    SimulatedWriterSettings s = writer(1);
+    s.mode = 2;
+    s.modeWord = 0x0102;
+    uint32_t device = usb.plugWriter(s, u"A");
+    refresh();
+    EXPECT_TRUE(combo.items.empty());
+    EXPECT_EQ(usb.device(device).modeTwoRequests, 1u);
+    refresh();  // asked again on every pass
+    EXPECT_EQ(usb.device(device).modeTwoRequests, 2u);
+    EXPECT_EQ(usb.openHandles(), 0u);
+
+    // mode 2 with a mode word of 0 or 0xFFFF is an ordinary writer
+    SimulatedWriterSettings plain = writer(4);
+    plain.mode = 2;
+    plain.modeWord = 0xFFFF;
+    uint32_t other = usb.plugWriter(plain, u"B");
+    refresh();
+    EXPECT_EQ(combo.items, (std::vector<std::u16string>{u"Corvane (4)"}));
+    EXPECT_EQ(usb.device(other).modeTwoRequests, 0u);
+}
+
+TEST_F(DiscoveryFixture, WritersAnsweringInTheLongFormOrWronglyAreNotListed) {
+    SimulatedWriterSettings longForm = writer(1);
+    longForm.replyLength = 36;
+    usb.plugWriter(longForm, u"A");
+    SimulatedWriterSettings wrong = writer(2);
+    wrong.replyLength = 35;
+    usb.plugWriter(wrong, u"B");
+    SimulatedWriterSettings silent = writer(3);
+    silent.misbehaviour = Misbehaviour::TimeoutIdentify;
+    usb.plugWriter(silent, u"C");
+    SimulatedWriterSettings medium = writer(6);
+    medium.replyLength = 34;
+    usb.plugWriter(medium, u"D");
+    refresh();
+    EXPECT_EQ(combo.items, (std::vector<std::u16string>{u"Corvane (6)"}));
+    EXPECT_EQ(usb.openHandles(), 0u);
+}
+
+TEST_F(DiscoveryFixture, AFailedEnumerationEndsThePassWithoutRemovals) {
+    usb.plugWriter(writer(1), u"A");
+    usb.plugWriter(writer(2), u"B");
+    refresh();
+    int updates = combo.controlUpdates;
+    usb.enumerationFailure = ErrorCode::OutOfMemory;
+    usb.enumerationFailsAfter = 1;
+    refresh();
+    EXPECT_EQ(combo.items.size(), 2u);  // nothing removed
+    EXPECT_EQ(list.count, 2u);
+    EXPECT_EQ(combo.controlUpdates, updates);  // the controls keep their state
+    usb.enumerationFailsAfter = UINT32_MAX;
+    refresh();
+    EXPECT_EQ(combo.items.size(), 2u);
+}
+
+TEST_F(DiscoveryFixture, DoesNothingWhileATransferRuns) {
+    usb.plugWriter(writer(1), u"A");
+    refreshCardWriterList(usb.transport(), list, combo.view(), true);
+    EXPECT_TRUE(combo.items.empty());
+    EXPECT_TRUE(usb.requests.empty());
+}

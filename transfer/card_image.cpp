@@ -1,0 +1,150 @@
+#include "transfer/card_image.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "import/resample.h"
+#include "import/sample_processing.h"
+
+namespace {
+
+constexpr uint32_t kHeaderBytes = 1024;
+constexpr uint32_t kDirectoryOffset = 32;
+constexpr uint32_t kDirectoryEntryBytes = 16;
+
+uint64_t roundUpToBlock(uint64_t count) { return (count + 1023) / 1024 * 1024; }
+
+// Every write is checked against the image: one that would pass the end is
+// skipped and marks the image as overflowing, so data that does not fit
+// always ends in BufferTooSmall, never in a partial image.
+struct ImageWriter {
+    uint8_t* image;
+    uint32_t size;
+    bool overflow;
+};
+
+void putByte(ImageWriter& w, uint64_t offset, uint8_t value) {
+    if (offset < w.size)
+        w.image[offset] = value;
+    else
+        w.overflow = true;
+}
+
+void putBE16(ImageWriter& w, uint64_t offset, uint32_t value) {
+    putByte(w, offset, static_cast<uint8_t>(value >> 8));
+    putByte(w, offset + 1, static_cast<uint8_t>(value));
+}
+
+void putBytes(ImageWriter& w, uint64_t offset, const char* bytes, uint32_t count) {
+    for (uint32_t i = 0; i < count; ++i) putByte(w, offset + i, static_cast<uint8_t>(bytes[i]));
+}
+
+// min(width, length) bytes of the text, the rest of the width filled.
+void putFixedField(ImageWriter& w, uint64_t offset, uint32_t width, const NameBuffer& text, uint8_t fill) {
+    uint32_t length = text.length < width ? text.length : width;
+    putBytes(w, offset, text.units, length);
+    for (uint32_t i = length; i < width; ++i) putByte(w, offset + i, fill);
+}
+
+}  // namespace
+
+uint8_t cardSampleByte(float sample) {
+    if (std::isnan(sample)) return 0x80;
+    // In double the difference is exact for every sample that matters.
+    double value = 128.0 - 128.0 * static_cast<double>(sample);
+    if (value <= 0.0) return 0x00;
+    // -1.0 would give 256: saturate instead of wrapping round to the loudest positive value.
+    if (value >= 255.0) return 0xFF;
+    return static_cast<uint8_t>(static_cast<int>(value));
+}
+
+ErrorCode prepareCardSamples(const Instrument& instrument, SampleBuffer& output) {
+    uint32_t count = instrument.samples.count;
+    uint32_t e = instrument.end < count ? instrument.end : count;
+    uint32_t b = instrument.start < e ? instrument.start : e;
+    uint32_t span = e - b;
+    uint32_t cardLength = instrument.downsample
+                              ? static_cast<uint32_t>(uint64_t(span) * TuneZeroSampleRate / WorkingSampleRate)
+                              : span;
+    uint32_t padded = static_cast<uint32_t>(roundUpToBlock(cardLength));
+    ErrorCode code = resizeBuffer(output, padded);
+    if (failed(code)) return code;
+    if (instrument.downsample) {
+        if (span > 0) {
+            code = resample(instrument.samples.data + b, span, WorkingSampleRate, output.data, padded,
+                            TuneZeroSampleRate);
+            if (failed(code)) return code;
+        }
+    } else if (span > 0) {
+        memcpy(output.data, instrument.samples.data + b, sizeof(float) * span);
+    }
+    for (uint32_t i = cardLength; i < padded; ++i) output.data[i] = 0.0f;
+    if (instrument.boost != 0) applyBoost(output.data, padded, static_cast<float>(instrument.boost));
+    return ErrorCode::Ok;
+}
+
+ErrorCode buildCardImage(const CardDocument& document, uint8_t* image, uint32_t size) {
+    if (size < kCardImageBytes || !image) return ErrorCode::BufferTooSmall;
+    ImageWriter w = {image, size, false};
+
+    putBytes(w, 0, "KORG", 4);
+    putByte(w, 4, 0x02);
+    putByte(w, 5, 0xFF);
+    putBytes(w, 6, ".VOXpanded", 10);
+    putBE16(w, 16, document.cardCode);
+    putByte(w, 18, static_cast<uint8_t>(document.instruments.count));
+    putByte(w, 19, 0);
+    putByte(w, 20, 0);
+    putByte(w, 21, 0);
+    putFixedField(w, 22, 8, document.name, 0xFF);
+    putByte(w, 30, 0xFF);
+    putByte(w, 31, 0xFF);
+
+    uint64_t data = kHeaderBytes;
+    uint64_t entry = kDirectoryOffset;
+    SampleBuffer prepared = {};
+    for (uint32_t i = 0; i < document.instruments.count; ++i) {
+        const Instrument& instrument = document.instruments.items[i];
+        ErrorCode code = prepareCardSamples(instrument, prepared);
+        if (failed(code)) {
+            releaseBuffer(prepared);
+            return code;
+        }
+        uint32_t m = prepared.count;
+        putBE16(w, entry, uint32_t(instrument.decay) * 256);
+        putBE16(w, entry + 2, static_cast<uint32_t>((data + m) / 4));
+        putBE16(w, entry + 4, static_cast<uint32_t>(data + 1));
+        putFixedField(w, entry + 6, 8, instrument.name, 0x20);
+        putByte(w, entry + 14, 0xFF);
+        putByte(w, entry + 15, 0xFF);
+        entry += kDirectoryEntryBytes;
+
+        if (data + m <= size) {
+            for (uint32_t k = 0; k < m; ++k) image[data + k] = cardSampleByte(prepared.data[k]);
+        } else {
+            w.overflow = true;
+        }
+        data += m;
+        if (instrumentFootprint(instrument) > m) {
+            // The decay runs on past the sample: a block of silence behind it.
+            if (data + 1024 <= size)
+                memset(image + data, 0x80, 1024);
+            else
+                w.overflow = true;
+            data += 1024;
+        }
+    }
+    releaseBuffer(prepared);
+
+    for (uint32_t slot = document.instruments.count; slot < kMaxInstruments; ++slot) {
+        for (uint32_t k = 0; k < 6; ++k) putByte(w, entry + k, 0x00);
+        for (uint32_t k = 6; k < 14; ++k) putByte(w, entry + k, 0x20);
+        putByte(w, entry + 14, 0xFF);
+        putByte(w, entry + 15, 0xFF);
+        entry += kDirectoryEntryBytes;
+    }
+    if (w.overflow) return ErrorCode::BufferTooSmall;
+    memset(image + entry, 0xFF, kHeaderBytes - entry);
+    if (data < size) memset(image + data, 0xFF, size - data);
+    return ErrorCode::Ok;
+}

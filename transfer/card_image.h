@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+
+#include "core/card_document.h"
+#include "core/error_code.h"
+#include "core/growable_buffers.h"
+
+// The 65,536 bytes stored on the card: a 1024-byte header (identification,
+// card name, an eight-slot directory) and the instruments as 8-bit samples,
+// each on a 1024-byte boundary, the rest 0xFF.
+constexpr uint32_t kCardImageBytes = 65536;
+
+// Fills `size` bytes of `image`. BufferTooSmall when the instruments need
+// more room than the image has (or the image is smaller than a card).
+ErrorCode buildCardImage(const CardDocument& document, uint8_t* image, uint32_t size);
+
+// The instrument's played span as it goes to the card: converted to the Tune 0
+// rate when downsampled, padded with silence to a multiple of 1024, boosted.
+ErrorCode prepareCardSamples(const Instrument& instrument, SampleBuffer& output);
+
+// One sample as a card byte: offset binary with the polarity inverted
+// (0.0 -> 0x80, +1.0 -> 0x00, -0.5 -> 0xC0), saturating outside -1 .. +1.
+uint8_t cardSampleByte(float sample);

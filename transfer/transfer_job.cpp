@@ -1,0 +1,138 @@
+#include "transfer/transfer_job.h"
+
+#include <cstdlib>
+
+#include "transfer/card_image.h"
+
+static void appendTwoDigits(StatusText& text, uint32_t value) {
+    if (value < 10) appendUnit(text, u'0');
+    appendUnsigned(text, value);
+}
+
+void appendSizeText(StatusText& text, uint32_t bytes) {
+    if (bytes < 1024) {
+        appendUnsigned(text, bytes);
+        appendText(text, viewOf(u"Byte"));
+        return;
+    }
+    uint32_t unit = bytes < 1048576 ? 1024 : 1048576;
+    appendUnsigned(text, bytes / unit);
+    if (bytes % unit != 0) {
+        appendUnit(text, u',');
+        appendTwoDigits(text, static_cast<uint32_t>(uint64_t(bytes) * 100 / unit % 100));
+    }
+    appendText(text, viewOf(unit == 1024 ? u"KiB" : u"MiB"));
+}
+
+void buildProgressText(StatusText& text, uint32_t done, uint32_t total) {
+    assignText(text, viewOf(u"Transferred "));
+    appendSizeText(text, done);
+    appendText(text, viewOf(u" / "));
+    appendSizeText(text, total);
+}
+
+void buildFinishText(StatusText& text, bool success, float seconds) {
+    if (!success) {
+        assignText(text, viewOf(u"Transfer Failed"));
+        return;
+    }
+    assignText(text, viewOf(u"Transfer Successful (Time: "));
+    appendUnsigned(text, static_cast<uint32_t>(seconds));
+    appendUnit(text, u',');
+    appendTwoDigits(text, static_cast<uint32_t>(seconds * 100) % 100);
+    appendText(text, viewOf(u"s)"));
+}
+
+static void setStatus(const TransferControls& controls, StatusText& text) {
+    if (!terminateText(text)) text.units[text.length - 1] = 0;
+    controls.setStatus(controls.context, text.units);
+}
+
+void initTransferJob(TransferJob& job, const UsbTransport& usb, const TransferControls& controls) {
+    job.busy = 0;
+    job.bank = 1;
+    job.connection = kClosedConnection;
+    job.stopwatchStart = 0;
+    job.stopwatchAccumulated = 0;
+    job.frequency = 0;
+    job.usb = &usb;
+    job.controls = &controls;
+    job.image = nullptr;
+    job.buildResult = ErrorCode::Ok;
+}
+
+void shutdownTransferJob(TransferJob& job) { closeCardWriter(*job.usb, job.connection); }
+
+void sendToCard(TransferJob& job, const CardWriterList& writers, const CardDocument& document) {
+    const TransferControls& controls = *job.controls;
+    if (job.busy) return;
+    int32_t selected = controls.writerSelection(controls.context);
+    if (selected < 0 || uint32_t(selected) >= writers.count) return;
+    const CardWriterRecord& writer = writers.items[selected];
+
+    uint16_t bank = static_cast<uint16_t>(controls.bankPosition(controls.context));
+    if (bank > writer.bankCount) {
+        bank = static_cast<uint16_t>(writer.bankCount);
+        controls.setBankPosition(controls.context, bank);
+    }
+    if (failed(openCardWriter(*job.usb, job.connection, writer.devicePath))) return;
+
+    job.bank = bank;
+    job.busy = 1;
+    controls.setTransferControls(controls.context, false, false);
+    controls.setMarquee(controls.context, true);
+    if (job.frequency == 0) job.frequency = controls.counterFrequency(controls.context);
+    job.stopwatchAccumulated = 0;
+    job.stopwatchStart = controls.counter(controls.context);
+
+    job.image = static_cast<uint8_t*>(malloc(kCardImageBytes));
+    job.buildResult = job.image ? buildCardImage(document, job.image, kCardImageBytes) : ErrorCode::OutOfMemory;
+    if (!controls.startThread(controls.context, transferThread, &job)) {
+        free(job.image);
+        job.image = nullptr;
+        finishTransfer(job, false, 0.0f);
+    }
+}
+
+void transferThread(void* argument) {
+    TransferJob& job = *static_cast<TransferJob*>(argument);
+    const TransferControls& controls = *job.controls;
+    ErrorCode code = job.buildResult;
+    if (!failed(code)) {
+        reportTransferProgress(&job, 0, kCardImageBytes);
+        TransferProgress progress = {&job, reportTransferProgress};
+        code = sendCardImage(*job.usb, job.connection, job.bank, job.image, kCardImageBytes, progress);
+    }
+    if (code == ErrorCode::BufferTooSmall) controls.showTooMuchData(controls.context);
+    uint64_t elapsed = job.stopwatchAccumulated;
+    if (job.stopwatchStart != 0) elapsed += controls.counter(controls.context) - job.stopwatchStart;
+    float seconds = job.frequency ? static_cast<float>(double(elapsed) / double(job.frequency)) : 0.0f;
+    free(job.image);
+    job.image = nullptr;
+    finishTransfer(job, !failed(code), seconds);
+}
+
+void reportTransferProgress(void* argument, uint32_t done, uint32_t total) {
+    TransferJob& job = *static_cast<TransferJob*>(argument);
+    const TransferControls& controls = *job.controls;
+    StatusText text;
+    buildProgressText(text, done, total);
+    setStatus(controls, text);
+    if (controls.hasMarquee(controls.context)) {
+        controls.setMarquee(controls.context, false);
+        controls.setProgressRange(controls.context, total);
+    }
+    controls.setProgressPosition(controls.context, done);
+}
+
+void finishTransfer(TransferJob& job, bool success, float seconds) {
+    const TransferControls& controls = *job.controls;
+    StatusText text;
+    buildFinishText(text, success, seconds);
+    setStatus(controls, text);
+    if (controls.hasMarquee(controls.context)) controls.setMarquee(controls.context, false);
+    controls.setProgressPosition(controls.context, 0);
+    controls.setTransferControls(controls.context, true, true);
+    job.stopwatchStart = 0;
+    job.busy = 0;
+}
