@@ -176,7 +176,7 @@ void appendUnsigned(char* units, uint32_t& length, uint32_t capacity, uint32_t v
 Utf8View pathBaseName(Utf8View path) {
     uint32_t start = path.length;
     for (uint32_t i = path.length; i > 0; --i)
-        if (path.units[i - 1] == '\\') {
+        if (path.units[i - 1] == kPathSeparator) {
             start = i;
             break;
         }

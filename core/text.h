@@ -91,6 +91,14 @@ template <uint32_t C> void appendUnsigned(Utf8Buffer<C>& b, uint32_t value) {
     text_detail::appendUnsigned(b.units, b.length, C, value);
 }
 
-// The file's base name: after the last "\" and before the last "." of that part.
-// Only "\" separates; no "\" or a part starting with its last "." gives empty.
+// The separator of folders in paths: "\" on Windows, "/" elsewhere. Only it
+// counts (a Windows path with "/" keeps its whole text as the name's part).
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// The file's base name: after the last separator and before the last "." of
+// that part. No separator, or a part starting with its last ".", gives empty.
 Utf8View pathBaseName(Utf8View path);

@@ -13,9 +13,11 @@ TEST(WindowTitle, NamesTheCardFileOrUnnamed) {
     EXPECT_EQ(asString(title), u"Corvane v1.0.0 - Unnamed");
     buildWindowTitle(title, viewOf(u"Corvane v1.0.0"), viewOf(""), true);
     EXPECT_EQ(asString(title), u"Corvane v1.0.0 - Unnamed*");
-    buildWindowTitle(title, viewOf(u"Corvane v1.0.0"), viewOf("C:\\Cards\\Drums.vxcor"), true);
+    std::string drums = std::string("C:") + kPathSeparator + "Cards" + kPathSeparator + "Drums.vxcor";
+    buildWindowTitle(title, viewOf(u"Corvane v1.0.0"), Utf8View{drums.data(), uint32_t(drums.size())}, true);
     EXPECT_EQ(asString(title), u"Corvane v1.0.0 - Drums*");
-    buildWindowTitle(title, viewOf(u"Corvane v1.0.0"), viewOf("C:\\Karten\\Gr\xC3\xBC\xC3\x9F" "e.vxcor"), false);
+    std::string karten = std::string("C:") + kPathSeparator + "Karten" + kPathSeparator + "Gr\xC3\xBC\xC3\x9F" "e.vxcor";
+    buildWindowTitle(title, viewOf(u"Corvane v1.0.0"), Utf8View{karten.data(), uint32_t(karten.size())}, false);
     EXPECT_EQ(asString(title), u"Corvane v1.0.0 - Gr\u00FC\u00DFe");
 }
 

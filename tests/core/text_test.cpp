@@ -124,7 +124,14 @@ TEST(TextEquals, IsExact) {
     EXPECT_TRUE(textEquals(viewOf(u""), viewOf(u"")));
 }
 
-TEST(PathBaseName, TakesThePartAfterTheLastBackslashWithoutExtension) {
+// The paths below are written with "\\"; each is tried with this system's separator.
+static std::string withSeparator(std::string path) {
+    for (char& c : path)
+        if (c == '\\') c = kPathSeparator;
+    return path;
+}
+
+TEST(PathBaseName, TakesThePartAfterTheLastSeparatorWithoutExtension) {
     struct Case {
         const char* path;
         const char* base;
@@ -138,7 +145,12 @@ TEST(PathBaseName, TakesThePartAfterTheLastBackslashWithoutExtension) {
         {"C:\\dir\\", ""},
     };
     for (const Case& c : cases) {
-        Utf8View base = pathBaseName(viewOf(c.path));
-        EXPECT_EQ(std::string(base.units, base.length), c.base) << c.path;
+        std::string path = withSeparator(c.path);
+        Utf8View base = pathBaseName(Utf8View{path.data(), uint32_t(path.size())});
+        EXPECT_EQ(std::string(base.units, base.length), c.base) << path;
     }
+    // The other system's separator is an ordinary character.
+    const char* foreign = kPathSeparator == '/' ? "x/C:\\dir\\Kick.wav" : "x\\C:/dir/Kick.wav";
+    Utf8View base = pathBaseName(viewOf(foreign));
+    EXPECT_EQ(std::string(base.units, base.length), kPathSeparator == '/' ? "C:\\dir\\Kick" : "C:/dir/Kick");
 }

@@ -149,9 +149,8 @@ TEST_F(ImportFixture, ConvertsOtherRatesToTheWorkingRateAndRecomputesThePeak) {
 }
 
 TEST_F(ImportFixture, NamesTheInstrumentAfterTheFileUnlessItHasAName) {
-    // Only "\" separates: on Linux this is one file name holding a backslash.
     folder.makeFolder("Audio");
-    std::string path = write("Audio\\Kick drum.wav", floatWav(37908, ramp(10, 0.5f)));
+    std::string path = write(std::string("Audio") + kPathSeparator + "Kick drum.wav", floatWav(37908, ramp(10, 0.5f)));
     assignText(instrument.name, viewOf("Inst 3"));
     ASSERT_EQ(importSample(instrument, viewOf(path)), ErrorCode::Ok);
     EXPECT_EQ(nameOf(), "Kick dru");
@@ -161,7 +160,8 @@ TEST_F(ImportFixture, NamesTheInstrumentAfterTheFileUnlessItHasAName) {
     assignText(instrument.name, viewOf("MyInst 9"));
     ASSERT_EQ(importSample(instrument, viewOf(path)), ErrorCode::Ok);
     EXPECT_EQ(nameOf(), "Kick dru");
-    std::string utf8 = write("Audio\\\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.wav", floatWav(37908, ramp(10, 0.5f)));
+    std::string utf8 = write(std::string("Audio") + kPathSeparator + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.wav",
+                             floatWav(37908, ramp(10, 0.5f)));
     clearText(instrument.name);
     ASSERT_EQ(importSample(instrument, viewOf(utf8)), ErrorCode::Ok);
     EXPECT_EQ(nameOf(), "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");  // cut at a character boundary
