@@ -59,6 +59,7 @@ void initTransferJob(TransferJob& job, const UsbTransport& usb, const TransferCo
     job.controls = &controls;
     job.image = nullptr;
     job.buildResult = ErrorCode::Ok;
+    job.lastSucceeded = false;
 }
 
 void shutdownTransferJob(TransferJob& job) { closeCardWriter(*job.usb, job.connection); }
@@ -134,5 +135,6 @@ void finishTransfer(TransferJob& job, bool success, float seconds) {
     controls.setProgressPosition(controls.context, 0);
     controls.setTransferControls(controls.context, true, true);
     job.stopwatchStart = 0;
+    job.lastSucceeded = success;
     job.busy = 0;
 }

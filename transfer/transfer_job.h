@@ -50,6 +50,7 @@ struct TransferJob {
     const TransferControls* controls;
     uint8_t* image;           // owned by the running transfer
     ErrorCode buildResult;
+    bool lastSucceeded;       // how the last transfer ended
 };
 
 void initTransferJob(TransferJob& job, const UsbTransport& usb, const TransferControls& controls);
