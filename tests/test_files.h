@@ -12,6 +12,7 @@ public:
     ~ScratchFolder();
     // UTF-8 path of a file in the folder.
     std::string file(const std::string& utf8Name) const;
+    const std::string& path() const { return folder_; }
     // Makes a folder inside this one.
     void makeFolder(const std::string& utf8Name) const;
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ googletest libbenchmark-dev
+  cmake ninja-build g++ googletest libbenchmark-dev libusb-1.0-0-dev pkg-config python3
   g++-mingw-w64-x86-64 wine64 xvfb xauth xdotool imagemagick sox
   # what Wine needs to draw windows, text and sound under Xvfb
   fonts-wine fonts-liberation libfreetype6 libfontconfig1 libgnutls30 libasound2

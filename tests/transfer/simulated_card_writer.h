@@ -76,6 +76,7 @@ public:
     void unplug(uint32_t device);
     void replug(uint32_t device);
     SimulatedDevice& device(uint32_t number) { return devices_[number]; }
+    uint32_t deviceCount() const { return uint32_t(devices_.size()); }
     const UsbTransport& transport() const { return transport_; }
     std::vector<SimulatedRequest> requests;
     // Enumeration fails with this code after `enumerationFailsAfter` interfaces (never when unset).

@@ -1,0 +1,63 @@
+// corvane-cli with simulated card writers, for the tests. CORVANE_SIMULATED_WRITERS
+// lists them: "MODEL:DISPLAY:BANKS[:MISBEHAVIOUR]" separated by commas, where
+// MISBEHAVIOUR is partial@N, fail@N, removed@N or nothing. After the command,
+// every image a writer kept is written to CORVANE_SIMULATED_OUTPUT/writer-W-bank-B.bin.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "cli/cli.h"
+#include "simulated_card_writer.h"
+#ifdef _WIN32
+#include "cli/cli_arguments_win.h"
+#endif
+
+static void plugWriters(SimulatedUsb& usb, const char* list) {
+    std::string spec = list ? list : "";
+    size_t at = 0;
+    int serial = 0;
+    while (at < spec.size()) {
+        size_t comma = spec.find(',', at);
+        std::string one = spec.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
+        at = comma == std::string::npos ? spec.size() : comma + 1;
+        unsigned model = 7, display = 1, banks = 99, block = 0;
+        char misbehaviour[16] = "";
+        sscanf(one.c_str(), "%u:%u:%u:%15[a-z]@%u", &model, &display, &banks, misbehaviour, &block);
+        SimulatedWriterSettings settings;
+        settings.cardModel = uint8_t(model);
+        settings.displayNumber = display;
+        settings.bankCount = uint8_t(banks);
+        settings.atBlock = block;
+        if (!strcmp(misbehaviour, "partial")) settings.misbehaviour = Misbehaviour::PartialBlock;
+        if (!strcmp(misbehaviour, "fail")) settings.misbehaviour = Misbehaviour::FailBlock;
+        if (!strcmp(misbehaviour, "removed")) settings.misbehaviour = Misbehaviour::RemovedAtBlock;
+        usb.plugWriter(settings, u"sim" + std::u16string(1, char16_t(u'0' + serial++)));
+    }
+}
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+#else
+int main(int argc, char** argv) {
+#endif
+    SimulatedUsb usb;
+    plugWriters(usb, getenv("CORVANE_SIMULATED_WRITERS"));
+#ifdef _WIN32
+    int status = runCliWithWideArguments(argc, argv, usb.transport());
+#else
+    int status = runCli(argc, argv, usb.transport());
+#endif
+    const char* output = getenv("CORVANE_SIMULATED_OUTPUT");
+    for (uint32_t w = 0; output && w < usb.deviceCount(); ++w) {
+        for (const auto& bank : usb.device(w).banks) {
+            std::string path = std::string(output) + "/writer-" + std::to_string(w + 1) + "-bank-" +
+                               std::to_string(bank.first) + ".bin";
+            FILE* file = fopen(path.c_str(), "wb");
+            if (!file) continue;
+            fwrite(bank.second.data(), 1, bank.second.size(), file);
+            fclose(file);
+        }
+    }
+    return status;
+}

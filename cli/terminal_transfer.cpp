@@ -1,0 +1,105 @@
+#include "cli/terminal_transfer.h"
+
+#include <chrono>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+#include "cli/cli_output.h"
+
+bool isTerminal(FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+namespace {
+
+TerminalTransfer& terminalOf(void* context) { return *static_cast<TerminalTransfer*>(context); }
+
+constexpr int kBarWidth = 32;
+
+// Progress texts are drawn as the bar (see setProgressPosition); the final
+// status goes to standard output, or to standard error when the transfer failed.
+void setStatus(void* context, const char16_t* text) {
+    TerminalTransfer& t = terminalOf(context);
+    Utf16View view = viewOf(text);
+    Utf16View progress = viewOf(u"Transferred ");
+    if (view.length >= progress.length && textEquals(Utf16View{view.units, progress.length}, progress)) return;
+    if (t.showBar) fputs("\r\033[K", stderr);
+    t.progressTotal = 0;  // the bar is done
+    t.finished = true;
+    FILE* out = textEquals(view, viewOf(u"Transfer Failed")) ? stderr : stdout;
+    WideBuffer<kStatusTextCapacity> status = {};
+    appendText(status, view);
+    printText(out, status);
+    fputc('\n', out);
+}
+
+void setProgressPosition(void* context, uint32_t position) {
+    TerminalTransfer& t = terminalOf(context);
+    uint32_t progressTotal = t.progressTotal;
+    if (!t.showBar || progressTotal == 0) return;
+    // The same figures as the window's status line: the offset of the block just written.
+    uint32_t done = position < progressTotal ? position : progressTotal;
+    int filled = int(uint64_t(done) * kBarWidth / progressTotal);
+    fputs("\r[", stderr);
+    for (int i = 0; i < kBarWidth; ++i) fputc(i < filled ? '#' : '.', stderr);
+    StatusText sizes = {};
+    appendSizeText(sizes, done);
+    appendText(sizes, viewOf(u" / "));
+    appendSizeText(sizes, progressTotal);
+    fputs("] ", stderr);
+    printText(stderr, sizes);
+    fflush(stderr);
+}
+
+}  // namespace
+
+TransferControls terminalTransferControls(TerminalTransfer& terminal) {
+    return {
+        &terminal,
+        setStatus,
+        // Without a marquee the range is set once, before the first block.
+        [](void* c) { return terminalOf(c).progressTotal == 0; },
+        [](void*, bool) {},
+        [](void* c, uint32_t total) { terminalOf(c).progressTotal = total; },
+        setProgressPosition,
+        [](void*, bool, bool) {},
+        [](void* c) { return terminalOf(c).writer; },
+        [](void* c) { return terminalOf(c).bank; },
+        [](void* c, uint32_t bank) { terminalOf(c).bank = bank; },
+        [](void* c) {
+            terminalOf(c).tooMuchData = true;
+            fputs("corvane-cli: Too much data for the card\n", stderr);
+        },
+        // No window to keep responsive: the transfer runs on the calling thread.
+        [](void*, void (*body)(void*), void* argument) {
+            body(argument);
+            return true;
+        },
+        // A start of 0 means "not running" to the stopwatch: never give it.
+        [](void*) {
+            return uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) | 1u;
+        },
+        [](void*) {
+            return uint64_t(std::chrono::steady_clock::period::den / std::chrono::steady_clock::period::num);
+        },
+    };
+}
+
+WriterListView writerLabelsView(WriterLabels& labels) {
+    return {&labels,
+            [](void*) { return int32_t(-1); },
+            [](void*, int32_t) {},
+            [](void* c, uint32_t index) {
+                auto& list = static_cast<WriterLabels*>(c)->labels;
+                list.erase(list.begin() + index);
+            },
+            [](void* c, const char16_t* label) {
+                Utf16View view = viewOf(label);
+                static_cast<WriterLabels*>(c)->labels.emplace_back(view.units, view.units + view.length);
+            },
+            [](void*, bool, bool) {}};
+}

@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdio>
+#include <vector>
+
+#include "transfer/transfer_job.h"
+#include "transfer/writer_discovery.h"
+
+// The transfer's controls on a terminal: a progress bar on standard error
+// while it is a terminal, and the final status on standard output.
+struct TerminalTransfer {
+    bool showBar;
+    bool tooMuchData;
+    bool finished;  // a final status was given
+    uint32_t bank;
+    int32_t writer;  // index into the writer list
+    uint32_t progressTotal;
+};
+TransferControls terminalTransferControls(TerminalTransfer& terminal);
+
+// The writer list as labels.
+struct WriterLabels {
+    std::vector<std::vector<char16_t>> labels;
+};
+WriterListView writerLabelsView(WriterLabels& labels);
+
+bool isTerminal(FILE* stream);
