@@ -27,6 +27,31 @@ uint32_t cutUtf8(Utf8View text, uint32_t limit) {
     return 0;
 }
 
+uint32_t decodeUtf8(Utf8View text, uint32_t at, uint32_t& codePoint) {
+    uint8_t lead = static_cast<uint8_t>(text.units[at]);
+    uint32_t extra;
+    if (lead < 0x80) {
+        codePoint = lead;
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+        codePoint = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+        codePoint = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+        codePoint = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (extra > text.length - at - 1) return 0;
+    for (uint32_t k = 1; k <= extra; ++k)
+        codePoint = (codePoint << 6) | (static_cast<uint8_t>(text.units[at + k]) & 0x3F);
+    if (codePoint > 0x10FFFF) return 0;
+    return extra + 1;
+}
+
 template <typename Unit>
 static bool equalUnits(TextView<Unit> a, TextView<Unit> b) {
     if (a.length != b.length) return false;
@@ -103,36 +128,13 @@ void appendUtf16AsUtf8(char* units, uint32_t& length, uint32_t capacity, Utf16Vi
 void appendUtf8AsUtf16(char16_t* units, uint32_t& length, uint32_t capacity, Utf8View text) {
     uint32_t i = 0;
     while (length < capacity && i < text.length) {
-        uint8_t lead = static_cast<uint8_t>(text.units[i]);
-        uint32_t extra;
-        uint32_t c;
-        if (lead < 0x80) {
-            units[length++] = lead;
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            extra = 1;
-            c = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2;
-            c = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3;
-            c = lead & 0x07;
-        } else {
-            ++i;  // stray continuation byte or 0xF8..0xFF
+        uint32_t c = 0;
+        uint32_t size = decodeUtf8(text, i, c);
+        if (size == 0) {
+            ++i;  // skipped by itself
             continue;
         }
-        if (extra > text.length - i - 1) {
-            ++i;  // the sequence runs past the end: skip the lead byte alone
-            continue;
-        }
-        for (uint32_t k = 1; k <= extra; ++k) c = (c << 6) | (static_cast<uint8_t>(text.units[i + k]) & 0x3F);
-        if (c >= 0x110000) {
-            ++i;
-            continue;
-        }
-        i += extra + 1;
+        i += size;
         if (c < 0x10000) {
             units[length++] = static_cast<char16_t>(c);
         } else if (capacity - length >= 2) {

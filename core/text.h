@@ -33,6 +33,12 @@ TextView<Unit> viewOf(const TextBuffer<Unit, C>& buffer) { return {buffer.units,
 // character boundary. Meant for text longer than `limit`; shorter text is kept whole.
 uint32_t cutUtf8(Utf8View text, uint32_t limit);
 
+// The code point that starts at byte `at`, and the number of bytes it takes;
+// 0 for a byte that starts no character (a stray continuation byte, 0xF8 and
+// above, a sequence running past the end, or a value beyond U+10FFFF).
+// Continuation bytes contribute their low six bits without further checks.
+uint32_t decodeUtf8(Utf8View text, uint32_t at, uint32_t& codePoint);
+
 bool textEquals(Utf8View a, Utf8View b);
 bool textEquals(Utf16View a, Utf16View b);
 

@@ -17,31 +17,6 @@ Utf8View pathExtension(Utf8View path) {
     return {path.units, 0};
 }
 
-// One code point at `at`; 0 bytes when the sequence is invalid.
-static uint32_t decodeCodePoint(Utf8View text, uint32_t at, uint32_t& codePoint) {
-    uint8_t lead = static_cast<uint8_t>(text.units[at]);
-    uint32_t extra;
-    if (lead < 0x80) {
-        codePoint = lead;
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        extra = 1;
-        codePoint = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2;
-        codePoint = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3;
-        codePoint = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (extra > text.length - at - 1) return 0;
-    for (uint32_t k = 1; k <= extra; ++k) codePoint = (codePoint << 6) | (static_cast<uint8_t>(text.units[at + k]) & 0x3F);
-    if (codePoint > 0x10FFFF) return 0;
-    return extra + 1;
-}
-
 static uint32_t foldCase(uint32_t c) {
     if ((c >= 0x41 && c <= 0x5A) || (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xDE)) return c + 32;
     if (c == 0xB5) return 0x3BC;
@@ -53,8 +28,8 @@ bool equalIgnoringCase(Utf8View a, Utf8View b) {
     uint32_t i = 0;
     while (i < a.length) {
         uint32_t ca, cb;
-        uint32_t sizeA = decodeCodePoint(a, i, ca);
-        uint32_t sizeB = decodeCodePoint(b, i, cb);
+        uint32_t sizeA = decodeUtf8(a, i, ca);
+        uint32_t sizeB = decodeUtf8(b, i, cb);
         if (sizeA == 0 || sizeB == 0) {
             if (a.units[i] != b.units[i]) return false;
             ++i;

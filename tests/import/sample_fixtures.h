@@ -137,4 +137,36 @@ inline void checkFixture(Reader read, const Fixture& fixture) {
     releaseDecodedSample(mixed);
 }
 
+// A file decoded in memory by one of the readers; released at the end.
+template <ErrorCode (*Parse)(DecodedSample&, const uint8_t*, uint32_t)>
+struct ParsedWith {
+    DecodedSample decoded = {};
+    ErrorCode code;
+    explicit ParsedWith(const std::vector<uint8_t>& bytes, uint8_t mixToMono = 0) {
+        decoded.maxFileSize = kMaxSampleFileSize;
+        decoded.mixToMono = mixToMono;
+        code = Parse(decoded, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    }
+    ~ParsedWith() { releaseDecodedSample(decoded); }
+    std::vector<float> samples() const {
+        return std::vector<float>(decoded.samples.data, decoded.samples.data + decoded.samples.count);
+    }
+};
+
+struct CodeCase {
+    const char* what;
+    std::vector<uint8_t> file;
+    ErrorCode code;
+};
+
+// Every case gives its code whether the channels are mixed or not.
+template <ErrorCode (*Parse)(DecodedSample&, const uint8_t*, uint32_t)>
+void expectCodesWith(const std::vector<CodeCase>& cases) {
+    for (const CodeCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(ParsedWith<Parse>(c.file).code, c.code);
+        EXPECT_EQ(ParsedWith<Parse>(c.file, 1).code, c.code);
+    }
+}
+
 }  // namespace sample_fixtures

@@ -13,6 +13,9 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using sample_fixtures::Fixture;
 using sample_fixtures::Match;
+using sample_fixtures::CodeCase;
+using sample_fixtures::ParsedWith;
+using sample_fixtures::expectCodesWith;
 
 // --- Byte layouts written out from the RIFF/WAVE tables (little-endian) ---
 
@@ -96,33 +99,9 @@ Bytes mono16(std::initializer_list<int16_t> values) {
     return riff({chunk("fmt ", format(1, 1, 22050, 16)), chunk("data", s16(values))});
 }
 
-struct Parsed {
-    DecodedSample decoded = {};
-    ErrorCode code;
-    explicit Parsed(const Bytes& bytes, uint8_t mixToMono = 0) {
-        decoded.maxFileSize = kMaxSampleFileSize;
-        decoded.mixToMono = mixToMono;
-        code = parseWav(decoded, bytes.data(), static_cast<uint32_t>(bytes.size()));
-    }
-    ~Parsed() { releaseDecodedSample(decoded); }
-    std::vector<float> samples() const {
-        return std::vector<float>(decoded.samples.data, decoded.samples.data + decoded.samples.count);
-    }
-};
+using Parsed = ParsedWith<parseWav>;
 
-struct RefusedCase {
-    const char* what;
-    Bytes file;
-    ErrorCode code;
-};
-
-void expectCodes(const std::vector<RefusedCase>& cases) {
-    for (const RefusedCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(Parsed(c.file).code, c.code);
-        EXPECT_EQ(Parsed(c.file, 1).code, c.code);
-    }
-}
+void expectCodes(const std::vector<CodeCase>& cases) { expectCodesWith<parseWav>(cases); }
 
 }  // namespace
 
