@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "controls/knob_geometry.h"
+
+namespace {
+
+std::u16string fixed(double value, uint32_t decimals, char16_t separator = u'.') {
+    WideBuffer<128> text = {};
+    appendFixedPoint(text, value, decimals, separator);
+    return std::u16string(text.units, text.length);
+}
+
+double typed(const char16_t* text, char16_t separator = u'.') { return parseTypedValue(viewOf(text), separator); }
+
+void expectRect(const RectF& r, float x, float y, float w, float h) {
+    EXPECT_FLOAT_EQ(r.x, x);
+    EXPECT_FLOAT_EQ(r.y, y);
+    EXPECT_FLOAT_EQ(r.width, w);
+    EXPECT_FLOAT_EQ(r.height, h);
+}
+
+}  // namespace
+
+TEST(KnobLayout, FiftyByNinetyAt96Dpi) {
+    KnobLayout layout = layoutKnob(50, 90, 96);
+    expectRect(layout.knob, 3, 1, 44, 44);
+    expectRect(layout.value, 0, 48, 50, 21);
+    expectRect(layout.label, 0, 69, 50, 21);
+}
+
+TEST(KnobLayout, ScalesWithTheDpiAndDropsTheDialWhenTooLow) {
+    KnobLayout big = layoutKnob(75, 135, 144);  // the same knob at 150 %
+    expectRect(big.knob, 4.5f, 1, 66, 66);
+    expectRect(big.value, 0, 72, 75, 31.5f);
+    KnobLayout low = layoutKnob(50, 46, 96);  // 2 x 21 + 4 = 46: no room for a dial
+    EXPECT_EQ(low.knob.width, 0);
+    EXPECT_EQ(low.knob.height, 0);
+    expectRect(low.value, 0, 4, 50, 21);
+    KnobLayout narrow = layoutKnob(30, 90, 96);  // narrower than the dial would be high
+    expectRect(narrow.knob, 1, 1, 28, 28);
+}
+
+TEST(KnobPointer, Spans270DegreesFromLowerLeftToLowerRight) {
+    const double degree = 3.14159265358979323846 / 180;
+    EXPECT_NEAR(knobPointerAngle(1, 1, 255), 135 * degree, 1e-12);
+    EXPECT_NEAR(knobPointerAngle(255, 1, 255), 405 * degree, 1e-12);
+    EXPECT_NEAR(knobPointerAngle(5, 0, 10), 270 * degree, 1e-12);  // straight up
+    RectF knob = {3, 1, 44, 44};
+    RectF top = knobPointerDot(knob, 270 * degree);
+    float p = 22 / 6.25f;
+    EXPECT_NEAR(top.x, 25 - p, 1e-4);
+    EXPECT_NEAR(top.y, 23 - (22 - 2.5f * p) - p, 1e-4);
+    EXPECT_FLOAT_EQ(top.width, 2 * p);
+}
+
+TEST(KnobValue, ClampsAndIgnoresChangesBelowTheEpsilon) {
+    KnobValue knob = {1, 255, 1};
+    EXPECT_TRUE(setKnobValue(knob, 300));
+    EXPECT_EQ(knob.value, 255);
+    EXPECT_FALSE(setKnobValue(knob, 256));  // clamps to the same value
+    EXPECT_FALSE(setKnobValue(knob, 255 + 1e-17));
+    EXPECT_TRUE(setKnobValue(knob, -3));
+    EXPECT_EQ(knob.value, 1);
+    EXPECT_TRUE(setKnobValue(knob, 12.5));
+}
+
+TEST(FixedPoint, RoundsHalfUpOnTheMagnitude) {
+    EXPECT_EQ(fixed(5.0, 0), u"5");
+    EXPECT_EQ(fixed(0.05, 2, u','), u"0,05");
+    EXPECT_EQ(fixed(2.5, 0), u"3");
+    EXPECT_EQ(fixed(-2.5, 0), u"-3");
+    EXPECT_EQ(fixed(0.0, 2), u"0.00");
+    EXPECT_EQ(fixed(12.345, 2), u"12.35");
+    EXPECT_EQ(fixed(255, 0), u"255");
+    EXPECT_EQ(fixed(1.5, 12), u"1.500000000");  // at most 9 decimals
+    WideBuffer<3> small = {};
+    appendFixedPoint(small, -123.0, 0, u'.');
+    EXPECT_EQ(std::u16string(small.units, small.length), u"-12");
+}
+
+TEST(TypedValue, ReadsSignDigitsAndTheSeparator) {
+    EXPECT_EQ(typed(u"12,5", u','), 12.5);
+    EXPECT_EQ(typed(u"-3"), -3);
+    EXPECT_EQ(typed(u"\u22122"), -2);
+    EXPECT_EQ(typed(u"   "), 0);
+    EXPECT_EQ(typed(u""), 0);
+    EXPECT_EQ(typed(u"  7"), 7);
+    EXPECT_EQ(typed(u"1.2.3"), 1.23);  // a second separator changes nothing
+    EXPECT_EQ(typed(u"4x2"), 42);      // other characters are ignored
+    EXPECT_EQ(typed(u"1.5", u','), 15);
+}
+
+TEST(LightenColor, RaisesEachChannelUpToFull) {
+    EXPECT_EQ(lightenColor(0xFF000000, 64), 0xFF404040u);
+    EXPECT_EQ(lightenColor(0x80F0A010, 64), 0x80FFE050u);
+}

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "controls/waveform_geometry.h"
+
+namespace {
+
+struct Path {
+    PathPoints points = {};
+    ~Path() { releasePathPoints(points); }
+};
+
+std::vector<float> ramp(uint32_t n) {
+    std::vector<float> s(n);
+    for (uint32_t i = 0; i < n; ++i) s[i] = std::sin(0.1f * i) * 0.8f;
+    return s;
+}
+
+}  // namespace
+
+TEST(PlotArea, TakesTheBorderOffAndKeepsTheCentreOnARow) {
+    PlotArea a = plotAreaOf(420, 120);
+    EXPECT_EQ(a.x0, 1);
+    EXPECT_EQ(a.y0, 1);
+    EXPECT_EQ(a.width, 418);
+    EXPECT_EQ(a.height, 117);  // 120 made odd first
+    EXPECT_EQ(plotAreaOf(420, 121).height, 119);
+}
+
+TEST(SeriesPath, OnePointPerSampleUpToThePlotWidth) {
+    PlotArea a = {1, 1, 418, 119};
+    std::vector<float> s = ramp(418);
+    Path path;
+    ASSERT_EQ(buildSeriesPath(path.points, s.data(), 418, a, false), ErrorCode::Ok);
+    ASSERT_EQ(path.points.count, 1u + 418);
+    EXPECT_EQ(path.points.points[0].x, 1);
+    EXPECT_EQ(path.points.points[0].y, 60);  // the centre line: 1 + 118 / 2
+    EXPECT_EQ(path.points.points[1].x, 1);
+    EXPECT_EQ(path.points.points[418].x, 419);
+    EXPECT_FLOAT_EQ(path.points.points[1 + 16].y, 60 - std::sin(1.6f) * 0.8f * 59.5f);
+
+    // One more sample: columns of at most two points each.
+    s = ramp(419);
+    ASSERT_EQ(buildSeriesPath(path.points, s.data(), 419, a, false), ErrorCode::Ok);
+    EXPECT_LE(path.points.count, 1u + 2 * 419);
+    EXPECT_NE(path.points.count, 1u + 419);
+}
+
+TEST(SeriesPath, ColumnsHoldTheSmallestAndLargestAndSpanThePlot) {
+    PlotArea a = {1, 1, 100, 101};
+    std::vector<float> s(1000, 0.0f);
+    s[500] = 0.5f;   // column 50 reaches up
+    s[509] = -2.0f;  // and down, clamped to the border
+    Path path;
+    ASSERT_EQ(buildSeriesPath(path.points, s.data(), 1000, a, false), ErrorCode::Ok);
+    // k = 1000 / 100 + 0.5 = 10.5, to even: 10 samples a column, 100 columns
+    EXPECT_EQ(path.points.count, 1u + 100 + 1);
+    EXPECT_EQ(path.points.points[path.points.count - 1].x, 101);
+    const PointF* up = nullptr;
+    for (uint32_t i = 0; i < path.points.count; ++i)
+        if (path.points.points[i].y < 50) up = &path.points.points[i];
+    ASSERT_NE(up, nullptr);
+    EXPECT_FLOAT_EQ(up->y, 51 - 0.5f * 50.5f);
+    EXPECT_FLOAT_EQ((up + 1)->y, 51 + 50.5f);  // the same column, down to the clamp
+    EXPECT_EQ(up->x, (up + 1)->x);
+}
+
+TEST(SeriesPath, ReverseModeClosesTheShapeBackToTheStart) {
+    PlotArea a = {1, 1, 50, 21};
+    std::vector<float> envelope = {1.0f, 0.75f, 0.5f, 0.25f, 0.0f};
+    Path path;
+    ASSERT_EQ(buildSeriesPath(path.points, envelope.data(), 5, a, false), ErrorCode::Ok);
+    ASSERT_EQ(buildSeriesPath(path.points, envelope.data(), 5, a, true), ErrorCode::Ok);
+    ASSERT_EQ(path.points.count, 1u + 5 + 5);
+    EXPECT_EQ(path.points.points[6].x, 51);  // the last sample first, at the right edge
+    EXPECT_EQ(path.points.points[10].x, 1);
+    // the mirror image: the top edge goes down by the same amount as the bottom goes up
+    EXPECT_FLOAT_EQ(path.points.points[1].y - 11, -(path.points.points[10].y - 11));
+}
+
+TEST(SeriesPath, EmptyAndSingleSampleSeries) {
+    PlotArea a = {1, 1, 50, 21};
+    Path path;
+    ASSERT_EQ(buildSeriesPath(path.points, nullptr, 0, a, false), ErrorCode::Ok);
+    EXPECT_EQ(path.points.count, 0u);
+    float one = 0.5f;
+    ASSERT_EQ(buildSeriesPath(path.points, &one, 1, a, false), ErrorCode::Ok);
+    EXPECT_EQ(path.points.count, 3u);
+    EXPECT_TRUE(std::isfinite(path.points.points[2].x));
+    EXPECT_FLOAT_EQ(pixelsPerSampleOf(a, 0), 1.0f);
+    EXPECT_FLOAT_EQ(pixelsPerSampleOf(a, 100), 0.5f);
+}
+
+TEST(MarkerPosition, ClampsToItsLimitsAndDragsToTheNearestSample) {
+    EXPECT_EQ(clampMarkerPosition(50, 100, -1), 100);
+    EXPECT_EQ(clampMarkerPosition(500, 100, 300), 300);
+    EXPECT_EQ(clampMarkerPosition(-7, -1, -1), -7);
+    EXPECT_EQ(sampleAtX(10.49f, 0.5f, 100), 21);
+    EXPECT_EQ(sampleAtX(10.25f, 0.5f, 100), 21);  // 20.5 rounds away from zero
+    EXPECT_EQ(sampleAtX(-5, 0.5f, 100), 0);
+    EXPECT_EQ(sampleAtX(400, 0.5f, 100), 100);
+}
+
+TEST(MarkerPlacement, MarkersOnOneLineHangToEitherSide) {
+    PlotArea a = {1, 1, 418, 119};
+    float pps = pixelsPerSampleOf(a, 1000);
+    MarkerPlacement m[2] = {{true, 100, 13, 0, 0}, {true, 100, 13, 0, 0}};
+    placeMarkers(m, 2, a, pps);
+    float line = std::floor(pps * 100 + 1);
+    EXPECT_EQ(m[0].lineX, line);
+    EXPECT_EQ(m[0].handleX, line - 13 + 1);  // S left of the line
+    EXPECT_EQ(m[1].handleX, line - 1);       // E right of it
+}
+
+TEST(MarkerPlacement, HandlesCentreWhenThereIsRoomAndStayInsideAtTheEdges) {
+    PlotArea a = {1, 1, 418, 119};
+    float pps = pixelsPerSampleOf(a, 1000);
+    MarkerPlacement m[2] = {{true, 0, 13, 0, 0}, {true, 500, 13, 0, 0}};
+    placeMarkers(m, 2, a, pps);
+    EXPECT_EQ(m[0].lineX, 2);        // kept one pixel inside
+    EXPECT_EQ(m[0].handleX, 1);      // no room to the left: hangs right, from x0
+    EXPECT_EQ(m[1].handleX, std::floor(m[1].lineX - 6 + 1));  // centred
+    MarkerPlacement end[1] = {{true, 1000, 13, 0, 0}};
+    placeMarkers(end, 1, a, pps);
+    EXPECT_EQ(end[0].lineX, 418);
+    EXPECT_EQ(end[0].handleX, 1 + 418 - 13 - 1);  // hangs left, inside the right edge
+}
