@@ -8,6 +8,8 @@
 #include "app/program_state.h"
 #include "app/resource_ids.h"
 #include "app/version_resource_win.h"
+#include "controls/rotary_knob_win.h"
+#include "controls/waveform_view_win.h"
 #include "core/text_win.h"
 
 static HACCEL acceleratorTable = nullptr;
@@ -49,6 +51,8 @@ static uint32_t runProgram(HINSTANCE instance, int showCommand) {
         return showStartupFailure(u"GDI+");
 
     if (!registerMainWindowClass(instance)) return showStartupFailure(u"Main Window Class");
+    if (!registerRotaryKnobClass(instance)) return showStartupFailure(u"Rotary Knob Class");
+    if (!registerWaveformViewClass(instance)) return showStartupFailure(u"Waveform View Class");
 
     acceleratorTable = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(kAcceleratorTableId));
 

@@ -25,7 +25,7 @@ double knobPointerAngle(double value, double minimum, double maximum) {
     return ((value - minimum) * 270 / (maximum - minimum) + 135) * pi / 180;
 }
 
-RectF knobPointerDot(const RectF& knob, double angle) {
+FloatRect knobPointerDot(const FloatRect& knob, double angle) {
     float radius = (knob.width / 2) / 6.25f;
     float distance = knob.width / 2 - 2.5f * radius;
     float cx = knob.x + knob.width / 2, cy = knob.y + knob.height / 2;

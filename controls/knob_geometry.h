@@ -5,18 +5,18 @@
 
 // The rotary knob's arithmetic: layout, pointer, value text and typed values.
 
-struct RectF {
+struct FloatRect {
     float x, y, width, height;
 };
 
-inline bool containsPoint(const RectF& r, float x, float y) {
+inline bool containsPoint(const FloatRect& r, float x, float y) {
     return x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height;
 }
 
 struct KnobLayout {
-    RectF knob;   // the dial; zero when the control is too low for one
-    RectF value;  // the value text
-    RectF label;  // the window text
+    FloatRect knob;   // the dial; zero when the control is too low for one
+    FloatRect value;  // the value text
+    FloatRect label;  // the window text
 };
 
 // Dial on top, value and label lines under it, for a client of w x h pixels.
@@ -27,7 +27,7 @@ KnobLayout layoutKnob(int32_t width, int32_t height, uint32_t dpiY);
 double knobPointerAngle(double value, double minimum, double maximum);
 
 // The pointer dot: its bounding square inside the dial.
-RectF knobPointerDot(const RectF& knob, double angle);
+FloatRect knobPointerDot(const FloatRect& knob, double angle);
 
 // The knob's value clamped to its range; false when it does not change (by
 // more than the double epsilon).

@@ -17,7 +17,7 @@ static bool reserve(PathPoints& path, uint32_t more) {
     if (path.count + more <= path.capacity) return true;
     uint32_t capacity = path.count + more;
     capacity += capacity / 2;
-    auto* points = static_cast<PointF*>(realloc(path.points, sizeof(PointF) * capacity));
+    auto* points = static_cast<FloatPoint*>(realloc(path.points, sizeof(FloatPoint) * capacity));
     if (!points) return false;
     path.points = points;
     path.capacity = capacity;

@@ -6,13 +6,13 @@
 // The waveform view's arithmetic: the outline of a series of samples as a
 // list of points, the horizontal scale, and the placement of the markers.
 
-struct PointF {
+struct FloatPoint {
     float x, y;
 };
 
 // A growable list of points (storage taken with malloc, released by the owner).
 struct PathPoints {
-    PointF* points;
+    FloatPoint* points;
     uint32_t count;
     uint32_t capacity;
 };

@@ -15,7 +15,7 @@ std::u16string fixed(double value, uint32_t decimals, char16_t separator = u'.')
 
 double typed(const char16_t* text, char16_t separator = u'.') { return parseTypedValue(viewOf(text), separator); }
 
-void expectRect(const RectF& r, float x, float y, float w, float h) {
+void expectRect(const FloatRect& r, float x, float y, float w, float h) {
     EXPECT_FLOAT_EQ(r.x, x);
     EXPECT_FLOAT_EQ(r.y, y);
     EXPECT_FLOAT_EQ(r.width, w);
@@ -48,8 +48,8 @@ TEST(KnobPointer, Spans270DegreesFromLowerLeftToLowerRight) {
     EXPECT_NEAR(knobPointerAngle(1, 1, 255), 135 * degree, 1e-12);
     EXPECT_NEAR(knobPointerAngle(255, 1, 255), 405 * degree, 1e-12);
     EXPECT_NEAR(knobPointerAngle(5, 0, 10), 270 * degree, 1e-12);  // straight up
-    RectF knob = {3, 1, 44, 44};
-    RectF top = knobPointerDot(knob, 270 * degree);
+    FloatRect knob = {3, 1, 44, 44};
+    FloatRect top = knobPointerDot(knob, 270 * degree);
     float p = 22 / 6.25f;
     EXPECT_NEAR(top.x, 25 - p, 1e-4);
     EXPECT_NEAR(top.y, 23 - (22 - 2.5f * p) - p, 1e-4);

@@ -58,7 +58,7 @@ TEST(SeriesPath, ColumnsHoldTheSmallestAndLargestAndSpanThePlot) {
     // k = 1000 / 100 + 0.5 = 10.5, to even: 10 samples a column, 100 columns
     EXPECT_EQ(path.points.count, 1u + 100 + 1);
     EXPECT_EQ(path.points.points[path.points.count - 1].x, 101);
-    const PointF* up = nullptr;
+    const FloatPoint* up = nullptr;
     for (uint32_t i = 0; i < path.points.count; ++i)
         if (path.points.points[i].y < 50) up = &path.points.points[i];
     ASSERT_NE(up, nullptr);
@@ -126,4 +126,17 @@ TEST(MarkerPlacement, HandlesCentreWhenThereIsRoomAndStayInsideAtTheEdges) {
     placeMarkers(end, 1, a, pps);
     EXPECT_EQ(end[0].lineX, 418);
     EXPECT_EQ(end[0].handleX, 1 + 418 - 13 - 1);  // hangs left, inside the right edge
+}
+
+TEST(SeriesPath, PointsPerColumnStayTwoHoweverLongTheSeries) {
+    // So painting costs the same for any sample count: at most two points a pixel column.
+    PlotArea a = plotAreaOf(420, 120);
+    for (uint32_t n : {419u, 10000u, 3600000u}) {
+        std::vector<float> s(n);
+        for (uint32_t i = 0; i < n; ++i) s[i] = std::sin(0.37f * i);
+        Path path;
+        ASSERT_EQ(buildSeriesPath(path.points, s.data(), n, a, false), ErrorCode::Ok);
+        EXPECT_LE(path.points.count, 1u + 2 * 419) << n;
+        EXPECT_GT(path.points.count, 200u) << n;
+    }
 }

@@ -1,0 +1,402 @@
+#include "controls/rotary_knob_win.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/window_dpi_win.h"
+#include "controls/gdiplus_win.h"
+#include "controls/knob_geometry.h"
+#include "core/text_win.h"
+
+namespace {
+
+constexpr uint32_t kTextCapacity = 32;
+
+struct KnobState {
+    HFONT font;
+    HCURSOR savedCursor;
+    HWND valueEntry;
+    HWND tooltip;
+    uint32_t dpiX, dpiY;
+    WideBuffer<kTextCapacity> unitText;
+    WideBuffer<kTextCapacity> tipText;
+    KnobLayout layout;
+    float dragLastX, dragLastY;
+    double dragBaseValue;
+    KnobValue value;
+    double stepMultiplier;
+    char16_t decimalSeparator;
+    bool showDecimals;
+    bool highlightRing;
+    bool dragging;
+};
+
+KnobState* stateOf(HWND knob) { return reinterpret_cast<KnobState*>(GetWindowLongPtrW(knob, 0)); }
+
+void redraw(HWND knob) { InvalidateRect(knob, nullptr, FALSE); }
+
+void notifyParent(HWND knob, double value, bool dragging) {
+    KnobNotification notification = {value, uint8_t(dragging ? 1 : 0)};
+    SendMessageW(GetParent(knob), KN_VALUECHANGED, reinterpret_cast<WPARAM>(&notification),
+                 reinterpret_cast<LPARAM>(knob));
+}
+
+void setValue(HWND knob, KnobState& s, double v, bool notify) {
+    if (!setKnobValue(s.value, v)) return;
+    redraw(knob);
+    if (notify) notifyParent(knob, s.value.value, s.dragging);
+}
+
+template <uint32_t C>
+void appendValueText(WideBuffer<C>& text, const KnobState& s) {
+    appendFixedPoint(text, s.value.value, s.showDecimals ? 2 : 0, s.decimalSeparator);
+}
+
+void updateKnobTooltip(HWND knob, KnobState& s) {
+    if (!s.tooltip) {
+        if (s.tipText.length == 0) return;
+        s.tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, knob, nullptr,
+                                    nullptr, nullptr);
+        if (!s.tooltip) return;
+    }
+    LRESULT tools = SendMessageW(s.tooltip, TTM_GETTOOLCOUNT, 0, 0);
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = knob;
+    tool.uId = 0;
+    if (s.tipText.length != 0) {
+        if (tools > 0) SendMessageW(s.tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool));
+        const FloatRect& r = s.layout.knob;
+        tool.rect = {LONG(r.x), LONG(r.y), LONG(r.x) + LONG(r.width), LONG(r.y) + LONG(r.height)};
+        tool.lpszText = wideChars(s.tipText);
+        SendMessageW(s.tooltip, tools < 1 ? TTM_ADDTOOLW : TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool));
+    } else if (tools > 0) {
+        SendMessageW(s.tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void layout(HWND knob, KnobState& s) {
+    RECT client;
+    GetClientRect(knob, &client);
+    s.layout = layoutKnob(client.right, client.bottom, s.dpiY);
+    updateKnobTooltip(knob, s);
+}
+
+// ---- the value entry --------------------------------------------------------
+
+void commitValueEntry(HWND knob, KnobState& s, bool apply) {
+    HWND entry = s.valueEntry;
+    if (!entry) return;
+    if (apply) {
+        wchar_t text[16] = {};
+        int length = GetWindowTextW(entry, text, 16);
+        setValue(knob, s, parseTypedValue(Utf16View{reinterpret_cast<char16_t*>(text), uint32_t(length)},
+                                          s.decimalSeparator),
+                 true);
+    }
+    s.valueEntry = nullptr;  // forgotten first: its own focus loss must apply nothing
+    DestroyWindow(entry);
+    redraw(knob);
+}
+
+LRESULT CALLBACK valueEntryProc(HWND entry, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    HWND knob = GetParent(entry);
+    KnobState* s = stateOf(knob);
+    switch (message) {
+    case WM_CHAR: {
+        if (!s) break;
+        if (wParam == 27) {
+            commitValueEntry(knob, *s, false);
+            return 0;
+        }
+        if (wParam == 13) {
+            commitValueEntry(knob, *s, true);
+            return 0;
+        }
+        wchar_t c = static_cast<wchar_t>(wParam);
+        WORD type = 0;
+        GetStringTypeW(CT_CTYPE1, &c, 1, &type);
+        if ((type & (C1_DIGIT | C1_CNTRL)) || c == L'-' || c == 0x2212 || c == wchar_t(s->decimalSeparator)) break;
+        MessageBeep(MB_OK);
+        return 0;
+    }
+    case WM_GETDLGCODE: {
+        const MSG* pending = reinterpret_cast<const MSG*>(lParam);
+        if (pending && pending->message == WM_KEYDOWN && (pending->wParam == VK_ESCAPE || pending->wParam == VK_RETURN))
+            return DLGC_WANTALLKEYS;
+        break;
+    }
+    case WM_KILLFOCUS:
+        if (s) commitValueEntry(knob, *s, true);
+        break;
+    }
+    return DefSubclassProc(entry, message, wParam, lParam);
+}
+
+void openValueEntry(HWND knob, KnobState& s) {
+    WideBuffer<128> text = {};
+    appendValueText(text, s);
+    terminateText(text);
+    const FloatRect& r = s.layout.value;
+    s.valueEntry = CreateWindowExW(0, L"Edit", wideChars(text), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_CENTER,
+                                   int(r.x), int(r.y), int(r.width), int(r.height), knob, nullptr, nullptr, nullptr);
+    if (!s.valueEntry) return;
+    SendMessageW(s.valueEntry, WM_SETFONT, reinterpret_cast<WPARAM>(s.font), TRUE);
+    SetWindowSubclass(s.valueEntry, valueEntryProc, 0, 0);
+    SetFocus(s.valueEntry);
+    SendMessageW(s.valueEntry, EM_SETSEL, 0, -1);
+    redraw(knob);
+}
+
+// ---- input ----------------------------------------------------------------
+
+void onButtonDown(HWND knob, KnobState& s, float x, float y) {
+    SetFocus(knob);  // commits an open value entry
+    if (containsPoint(s.layout.knob, x, y)) {
+        s.dragBaseValue = s.value.value;
+        s.dragLastX = x;
+        s.dragLastY = y;
+        s.dragging = true;
+        s.savedCursor = SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        SetCapture(knob);
+    }
+    if (containsPoint(s.layout.value, x, y)) {
+        if (!s.valueEntry) openValueEntry(knob, s);
+    } else {
+        commitValueEntry(knob, s, true);
+    }
+}
+
+void onMouseMove(HWND knob, KnobState& s, float x, float y, WPARAM keys) {
+    if (!s.dragging) return;
+    double step = double(s.dragLastY - y);
+    if (keys & MK_CONTROL) step *= s.stepMultiplier;
+    setValue(knob, s, s.dragBaseValue + step, true);
+    s.dragLastX = x;
+    s.dragLastY = y;
+    s.dragBaseValue = s.value.value;
+}
+
+void onButtonUp(HWND knob, KnobState& s) {
+    if (s.dragging) {
+        ReleaseCapture();
+        s.dragging = false;
+        notifyParent(knob, s.value.value, false);
+    }
+    if (s.savedCursor) {
+        SetCursor(s.savedCursor);
+        s.savedCursor = nullptr;
+    }
+}
+
+// ---- painting -------------------------------------------------------------
+
+void paint(HWND knob, KnobState& s) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(knob, &ps);
+    RECT client;
+    GetClientRect(knob, &client);
+    OffscreenCanvas canvas;
+    if (canvas.open(client.right, client.bottom)) {
+        GpGraphics* g = canvas.graphics;
+        GdipSetPageUnit(g, UnitPixel);
+        GdipSetPixelOffsetMode(g, PixelOffsetModeHalf);
+        GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
+        GdipGraphicsClear(g, systemArgb(COLOR_BTNFACE));
+        ARGB textColour = systemArgb(IsWindowEnabled(knob) ? COLOR_BTNTEXT : COLOR_BTNSHADOW);
+
+        GpStringFormat* format = nullptr;
+        GdipCreateStringFormat(StringFormatFlagsNoWrap, LANG_NEUTRAL, &format);
+        GdipSetStringFormatAlign(format, StringAlignmentCenter);
+        GpFont* font = nullptr;
+        LOGFONTW logFont;
+        if (s.font && GetObjectW(s.font, sizeof logFont, &logFont))
+            GdipCreateFontFromLogfontW(dc, &logFont, &font);
+        else
+            GdipCreateFontFromDC(dc, &font);
+
+        layout(knob, s);
+        const FloatRect& k = s.layout.knob;
+        GpSolidFill* textBrush = nullptr;
+        GdipCreateSolidFill(textColour, &textBrush);
+        if (k.width > 1.1920929e-07f && k.height > 1.1920929e-07f) {
+            Gdiplus::RectF dial(k.x, k.y, k.width, k.height);
+            GpLineGradient* gradient = nullptr;
+            GdipCreateLineBrushFromRectWithAngle(&dial, 0xFFFFFFFF, 0xFF9F9F9F, 45, FALSE, WrapModeTile, &gradient);
+            GdipFillEllipse(g, gradient, k.x, k.y, k.width, k.height);
+            GdipDeleteBrush(gradient);
+            FloatRect dot = knobPointerDot(k, knobPointerAngle(s.value.value, s.value.minimum, s.value.maximum));
+            GdipFillEllipse(g, textBrush, dot.x, dot.y, dot.width, dot.height);
+            if (s.highlightRing) {
+                GpPen* ring = nullptr;
+                GdipCreatePen1(0xFFFF6347, float(s.dpiY) * 2.5f / 96, UnitPixel, &ring);
+                GdipSetPenMode(ring, PenAlignmentInset);
+                GdipDrawEllipse(g, ring, k.x, k.y, k.width, k.height);
+                GdipDeletePen(ring);
+            }
+            if (GetFocus() == knob) {
+                GpPen* focus = nullptr;
+                GdipCreatePen1(lightenColor(systemArgb(COLOR_BTNTEXT), 64), 1, UnitPixel, &focus);
+                GdipSetPenDashStyle(focus, DashStyleDash);
+                GdipDrawEllipse(g, focus, k.x - 0.5f, k.y - 0.5f, k.width + 1, k.height + 1);
+                GdipDeletePen(focus);
+            }
+        }
+        if (!s.valueEntry) {
+            WideBuffer<128> text = {};
+            appendValueText(text, s);
+            appendText(text, viewOf(s.unitText));
+            Gdiplus::RectF box(s.layout.value.x, s.layout.value.y, s.layout.value.width, s.layout.value.height);
+            GdipDrawString(g, wideChars(text), int(text.length), font, &box, format, textBrush);
+        }
+        wchar_t label[1024];
+        int labelLength = GetWindowTextW(knob, label, 1024);
+        Gdiplus::RectF labelBox(s.layout.label.x, s.layout.label.y, s.layout.label.width, s.layout.label.height);
+        GdipDrawString(g, label, labelLength, font, &labelBox, format, textBrush);
+
+        GdipDeleteBrush(textBrush);
+        if (font) GdipDeleteFont(font);
+        if (format) GdipDeleteStringFormat(format);
+        canvas.copyTo(dc);
+    }
+    EndPaint(knob, &ps);
+}
+
+// ---- the window procedure ---------------------------------------------------
+
+LRESULT onCreate(HWND knob) {
+    auto* s = static_cast<KnobState*>(calloc(1, sizeof(KnobState)));
+    if (!s) return -1;  // no state, no knob
+    s->font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    s->dpiX = s->dpiY = 96;
+    s->value = {0.0, 270.0, 0.0};
+    s->stepMultiplier = 5.0;
+    s->showDecimals = true;
+    s->decimalSeparator = u'.';
+    wchar_t separator[4] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) >= 2) s->decimalSeparator = separator[0];
+    SetWindowLongPtrW(knob, 0, reinterpret_cast<LONG_PTR>(s));
+    WindowDpi dpi = queryWindowDpi(knob);
+    s->dpiX = uint32_t(dpi.x);
+    s->dpiY = uint32_t(dpi.y);
+    return 0;
+}
+
+void assignFromView(WideBuffer<kTextCapacity>& text, WPARAM wParam) {
+    const Utf16View* view = reinterpret_cast<const Utf16View*>(wParam);
+    if (view) assignText(text, *view); else clearText(text);
+}
+
+LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE) return onCreate(knob);
+    KnobState* s = stateOf(knob);
+    // Without its state the knob adds nothing of its own (creation and the
+    // frame's messages still need the default handling).
+    if (!s) return DefWindowProcW(knob, message, wParam, lParam);
+    switch (message) {
+    case WM_DESTROY:
+        SetWindowLongPtrW(knob, 0, 0);
+        free(s);
+        return 0;
+    case WM_SIZE: case WM_SETFOCUS: case WM_KILLFOCUS: case WM_ENABLE:
+        redraw(knob);
+        return 0;
+    case WM_PAINT:
+        paint(knob, *s);
+        return 0;
+    case WM_SETFONT:
+        s->font = reinterpret_cast<HFONT>(wParam);
+        if (s->valueEntry) SendMessageW(s->valueEntry, WM_SETFONT, wParam, LOWORD(lParam));
+        if (lParam) redraw(knob);
+        return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(s->font);
+    case WM_GETDLGCODE: return DLGC_WANTARROWS;
+    case WM_KEYDOWN: {
+        double repeat = double(LOWORD(lParam));
+        if (wParam == VK_LEFT || wParam == VK_DOWN) setValue(knob, *s, s->value.value - repeat, true);
+        if (wParam == VK_UP || wParam == VK_RIGHT) setValue(knob, *s, s->value.value + repeat, true);
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+        onButtonDown(knob, *s, float(short(LOWORD(lParam))), float(short(HIWORD(lParam))));
+        return 0;
+    case WM_MOUSEMOVE:
+        onMouseMove(knob, *s, float(short(LOWORD(lParam))), float(short(HIWORD(lParam))), wParam);
+        return 0;
+    case WM_LBUTTONUP:
+        onButtonUp(knob, *s);
+        return 0;
+    case WM_MOUSEWHEEL: {
+        double step = double(short(HIWORD(wParam))) / 120.0;
+        if (LOWORD(wParam) & MK_CONTROL) step *= s->stepMultiplier;
+        setValue(knob, *s, s->value.value + step, true);
+        return 0;
+    }
+    case WM_DPICHANGED:
+        s->dpiX = LOWORD(wParam);
+        s->dpiY = HIWORD(wParam);
+        redraw(knob);
+        return 0;
+    case KM_GETVALUE:
+        if (wParam) *reinterpret_cast<double*>(wParam) = s->value.value;
+        return 0;
+    case KM_SETVALUE:
+        if (wParam) setValue(knob, *s, *reinterpret_cast<const double*>(wParam), false);
+        return 0;
+    case KM_SETUNIT:
+        assignFromView(s->unitText, wParam);
+        redraw(knob);
+        return 0;
+    case KM_SETMIN:
+        if (!wParam) return 0;
+        s->value.minimum = *reinterpret_cast<const double*>(wParam);
+        if (s->value.value < s->value.minimum) {
+            s->value.value = s->value.minimum;
+            redraw(knob);
+        }
+        return 0;
+    case KM_SETMAX:
+        if (!wParam) return 0;
+        s->value.maximum = *reinterpret_cast<const double*>(wParam);
+        if (s->value.value > s->value.maximum) {
+            s->value.value = s->value.maximum;
+            redraw(knob);
+        }
+        return 0;
+    case KM_SETRING:
+        if (s->highlightRing != (wParam != 0)) {
+            s->highlightRing = wParam != 0;
+            redraw(knob);
+        }
+        return 0;
+    case KM_SETDECIMALS:
+        if (s->showDecimals != (wParam != 0)) {
+            s->showDecimals = wParam != 0;
+            redraw(knob);
+        }
+        return 0;
+    case KM_SETTIP:
+        assignFromView(s->tipText, wParam);
+        if (s->tipText.length == kTextCapacity) --s->tipText.length;  // room for the terminator
+        terminateText(s->tipText);
+        updateKnobTooltip(knob, *s);
+        return 0;
+    default:
+        return DefWindowProcW(knob, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+bool registerRotaryKnobClass(HINSTANCE) {
+    WNDCLASSW windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_GLOBALCLASS;
+    windowClass.lpfnWndProc = rotaryKnobProcedure;
+    windowClass.cbWndExtra = sizeof(KnobState*);  // the state pointer
+    windowClass.lpszClassName = kRotaryKnobClass;
+    return RegisterClassW(&windowClass) != 0;
+}

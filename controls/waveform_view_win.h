@@ -1,0 +1,31 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+// VXWaveformView: a series of samples drawn as a line, an optional filled
+// overlay, a play-position line and up to eight draggable markers.
+
+constexpr wchar_t kWaveformViewClass[] = L"VXWaveformView";
+
+constexpr UINT WV_SETPRIMARY = WM_USER + 1;      // wParam: floats, lParam: count
+constexpr UINT WV_SETPLAYPOSITION = WM_USER + 2; // wParam: sample index, -1 for none
+constexpr UINT WV_SETOVERLAY = WM_USER + 3;      // wParam: floats, lParam: count
+constexpr UINT WV_SHOWOVERLAY = WM_USER + 4;     // wParam: nonzero = visible
+constexpr UINT WV_ADDMARKER = WM_USER + 5;       // wParam: label; returns the index or 0xFFFF
+constexpr UINT WV_REMOVEMARKER = WM_USER + 6;    // wParam: index
+constexpr UINT WV_CLEARMARKERS = WM_USER + 7;
+constexpr UINT WV_SETMARKERMIN = WM_USER + 8;    // wParam: index, lParam: minimum
+constexpr UINT WV_SETMARKERMAX = WM_USER + 9;    // wParam: index, lParam: maximum
+constexpr UINT WV_SETMARKERPOS = WM_USER + 10;   // wParam: index, lParam: position
+constexpr UINT WV_GETMARKERPOS = WM_USER + 11;   // wParam: index
+
+// Sent to the parent while a marker is dragged and when it is let go.
+constexpr UINT WN_MARKERMOVED = WM_USER + 11;
+struct MarkerNotification {
+    uint32_t position;
+    uint16_t marker;
+    uint8_t dragging;
+};
+
+bool registerWaveformViewClass(HINSTANCE instance);

@@ -1,0 +1,92 @@
+#include "control_test_window.h"
+
+#include <commctrl.h>
+#include <gdiplus.h>
+
+void startControlsForTests() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    INITCOMMONCONTROLSEX init = {sizeof init, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&init);
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    registerRotaryKnobClass(GetModuleHandleW(nullptr));
+    registerWaveformViewClass(GetModuleHandleW(nullptr));
+    WNDCLASSW parentClass = {};
+    parentClass.lpfnWndProc = ControlTestWindow::parentProcedure;
+    parentClass.hInstance = GetModuleHandleW(nullptr);
+    parentClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    parentClass.lpszClassName = L"CorvaneControlTest";
+    RegisterClassW(&parentClass);
+}
+
+// One visible parent for every test: without a window manager, Wine waits
+// about two seconds whenever a top-level window goes away.
+static HWND sharedParent() {
+    static HWND parent = CreateWindowExW(0, L"CorvaneControlTest", L"test", WS_POPUP | WS_VISIBLE, 0, 0, 600, 300,
+                                         nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    return parent;
+}
+
+ControlTestWindow::ControlTestWindow(const wchar_t* controlClass, const wchar_t* text, int width, int height)
+    : width_(width), height_(height) {
+    startControlsForTests();
+    parent_ = sharedParent();
+    SetWindowLongPtrW(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    control_ = CreateWindowExW(0, controlClass, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 20, 20, width, height,
+                               parent_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    pumpMessages();
+}
+
+ControlTestWindow::~ControlTestWindow() {
+    DestroyWindow(control_);
+    SetWindowLongPtrW(parent_, GWLP_USERDATA, 0);
+    pumpMessages();
+}
+
+LRESULT CALLBACK ControlTestWindow::parentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<ControlTestWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self && message == WM_USER + 1 && reinterpret_cast<HWND>(lParam) == self->control_) {
+        // The knob's KN_VALUECHANGED and the view's marker message arrive as WM_USER + 1 and + 11.
+        self->knobNotifications.push_back(*reinterpret_cast<const KnobNotification*>(wParam));
+        return 0;
+    }
+    if (self && message == WM_USER + 11 && reinterpret_cast<HWND>(lParam) == self->control_) {
+        self->markerNotifications.push_back(*reinterpret_cast<const MarkerNotification*>(wParam));
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void ControlTestWindow::pumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+std::vector<uint32_t> ControlTestWindow::capture() {
+    RedrawWindow(control_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    pumpMessages();
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = -height_;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(control_);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width_, height_, screen, 0, 0, SRCCOPY);
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + size_t(width_) * height_);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(control_, screen);
+    return pixels;
+}

@@ -1,0 +1,37 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "controls/rotary_knob_win.h"
+#include "controls/waveform_view_win.h"
+
+// A visible parent window for one control under test: it records the
+// control's notifications and reads back the pixels the control painted.
+class ControlTestWindow {
+public:
+    ControlTestWindow(const wchar_t* controlClass, const wchar_t* text, int width, int height);
+    ~ControlTestWindow();
+    HWND control() const { return control_; }
+
+    std::vector<KnobNotification> knobNotifications;
+    std::vector<MarkerNotification> markerNotifications;
+
+    // Paints now and returns the control's client area as 0xAARRGGBB pixels, row by row.
+    std::vector<uint32_t> capture();
+    uint32_t pixel(const std::vector<uint32_t>& pixels, int x, int y) const { return pixels[size_t(y) * width_ + x] | 0xFF000000u; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    void pumpMessages();
+
+    static LRESULT CALLBACK parentProcedure(HWND, UINT, WPARAM, LPARAM);
+
+private:
+    HWND parent_ = nullptr;
+    HWND control_ = nullptr;
+    int width_, height_;
+};
+
+// GDI+ and the control classes, once for the test program.
+void startControlsForTests();

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "control_test_window.h"
+#include "controls/knob_geometry.h"
+#include "core/text.h"
+
+namespace {
+
+LPARAM point(int x, int y) { return MAKELPARAM(x, y); }
+
+struct Knob : ::testing::Test {
+    ControlTestWindow window{kRotaryKnobClass, L"Decay", 50, 90};
+    HWND knob = window.control();
+    void SetUp() override {
+        double minimum = 1, maximum = 255, value = 100;
+        SendMessageW(knob, KM_SETMIN, WPARAM(&minimum), 0);
+        SendMessageW(knob, KM_SETMAX, WPARAM(&maximum), 0);
+        SendMessageW(knob, KM_SETVALUE, WPARAM(&value), 0);
+        SendMessageW(knob, KM_SETDECIMALS, 0, 0);
+        window.knobNotifications.clear();
+    }
+    double value() {
+        double v = 0;
+        SendMessageW(knob, KM_GETVALUE, WPARAM(&v), 0);
+        return v;
+    }
+    void setValue(double v) { SendMessageW(knob, KM_SETVALUE, WPARAM(&v), 0); }
+    HWND valueEntry() { return FindWindowExW(knob, nullptr, L"Edit", nullptr); }
+    void type(HWND edit, const wchar_t* text) {
+        for (const wchar_t* c = text; *c; ++c) SendMessageW(edit, WM_CHAR, *c, 1);
+    }
+};
+
+int colourDistance(uint32_t a, uint32_t b) {
+    return std::abs(int(a >> 16 & 0xFF) - int(b >> 16 & 0xFF)) + std::abs(int(a >> 8 & 0xFF) - int(b >> 8 & 0xFF)) +
+           std::abs(int(a & 0xFF) - int(b & 0xFF));
+}
+
+uint32_t systemColour(int index) {
+    COLORREF c = GetSysColor(index);
+    return 0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
+}
+
+}  // namespace
+
+TEST_F(Knob, DraggingNotifiesEveryChangeAndOnceMoreAtRelease) {
+    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 30));
+    SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON, point(25, 27));  // 3 up: 103
+    EXPECT_EQ(value(), 103);
+    SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, point(25, 17));  // 10 up with Ctrl: +50
+    EXPECT_EQ(value(), 153);
+    SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, point(25, -7));  // far beyond: clamped
+    EXPECT_EQ(value(), 255);
+    SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON, point(26, -20));  // no change: no notification
+    SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON, point(26, -15));  // 5 down from the limit: changes at once
+    EXPECT_EQ(value(), 250);
+    SendMessageW(knob, WM_LBUTTONUP, 0, point(26, -15));
+    ASSERT_EQ(window.knobNotifications.size(), 5u);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(window.knobNotifications[i].dragging, 1);
+    EXPECT_EQ(window.knobNotifications[1].value, 153);
+    EXPECT_EQ(window.knobNotifications[4].dragging, 0);
+    EXPECT_EQ(window.knobNotifications[4].value, 250);
+}
+
+TEST_F(Knob, WheelAndArrowKeysStep) {
+    SendMessageW(knob, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), point(25, 25));
+    EXPECT_EQ(value(), 101);
+    SendMessageW(knob, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-240)), point(25, 25));
+    EXPECT_EQ(value(), 99);
+    SendMessageW(knob, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, 120), point(25, 25));
+    EXPECT_EQ(value(), 104);
+    SendMessageW(knob, WM_KEYDOWN, VK_UP, 3);
+    EXPECT_EQ(value(), 107);
+    SendMessageW(knob, WM_KEYDOWN, VK_LEFT, 1);
+    EXPECT_EQ(value(), 106);
+    SendMessageW(knob, WM_KEYDOWN, 'A', 1);
+    EXPECT_EQ(value(), 106);
+    EXPECT_EQ(window.knobNotifications.size(), 5u);
+    EXPECT_EQ(SendMessageW(knob, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+}
+
+TEST_F(Knob, SettingValuesAndLimitsDoesNotNotify) {
+    setValue(100);  // the same value
+    double minimum = 120;
+    SendMessageW(knob, KM_SETMIN, WPARAM(&minimum), 0);
+    EXPECT_EQ(value(), 120);
+    setValue(5);
+    EXPECT_EQ(value(), 120);
+    EXPECT_TRUE(window.knobNotifications.empty());
+}
+
+TEST_F(Knob, TypedValuesAreAppliedWithEnterAndDroppedWithEscape) {
+    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 55));  // the value text
+    SendMessageW(knob, WM_LBUTTONUP, 0, point(25, 55));
+    HWND edit = valueEntry();
+    ASSERT_NE(edit, nullptr);
+    wchar_t shown[16] = {};
+    GetWindowTextW(edit, shown, 16);
+    EXPECT_STREQ(shown, L"100");
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    type(edit, L"x42");  // the letter is refused
+    SendMessageW(edit, WM_CHAR, 13, 1);
+    EXPECT_EQ(valueEntry(), nullptr);
+    EXPECT_EQ(value(), 42);
+    ASSERT_EQ(window.knobNotifications.size(), 1u);
+    EXPECT_EQ(window.knobNotifications[0].dragging, 0);
+
+    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 55));
+    edit = valueEntry();
+    ASSERT_NE(edit, nullptr);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    type(edit, L"-3");
+    SendMessageW(edit, WM_CHAR, 27, 1);
+    EXPECT_EQ(valueEntry(), nullptr);
+    EXPECT_EQ(value(), 42);
+
+    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 55));
+    edit = valueEntry();
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    type(edit, L"-3");
+    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 85));  // a press elsewhere applies it, clamped
+    EXPECT_EQ(valueEntry(), nullptr);
+    EXPECT_EQ(value(), 1);
+}
+
+TEST_F(Knob, PaintsThePointerInTheTextColourAndGreysItWhenDisabled) {
+    setValue(1);  // the pointer at the lower left
+    std::vector<uint32_t> pixels = window.capture();
+    KnobLayout layout = layoutKnob(50, 90, 96);
+    FloatRect dot = knobPointerDot(layout.knob, knobPointerAngle(1, 1, 255));
+    int cx = int(dot.x + dot.width / 2), cy = int(dot.y + dot.height / 2);
+    EXPECT_LE(colourDistance(window.pixel(pixels, cx, cy), systemColour(COLOR_BTNTEXT)), 24);
+    // the dial's gradient: white at its upper left, grey at its lower right
+    uint32_t upperLeft = window.pixel(pixels, 15, 14), lowerRight = window.pixel(pixels, 35, 34);
+    EXPECT_GT(upperLeft & 0xFF, lowerRight & 0xFF);
+    // outside the dial: the button face
+    EXPECT_EQ(window.pixel(pixels, 1, 1), systemColour(COLOR_BTNFACE));
+
+    EnableWindow(knob, FALSE);
+    pixels = window.capture();
+    EXPECT_LE(colourDistance(window.pixel(pixels, cx, cy), systemColour(COLOR_BTNSHADOW)), 24);
+}
+
+TEST_F(Knob, MovingTheValueMovesThePointer) {
+    setValue(255);
+    std::vector<uint32_t> pixels = window.capture();
+    KnobLayout layout = layoutKnob(50, 90, 96);
+    FloatRect right = knobPointerDot(layout.knob, knobPointerAngle(255, 1, 255));
+    FloatRect left = knobPointerDot(layout.knob, knobPointerAngle(1, 1, 255));
+    EXPECT_LE(colourDistance(window.pixel(pixels, int(right.x + right.width / 2), int(right.y + right.height / 2)),
+                             systemColour(COLOR_BTNTEXT)), 24);
+    EXPECT_GT(colourDistance(window.pixel(pixels, int(left.x + left.width / 2), int(left.y + left.height / 2)),
+                             systemColour(COLOR_BTNTEXT)), 100);
+}
