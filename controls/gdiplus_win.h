@@ -37,3 +37,26 @@ struct OffscreenCanvas {
         if (bitmap) GdipDisposeImage(bitmap);
     }
 };
+
+// The GDI+ font for a control's font handle, or the device context's font without one.
+inline GpFont* controlFont(HDC dc, HFONT font) {
+    GpFont* result = nullptr;
+    LOGFONTW description;
+    if (font && GetObjectW(font, sizeof description, &description))
+        GdipCreateFontFromLogfontW(dc, &description, &result);
+    else
+        GdipCreateFontFromDC(dc, &result);
+    return result;
+}
+
+// The custom controls' window classes: redrawn on resizing, usable by any
+// module, a pointer to the control's state in the extra bytes, no cursor and
+// no background (the controls paint every pixel).
+inline bool registerControlClass(const wchar_t* name, WNDPROC procedure) {
+    WNDCLASSW windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_GLOBALCLASS;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.cbWndExtra = sizeof(void*);
+    windowClass.lpszClassName = name;
+    return RegisterClassW(&windowClass) != 0;
+}

@@ -212,12 +212,7 @@ void paint(HWND knob, KnobState& s) {
         GpStringFormat* format = nullptr;
         GdipCreateStringFormat(StringFormatFlagsNoWrap, LANG_NEUTRAL, &format);
         GdipSetStringFormatAlign(format, StringAlignmentCenter);
-        GpFont* font = nullptr;
-        LOGFONTW logFont;
-        if (s.font && GetObjectW(s.font, sizeof logFont, &logFont))
-            GdipCreateFontFromLogfontW(dc, &logFont, &font);
-        else
-            GdipCreateFontFromDC(dc, &font);
+        GpFont* font = controlFont(dc, s.font);
 
         layout(knob, s);
         const FloatRect& k = s.layout.knob;
@@ -393,10 +388,5 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
 }  // namespace
 
 bool registerRotaryKnobClass(HINSTANCE) {
-    WNDCLASSW windowClass = {};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_GLOBALCLASS;
-    windowClass.lpfnWndProc = rotaryKnobProcedure;
-    windowClass.cbWndExtra = sizeof(KnobState*);  // the state pointer
-    windowClass.lpszClassName = kRotaryKnobClass;
-    return RegisterClassW(&windowClass) != 0;
+    return registerControlClass(kRotaryKnobClass, rotaryKnobProcedure);
 }

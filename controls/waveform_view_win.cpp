@@ -138,12 +138,7 @@ void paint(HWND view, WaveformState& s) {
             if (s.overlayCount > 0 && s.overlayVisible) fillPath(g, s.overlayPath, kOverlayColour, true);
             GdipSetSmoothingMode(g, SmoothingModeNone);
 
-            GpFont* font = nullptr;
-            LOGFONTW logFont;
-            if (s.font && GetObjectW(s.font, sizeof logFont, &logFont))
-                GdipCreateFontFromLogfontW(dc, &logFont, &font);
-            else
-                GdipCreateFontFromDC(dc, &font);
+            GpFont* font = controlFont(dc, s.font);
             layoutMarkers(view, s, g, font);
             GpSolidFill* textBrush = nullptr;
             GpSolidFill* faceBrush = nullptr;
@@ -347,10 +342,5 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
 }  // namespace
 
 bool registerWaveformViewClass(HINSTANCE) {
-    WNDCLASSW windowClass = {};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_GLOBALCLASS;
-    windowClass.lpfnWndProc = waveformViewProcedure;
-    windowClass.cbWndExtra = sizeof(WaveformState*);  // the state pointer
-    windowClass.lpszClassName = kWaveformViewClass;
-    return RegisterClassW(&windowClass) != 0;
+    return registerControlClass(kWaveformViewClass, waveformViewProcedure);
 }
