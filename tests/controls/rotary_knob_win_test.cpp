@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 #include "control_test_window.h"
 #include "controls/knob_geometry.h"
@@ -154,4 +158,30 @@ TEST_F(Knob, MovingTheValueMovesThePointer) {
                              systemColour(COLOR_BTNTEXT)), 24);
     EXPECT_GT(colourDistance(window.pixel(pixels, int(left.x + left.width / 2), int(left.y + left.height / 2)),
                              systemColour(COLOR_BTNTEXT)), 100);
+}
+
+static HWND tooltipOf(HWND knob) {
+    for (HWND tip = FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); tip;
+         tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr))
+        if (GetWindow(tip, GW_OWNER) == GetAncestor(knob, GA_ROOT)) return tip;  // owners are top-level windows
+    return nullptr;
+}
+
+TEST_F(Knob, TooltipTextAddsAndRemovesTheTool) {
+    EXPECT_EQ(tooltipOf(knob), nullptr);  // none until there is a text
+    Utf16View tip = viewOf(u"Decay length in blocks of 1024 samples");  // longer than 32 units: cut
+    SendMessageW(knob, KM_SETTIP, WPARAM(&tip), 0);
+    HWND tooltip = tooltipOf(knob);
+    ASSERT_NE(tooltip, nullptr);
+    EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
+    wchar_t text[80] = {};
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = knob;
+    tool.lpszText = text;
+    SendMessageW(tooltip, TTM_GETTEXTW, 80, LPARAM(&tool));
+    EXPECT_EQ(std::wstring(text), std::wstring(L"Decay length in blocks of 1024 samples").substr(0, 31));
+    Utf16View none = viewOf(u"");
+    SendMessageW(knob, KM_SETTIP, WPARAM(&none), 0);
+    EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 0);
 }
