@@ -515,21 +515,5 @@ TEST(AiffInstrument, NeedsBothChunksAndNeverFailsTheFile) {
 // --- Loading ---
 
 TEST(AiffReader, ReportsLoadingFailures) {
-    ScratchFolder folder;
-    Bytes file = mono16({1, 2, 3});
-    std::string path = folder.file("three.aif");
-    writeFileBytes(path, file);
-    DecodedSample decoded = {};
-    decoded.mixToMono = 1;
-
-    decoded.maxFileSize = kMaxSampleFileSize;
-    EXPECT_EQ(readAiff(decoded, viewOf(std::string())), ErrorCode::InvalidArgument);
-    EXPECT_EQ(readAiff(decoded, viewOf(folder.file("missing.aif"))), ErrorCode::NotFound);
-
-    decoded.maxFileSize = static_cast<uint32_t>(file.size()) - 1;
-    EXPECT_EQ(readAiff(decoded, viewOf(path)), ErrorCode::TooLarge);
-    decoded.maxFileSize = static_cast<uint32_t>(file.size());
-    EXPECT_EQ(readAiff(decoded, viewOf(path)), ErrorCode::Ok);
-    EXPECT_EQ(decoded.samples.count, 3u);
-    releaseDecodedSample(decoded);
+    sample_fixtures::checkLoadingFailures(readAiff, mono16({1, 2, 3}), "three.aif");
 }

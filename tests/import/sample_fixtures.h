@@ -169,4 +169,24 @@ void expectCodesWith(const std::vector<CodeCase>& cases) {
     }
 }
 
+// A reader's loading failures: no path, no file, a file over the limit; and
+// the same file loads at exactly the limit. `file` holds three samples.
+template <typename Reader>
+void checkLoadingFailures(Reader read, const std::vector<uint8_t>& file, const char* name) {
+    ScratchFolder folder;
+    std::string path = folder.file(name);
+    writeFileBytes(path, file);
+    DecodedSample decoded = {};
+    decoded.mixToMono = 1;
+    decoded.maxFileSize = kMaxSampleFileSize;
+    EXPECT_EQ(read(decoded, viewOf(std::string())), ErrorCode::InvalidArgument);
+    EXPECT_EQ(read(decoded, viewOf(folder.file(std::string("missing-") + name))), ErrorCode::NotFound);
+    decoded.maxFileSize = static_cast<uint32_t>(file.size()) - 1;
+    EXPECT_EQ(read(decoded, viewOf(path)), ErrorCode::TooLarge);
+    decoded.maxFileSize = static_cast<uint32_t>(file.size());
+    EXPECT_EQ(read(decoded, viewOf(path)), ErrorCode::Ok);
+    EXPECT_EQ(decoded.samples.count, 3u);
+    releaseDecodedSample(decoded);
+}
+
 }  // namespace sample_fixtures

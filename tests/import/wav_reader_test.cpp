@@ -463,21 +463,5 @@ TEST(WavReader, SkipsASamplerChunkOfTheWrongSize) {
 // --- Loading ---
 
 TEST(WavReader, ReportsLoadingFailures) {
-    ScratchFolder folder;
-    Bytes file = mono16({1, 2, 3});
-    std::string path = folder.file("three.wav");
-    writeFileBytes(path, file);
-    DecodedSample decoded = {};
-    decoded.mixToMono = 1;
-
-    decoded.maxFileSize = kMaxSampleFileSize;
-    EXPECT_EQ(readWav(decoded, viewOf(std::string())), ErrorCode::InvalidArgument);
-    EXPECT_EQ(readWav(decoded, viewOf(folder.file("missing.wav"))), ErrorCode::NotFound);
-
-    decoded.maxFileSize = static_cast<uint32_t>(file.size()) - 1;
-    EXPECT_EQ(readWav(decoded, viewOf(path)), ErrorCode::TooLarge);
-    decoded.maxFileSize = static_cast<uint32_t>(file.size());
-    EXPECT_EQ(readWav(decoded, viewOf(path)), ErrorCode::Ok);
-    EXPECT_EQ(decoded.samples.count, 3u);
-    releaseDecodedSample(decoded);
+    sample_fixtures::checkLoadingFailures(readWav, mono16({1, 2, 3}), "three.wav");
 }
