@@ -1,6 +1,7 @@
 #include "app/main_window_win.h"
 
 #include "app/program_state.h"
+#include "app/window_dpi_win.h"
 #include "core/text_win.h"
 
 ApplicationTitle applicationTitle = {};
@@ -11,20 +12,18 @@ constexpr int kClientWidth = 770;
 constexpr int kClientHeight = 355;
 constexpr DWORD kMainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-static int scaleByDpi(int value, int dpi) { return static_cast<int>(static_cast<int64_t>(value) * dpi / 96); }
 
 void updateWindowTitle() {
     WindowTitle title;
     buildWindowTitle(title, viewOf(applicationTitle), viewOf(cardFilePath), cardDocument.modified);
-    if (!terminateText(title)) title.units[title.length - 1] = 0;
+    terminateTextCutting(title);
     SetWindowTextW(mainWindow, wideChars(title));
 }
 
 static void sizeToClientArea(HWND window) {
-    UINT dpi = GetDpiForWindow(window);
-    if (dpi == 0) dpi = 96;
-    RECT frame = {0, 0, scaleByDpi(kClientWidth, dpi), scaleByDpi(kClientHeight, dpi)};
-    AdjustWindowRectExForDpi(&frame, kMainWindowStyle, GetMenu(window) != nullptr, 0, dpi);
+    WindowDpi dpi = queryWindowDpi(window);
+    RECT frame = {0, 0, scaleByDpi(kClientWidth, dpi.x), scaleByDpi(kClientHeight, dpi.y)};
+    AdjustWindowRectExForDpi(&frame, kMainWindowStyle, GetMenu(window) != nullptr, 0, UINT(dpi.y));
     SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

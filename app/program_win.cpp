@@ -40,7 +40,7 @@ static uint32_t runMessageLoop() {
 
 static uint32_t runProgram(HINSTANCE instance, int showCommand) {
     buildApplicationTitle(applicationTitle, instance);
-    terminateText(applicationTitle);
+    terminateTextCutting(applicationTitle);
 
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     if (!InitCommonControlsEx(&controls)) return showStartupFailure(u"Common Controls");

@@ -10,6 +10,7 @@
 #include "cli/cli_output.h"
 #include "cli/float_wav_writer.h"
 #include "cli/terminal_transfer.h"
+#include "controls/knob_geometry.h"
 #include "core/card_models.h"
 #include "core/memory_text.h"
 #include "import/import_files.h"
@@ -210,9 +211,17 @@ int runSet(Arguments args, const UsbTransport&) {
         instrument.end = end > samples ? samples : (end < lowest ? lowest : end);
     }
     if (hasStart) instrument.start = start > instrument.end ? instrument.end : start;
-    // The knobs clamp to their ranges and keep the whole part.
-    if (hasDecay) instrument.decay = uint8_t(decay < 1 ? 1 : decay > 255 ? 255 : decay);
-    if (hasBoost) instrument.boost = uint8_t(boost < 0 ? 0 : boost > 10 ? 10 : boost);
+    // As the knobs take them: clamped to their ranges, the whole part kept.
+    if (hasDecay) {
+        KnobValue knob = {1, 255, double(instrument.decay)};
+        setKnobValue(knob, decay);
+        instrument.decay = uint8_t(knob.value);
+    }
+    if (hasBoost) {
+        KnobValue knob = {0, 10, double(instrument.boost)};
+        setKnobValue(knob, boost);
+        instrument.boost = uint8_t(knob.value);
+    }
     if (hasDownsample) instrument.downsample = downsample;
     return saveCard(args.values[0], card) ? kSuccess : kFailure;
 }
@@ -355,22 +364,21 @@ int runRender(Arguments args, const UsbTransport&) {
     return kSuccess;
 }
 
-// One discovery pass into a list of labels.
-void findWriters(const UsbTransport& usb, CardWriterList& list, WriterLabels& labels) {
-    refreshCardWriterList(usb, list, writerLabelsView(labels), false);
+// One discovery pass.
+void findWriters(const UsbTransport& usb, CardWriterList& list) {
+    refreshCardWriterList(usb, list, silentWriterList(), false);
 }
 
 int runWriters(Arguments args, const UsbTransport& usb) {
     if (args.count != 0) return usageError(commandNamed("writers"), "no arguments expected"), kUsage;
     CardWriterList list = {};
-    WriterLabels labels;
-    findWriters(usb, list, labels);
-    if (labels.labels.empty()) fputs("No card writer is connected.\n", stdout);
-    for (size_t i = 0; i < labels.labels.size(); ++i) {
-        WideBuffer<kDeviceLabelCapacity> label = {};
-        appendText(label, Utf16View{labels.labels[i].data(), uint32_t(labels.labels[i].size())});
-        fprintf(stdout, "%u: ", unsigned(i + 1));
-        printText(stdout, label);
+    findWriters(usb, list);
+    if (list.count == 0) fputs("No card writer is connected.\n", stdout);
+    for (uint32_t i = 0; i < list.count; ++i) {
+        Utf8Buffer<kDeviceLabelCapacity> label = {};
+        deviceLabel(list.items[i], label);  // the text the window's writer list shows
+        fprintf(stdout, "%u: ", i + 1);
+        printText(stdout, viewOf(label));
         fputc('\n', stdout);
     }
     releaseWriterList(list);
@@ -400,8 +408,7 @@ int runSend(Arguments args, const UsbTransport& usb) {
     if (!loadCard(path, card)) return kFailure;
 
     CardWriterList list = {};
-    WriterLabels labels;
-    findWriters(usb, list, labels);
+    findWriters(usb, list);
     if (writer < 1 || writer > list.count) {
         if (list.count == 0)
             fputs("corvane-cli: no card writer is connected\n", stderr);

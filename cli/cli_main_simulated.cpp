@@ -14,13 +14,13 @@
 #endif
 
 static void plugWriters(SimulatedUsb& usb, const char* list) {
-    std::string spec = list ? list : "";
+    std::string writers = list ? list : "";
     size_t at = 0;
     int serial = 0;
-    while (at < spec.size()) {
-        size_t comma = spec.find(',', at);
-        std::string one = spec.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
-        at = comma == std::string::npos ? spec.size() : comma + 1;
+    while (at < writers.size()) {
+        size_t comma = writers.find(',', at);
+        std::string one = writers.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
+        at = comma == std::string::npos ? writers.size() : comma + 1;
         unsigned model = 7, display = 1, banks = 99, block = 0;
         char misbehaviour[16] = "";
         sscanf(one.c_str(), "%u:%u:%u:%15[a-z]@%u", &model, &display, &banks, misbehaviour, &block);

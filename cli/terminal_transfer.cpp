@@ -89,17 +89,11 @@ TransferControls terminalTransferControls(TerminalTransfer& terminal) {
     };
 }
 
-WriterListView writerLabelsView(WriterLabels& labels) {
-    return {&labels,
+WriterListView silentWriterList() {
+    return {nullptr,
             [](void*) { return int32_t(-1); },
             [](void*, int32_t) {},
-            [](void* c, uint32_t index) {
-                auto& list = static_cast<WriterLabels*>(c)->labels;
-                list.erase(list.begin() + index);
-            },
-            [](void* c, const char16_t* label) {
-                Utf16View view = viewOf(label);
-                static_cast<WriterLabels*>(c)->labels.emplace_back(view.units, view.units + view.length);
-            },
+            [](void*, uint32_t) {},
+            [](void*, const char16_t*) {},
             [](void*, bool, bool) {}};
 }

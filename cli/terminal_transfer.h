@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdio>
-#include <vector>
 
 #include "transfer/transfer_job.h"
 #include "transfer/writer_discovery.h"
@@ -17,10 +16,7 @@ struct TerminalTransfer {
 };
 TransferControls terminalTransferControls(TerminalTransfer& terminal);
 
-// The writer list as labels.
-struct WriterLabels {
-    std::vector<std::vector<char16_t>> labels;
-};
-WriterListView writerLabelsView(WriterLabels& labels);
+// Discovery without a list control: the writers are read from the list itself.
+WriterListView silentWriterList();
 
 bool isTerminal(FILE* stream);

@@ -376,8 +376,7 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
         return 0;
     case KM_SETTIP:
         assignFromView(s->tipText, wParam);
-        if (s->tipText.length == kTextCapacity) --s->tipText.length;  // room for the terminator
-        terminateText(s->tipText);
+        terminateTextCutting(s->tipText);
         updateKnobTooltip(knob, *s);
         return 0;
     default:

@@ -65,16 +65,13 @@ void layoutPaths(HWND view, WaveformState& s) {
 }
 
 // Lines and handle squares of the placed markers; the handle's side is the label's size.
-void layoutMarkers(HWND view, WaveformState& s, GpGraphics* g, GpFont* font) {
+void layoutMarkers(HWND view, WaveformState& s, GpGraphics* g, GpFont* font, GpStringFormat* format) {
     MarkerPlacement placement[kMaxMarkers];
     for (uint32_t i = 0; i < s.markerCount; ++i) {
         WaveformMarker& m = s.markers[i];
         Gdiplus::RectF layoutBox(0, 0, 1000, 1000), bounds;
-        GpStringFormat* format = nullptr;
-        GdipCreateStringFormat(StringFormatFlagsNoWrap, LANG_NEUTRAL, &format);
         GdipMeasureString(g, reinterpret_cast<const WCHAR*>(&m.label), 1, font, &layoutBox, format, &bounds, nullptr,
                           nullptr);
-        GdipDeleteStringFormat(format);
         m.handleSize = std::floor(bounds.Width > bounds.Height ? bounds.Width : bounds.Height);
         placement[i] = {m.position >= 0, m.position, m.handleSize, 0, 0};
     }
@@ -139,15 +136,15 @@ void paint(HWND view, WaveformState& s) {
             GdipSetSmoothingMode(g, SmoothingModeNone);
 
             GpFont* font = controlFont(dc, s.font);
-            layoutMarkers(view, s, g, font);
+            GpStringFormat* centred = nullptr;
+            GdipCreateStringFormat(StringFormatFlagsNoWrap, LANG_NEUTRAL, &centred);
+            layoutMarkers(view, s, g, font, centred);
             GpSolidFill* textBrush = nullptr;
             GpSolidFill* faceBrush = nullptr;
             GdipCreateSolidFill(text, &textBrush);
             GdipCreateSolidFill(face, &faceBrush);
             GpPen* outline = nullptr;
             GdipCreatePen1(text, 1, UnitPixel, &outline);
-            GpStringFormat* centred = nullptr;
-            GdipCreateStringFormat(StringFormatFlagsNoWrap, LANG_NEUTRAL, &centred);
             GdipSetStringFormatAlign(centred, StringAlignmentCenter);
             GdipSetStringFormatLineAlign(centred, StringAlignmentCenter);
             for (uint32_t i = 0; i < s.markerCount; ++i) {

@@ -81,6 +81,11 @@ template <uint32_t C> bool terminateText(WideBuffer<C>& b) {
     b.units[b.length] = 0;
     return true;
 }
+// Terminates the text for a platform call, dropping its last unit when full.
+template <uint32_t C> void terminateTextCutting(WideBuffer<C>& b) {
+    if (b.length == C) --b.length;
+    b.units[b.length] = 0;
+}
 template <uint32_t C> void appendUtf16AsUtf8(Utf8Buffer<C>& b, Utf16View text) {
     text_detail::appendUtf16AsUtf8(b.units, b.length, C, text);
 }

@@ -6,18 +6,6 @@
 #include <cmath>
 #include <cstring>
 
-uint32_t encodingBytes(SampleEncoding encoding) {
-    switch (encoding) {
-    case SampleEncoding::U8: case SampleEncoding::S8: case SampleEncoding::ALaw: case SampleEncoding::MuLaw: return 1;
-    case SampleEncoding::S16LE: case SampleEncoding::S16BE: return 2;
-    case SampleEncoding::S24LE: case SampleEncoding::S24BE: return 3;
-    case SampleEncoding::S32LE: case SampleEncoding::S32BE: case SampleEncoding::F32LE: case SampleEncoding::F32BE:
-        return 4;
-    case SampleEncoding::F64LE: case SampleEncoding::F64BE: return 8;
-    default: return 0;
-    }
-}
-
 // G.711 A-law on its 13-bit scale: the largest magnitude is 4032.
 static float decodeALaw(uint8_t b) {
     uint32_t x = (b ^ 0xD5u) & 0x7Fu;
@@ -113,16 +101,8 @@ float decodeSample(ByteCursor& cursor, uint64_t& offset, SampleEncoding encoding
 // The common case, all samples inside the data: one tight loop per encoding
 // and channel count, which the compiler can vectorise.
 template <SampleEncoding E>
-constexpr uint32_t kBytes = E == SampleEncoding::U8 || E == SampleEncoding::S8 || E == SampleEncoding::ALaw ||
-                                    E == SampleEncoding::MuLaw ? 1
-                            : E == SampleEncoding::S16LE || E == SampleEncoding::S16BE ? 2
-                            : E == SampleEncoding::S24LE || E == SampleEncoding::S24BE ? 3
-                            : E == SampleEncoding::F64LE || E == SampleEncoding::F64BE ? 8
-                                                                                       : 4;
-
-template <SampleEncoding E>
 static void decodeRange(const uint8_t* in, uint32_t channels, float* out, uint32_t outputs) {
-    constexpr uint32_t size = kBytes<E>;
+    constexpr uint32_t size = encodingBytes(E);
     // Each sum starts at +0.0 as in the general case (so -0.0 reads as +0.0).
     if (channels == 1) {
         for (uint32_t frame = 0; frame < outputs; ++frame) out[frame] = 0.0f + decodeAt<E>(in + size_t(frame) * size);
@@ -145,7 +125,7 @@ static void decodeRange(const uint8_t* in, uint32_t channels, float* out, uint32
 // search reads them back from the nearest cache.
 template <SampleEncoding E>
 static float decodeInside(const uint8_t* in, uint32_t channels, float* out, uint32_t outputs) {
-    const size_t frameBytes = size_t(kBytes<E>) * channels;
+    const size_t frameBytes = size_t(encodingBytes(E)) * channels;
     constexpr uint64_t kBlock = 4096;
     float largest[kMaxParts] = {};
     uint32_t parts = partCount(outputs, 1u << 18);

@@ -23,7 +23,17 @@ enum class SampleEncoding : uint8_t {
 };
 
 // Bytes one stored sample takes; 0 for None and unknown values.
-uint32_t encodingBytes(SampleEncoding encoding);
+constexpr uint32_t encodingBytes(SampleEncoding encoding) {
+    switch (encoding) {
+    case SampleEncoding::U8: case SampleEncoding::S8: case SampleEncoding::ALaw: case SampleEncoding::MuLaw: return 1;
+    case SampleEncoding::S16LE: case SampleEncoding::S16BE: return 2;
+    case SampleEncoding::S24LE: case SampleEncoding::S24BE: return 3;
+    case SampleEncoding::S32LE: case SampleEncoding::S32BE: case SampleEncoding::F32LE: case SampleEncoding::F32BE:
+        return 4;
+    case SampleEncoding::F64LE: case SampleEncoding::F64BE: return 8;
+    default: return 0;
+    }
+}
 
 // Decodes the sample at `offset` and advances the offset by its size. A read
 // past the end sets the cursor's flag and gives 0 (the offset still advances);

@@ -44,7 +44,7 @@ void buildFinishText(StatusText& text, bool success, float seconds) {
 }
 
 static void setStatus(const TransferControls& controls, StatusText& text) {
-    if (!terminateText(text)) text.units[text.length - 1] = 0;
+    terminateTextCutting(text);
     controls.setStatus(controls.context, text.units);
 }
 

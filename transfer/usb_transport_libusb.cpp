@@ -1,5 +1,7 @@
 #include "transfer/usb_transport_libusb.h"
 
+#include "core/text.h"
+
 #include <libusb.h>
 
 #include <cstdio>
@@ -102,9 +104,7 @@ ErrorCode openDevice(void*, const char16_t* path, UsbHandle& file) {
     ErrorCode code = ErrorCode::NotFound;
     ErrorCode error = ErrorCode::Ok;
     while (nextDeviceInterface(nullptr, enumeration, candidate, error)) {
-        uint32_t i = 0;
-        while (candidate[i] && candidate[i] == path[i]) ++i;
-        if (candidate[i] != path[i]) continue;
+        if (!textEquals(viewOf(candidate), viewOf(path))) continue;
         libusb_device* device = reinterpret_cast<libusb_device**>(enumeration.deviceSet)[enumeration.memberIndex - 1];
         libusb_device_handle* handle = nullptr;
         int result = libusb_open(device, &handle);

@@ -33,5 +33,20 @@ private:
     int width_, height_;
 };
 
+// A system colour as opaque 0xAARRGGBB, as the controls paint it.
+inline uint32_t systemColour(int index) {
+    COLORREF c = GetSysColor(index);
+    return 0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
+}
+
+// How far apart two colours are: the sum of the channel differences.
+inline int colourDistance(uint32_t a, uint32_t b) {
+    auto channel = [](uint32_t c, int shift) { return int(c >> shift & 0xFF); };
+    int d = 0;
+    for (int shift : {16, 8, 0}) d += channel(a, shift) > channel(b, shift) ? channel(a, shift) - channel(b, shift)
+                                                                          : channel(b, shift) - channel(a, shift);
+    return d;
+}
+
 // GDI+ and the control classes, once for the test program.
 void startControlsForTests();

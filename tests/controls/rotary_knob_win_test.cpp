@@ -38,15 +38,7 @@ struct Knob : ::testing::Test {
     }
 };
 
-int colourDistance(uint32_t a, uint32_t b) {
-    return std::abs(int(a >> 16 & 0xFF) - int(b >> 16 & 0xFF)) + std::abs(int(a >> 8 & 0xFF) - int(b >> 8 & 0xFF)) +
-           std::abs(int(a & 0xFF) - int(b & 0xFF));
-}
 
-uint32_t systemColour(int index) {
-    COLORREF c = GetSysColor(index);
-    return 0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
-}
 
 }  // namespace
 

@@ -12,15 +12,7 @@ namespace {
 constexpr uint32_t kWaveform = 0xFFB41982;
 constexpr uint32_t kPlayLine = 0xFFF39100;
 
-uint32_t systemColour(int index) {
-    COLORREF c = GetSysColor(index);
-    return 0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
-}
 
-int colourDistance(uint32_t a, uint32_t b) {
-    return std::abs(int(a >> 16 & 0xFF) - int(b >> 16 & 0xFF)) + std::abs(int(a >> 8 & 0xFF) - int(b >> 8 & 0xFF)) +
-           std::abs(int(a & 0xFF) - int(b & 0xFF));
-}
 
 struct View : ::testing::Test {
     ControlTestWindow window{kWaveformViewClass, L"", 420, 120};

@@ -18,10 +18,10 @@ std::vector<uint8_t> fixtureBytes(const char* name) {
     return readFileBytes(std::string(CORVANE_FIXTURES_DIR) + "/" + name);
 }
 
-template <typename Parse>
-void damageAndParse(std::vector<uint8_t> original, Parse parse, uint32_t seed) {
+template <typename Reader>
+void damageAndRead(std::vector<uint8_t> original, Reader read, uint32_t randomStart) {
     ASSERT_FALSE(original.empty());
-    std::mt19937 random(seed);
+    std::mt19937 random(randomStart);
     for (int round = 0; round < 400; ++round) {
         std::vector<uint8_t> bytes = original;
         int changes = 1 + int(random() % 8);
@@ -34,31 +34,27 @@ void damageAndParse(std::vector<uint8_t> original, Parse parse, uint32_t seed) {
             }
         }
         if (random() % 3 == 0) bytes.resize(random() % (bytes.size() + 1));
-        parse(bytes);
+        read(bytes);
     }
 }
 
 }  // namespace
 
+// Decodes the bytes with one of the sample readers, mixed to mono or not.
+template <ErrorCode (*Parse)(DecodedSample&, const uint8_t*, uint32_t)>
+void decode(const std::vector<uint8_t>& bytes, uint8_t mixToMono) {
+    DecodedSample decoded = {};
+    decoded.maxFileSize = kMaxSampleFileSize;
+    decoded.mixToMono = mixToMono;
+    Parse(decoded, bytes.data(), uint32_t(bytes.size()));
+    releaseDecodedSample(decoded);
+}
+
 TEST(DamagedFiles, ReadersNeverCrash) {
-    auto wav = [](const std::vector<uint8_t>& bytes) {
-        DecodedSample decoded = {};
-        decoded.maxFileSize = kMaxSampleFileSize;
-        decoded.mixToMono = 1;
-        parseWav(decoded, bytes.data(), uint32_t(bytes.size()));
-        releaseDecodedSample(decoded);
-    };
-    auto aiff = [](const std::vector<uint8_t>& bytes) {
-        DecodedSample decoded = {};
-        decoded.maxFileSize = kMaxSampleFileSize;
-        decoded.mixToMono = 0;
-        parseAiff(decoded, bytes.data(), uint32_t(bytes.size()));
-        releaseDecodedSample(decoded);
-    };
     for (const char* name : {"wav_s16_stereo.wav", "wav_s24_stereo_extensible.wav", "wav_ulaw_6ch.wav"})
-        damageAndParse(fixtureBytes(name), wav, 1);
+        damageAndRead(fixtureBytes(name), [](const std::vector<uint8_t>& b) { decode<parseWav>(b, 1); }, 1);
     for (const char* name : {"aiff_s16_stereo.aiff", "aifc_sowt_s16_stereo.aifc", "aifc_fl64_mono.aifc"})
-        damageAndParse(fixtureBytes(name), aiff, 2);
+        damageAndRead(fixtureBytes(name), [](const std::vector<uint8_t>& b) { decode<parseAiff>(b, 0); }, 2);
 }
 
 TEST(DamagedFiles, CardFileReaderNeverCrashes) {
@@ -75,7 +71,7 @@ TEST(DamagedFiles, CardFileReaderNeverCrashes) {
     std::vector<uint8_t> original(bytes.data, bytes.data + bytes.count);
     releaseBuffer(bytes);
     releaseDocument(document);
-    damageAndParse(original, [](const std::vector<uint8_t>& damaged) {
+    damageAndRead(original, [](const std::vector<uint8_t>& damaged) {
         CardDocument fresh = {};
         resetDocument(fresh);
         parseCardFile(damaged.data(), uint32_t(damaged.size()), fresh);
