@@ -1,7 +1,7 @@
 #include "app/main_window_win.h"
 
 #include "app/program_state.h"
-#include "app/window_dpi_win.h"
+#include "controls/window_dpi_win.h"
 #include "core/text_win.h"
 
 ApplicationTitle applicationTitle = {};

@@ -57,7 +57,7 @@ void wholeTransfer(benchmark::State& state) {
         usb.requests.clear();
         sendToCard(job, writers, document);
     }
-    if (usb.device(0).banks.at(1).size() != kCardImageBytes) state.SkipWithError("the card was not written");
+    if (usb.device(0).banks.at(1).size() != kCardCapacity) state.SkipWithError("the card was not written");
     shutdownTransferJob(job);
     releaseWriterList(writers);
     releaseDocument(document);

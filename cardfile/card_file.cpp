@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "cardfile/file_io.h"
+#include "core/file_io.h"
 #include "core/byte_cursor.h"
 
 static const char kMagic[4] = {'c', 'v', 'n', 'e'};
@@ -95,15 +95,14 @@ ErrorCode parseCardFile(const uint8_t* data, uint32_t size, CardDocument& docume
         if (!instrument) return ErrorCode::OutOfMemory;
         readName(cursor, at, instrument->name);
         instrument->downsample = (readU16LE(cursor, at + 8) & kDownsampleFlag) != 0;
-        uint8_t boost = readU8(cursor, at + 10);
-        instrument->boost = boost > 10 ? 10 : boost;
-        uint8_t decay = readU8(cursor, at + 11);
-        instrument->decay = decay == 0 ? 1 : decay;
+        instrument->boost = clampBoost(readU8(cursor, at + 10));
+        instrument->decay = clampDecay(readU8(cursor, at + 11));
         uint32_t start = readU32LE(cursor, at + 12);
         uint32_t end = readU32LE(cursor, at + 16);
         uint32_t sampleCount = readU32LE(cursor, at + 20);
-        instrument->end = end < sampleCount ? end : sampleCount;
-        instrument->start = start < instrument->end ? start : instrument->end;
+        PlayedSpan span = clampPlayedSpan(start, end, sampleCount);
+        instrument->start = span.start;
+        instrument->end = span.end;
 
         uint64_t samplesAt = at + kCardFileRecordBytes;
         uint64_t sampleBytes = 4ull * sampleCount;

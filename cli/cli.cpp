@@ -5,13 +5,12 @@
 
 #include "cardfile/card_file.h"
 #include "cardfile/card_file_messages.h"
-#include "cardfile/file_io.h"
+#include "core/file_io.h"
 #include "cli/cli_arguments.h"
 #include "cli/cli_output.h"
 #include "cli/float_wav_writer.h"
 #include "cli/terminal_transfer.h"
-#include "controls/knob_geometry.h"
-#include "core/card_models.h"
+#include "transfer/card_models.h"
 #include "core/memory_text.h"
 #include "import/import_files.h"
 #include "import/sample_processing.h"
@@ -211,17 +210,8 @@ int runSet(Arguments args, const UsbTransport&) {
         instrument.end = end > samples ? samples : (end < lowest ? lowest : end);
     }
     if (hasStart) instrument.start = start > instrument.end ? instrument.end : start;
-    // As the knobs take them: clamped to their ranges, the whole part kept.
-    if (hasDecay) {
-        KnobValue knob = {1, 255, double(instrument.decay)};
-        setKnobValue(knob, decay);
-        instrument.decay = uint8_t(knob.value);
-    }
-    if (hasBoost) {
-        KnobValue knob = {0, 10, double(instrument.boost)};
-        setKnobValue(knob, boost);
-        instrument.boost = uint8_t(knob.value);
-    }
+    if (hasDecay) instrument.decay = clampDecay(decay);
+    if (hasBoost) instrument.boost = clampBoost(boost);
     if (hasDownsample) instrument.downsample = downsample;
     return saveCard(args.values[0], card) ? kSuccess : kFailure;
 }
@@ -321,8 +311,8 @@ int runImage(Arguments args, const UsbTransport&) {
     if (args.count != 2) return usageError(command, "which card-file, and where should the image go?"), kUsage;
     Card card;
     if (!loadCard(args.values[0], card)) return kFailure;
-    uint8_t image[kCardImageBytes];
-    ErrorCode code = buildCardImage(card.document, image, kCardImageBytes);
+    uint8_t image[kCardCapacity];
+    ErrorCode code = buildCardImage(card.document, image, kCardCapacity);
     if (code == ErrorCode::BufferTooSmall) {
         fputs("corvane-cli: Too much data for the card\n", stderr);
         return kFailure;
@@ -331,7 +321,7 @@ int runImage(Arguments args, const UsbTransport&) {
         printFileError(viewOf(args.values[0]), errorCodeText(code));
         return kFailure;
     }
-    code = writeWholeFile(viewOf(args.values[1]), image, kCardImageBytes);
+    code = writeWholeFile(viewOf(args.values[1]), image, kCardCapacity);
     if (failed(code)) {
         printFileError(viewOf(args.values[1]), errorCodeText(code));
         return kFailure;
@@ -351,9 +341,9 @@ int runRender(Arguments args, const UsbTransport&) {
     SampleBuffer preview = {}, envelope = {};
     ErrorCode code = prepareInstrumentPreview(instrument, preview, envelope);
     if (!failed(code)) {
-        uint32_t end = instrument.end < preview.count ? instrument.end : preview.count;
-        uint32_t start = instrument.start < end ? instrument.start : end;
-        code = writeFloatWav(viewOf(args.values[2]), preview.data + start, end - start, WorkingSampleRate);
+        PlayedSpan span = clampPlayedSpan(instrument.start, instrument.end, preview.count);
+        code = writeFloatWav(viewOf(args.values[2]), preview.data + span.start, span.end - span.start,
+                             kWorkingSampleRate);
     }
     releaseBuffer(preview);
     releaseBuffer(envelope);

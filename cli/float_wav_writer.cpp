@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "cardfile/file_io.h"
+#include "core/file_io.h"
 #include "core/growable_buffers.h"
 
 static uint8_t* putU16(uint8_t* out, uint16_t v) {

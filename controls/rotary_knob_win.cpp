@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/window_dpi_win.h"
+#include "controls/window_dpi_win.h"
 #include "controls/gdiplus_win.h"
 #include "controls/knob_geometry.h"
 #include "core/text_win.h"

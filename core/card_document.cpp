@@ -128,27 +128,45 @@ int32_t recountUsage(CardDocument& document) {
     return free < INT32_MIN ? INT32_MIN : static_cast<int32_t>(free);
 }
 
-static uint64_t toTuneZero(uint64_t count) { return count * TuneZeroSampleRate / WorkingSampleRate; }
-static uint64_t toWorking(uint64_t count) { return count * WorkingSampleRate / TuneZeroSampleRate; }
-static uint64_t roundUpToBlock(uint64_t bytes) { return (bytes + 1023) / 1024 * 1024; }
+static uint64_t toTuneZero(uint64_t count) { return count * kTuneZeroSampleRate / kWorkingSampleRate; }
+static uint64_t toWorking(uint64_t count) { return count * kWorkingSampleRate / kTuneZeroSampleRate; }
+
+uint8_t clampDecay(double value) {
+    if (!(value >= kMinDecay)) return kMinDecay;
+    return value >= kMaxDecay ? kMaxDecay : static_cast<uint8_t>(value);
+}
+
+uint8_t clampBoost(double value) {
+    if (!(value >= 0)) return 0;
+    return value >= kMaxBoost ? kMaxBoost : static_cast<uint8_t>(value);
+}
+
+PlayedSpan clampPlayedSpan(uint32_t start, uint32_t end, uint32_t sampleCount) {
+    PlayedSpan span;
+    span.end = end < sampleCount ? end : sampleCount;
+    span.start = start < span.end ? start : span.end;
+    return span;
+}
+
+// The decay is counted in units of 1024 samples.
+constexpr uint64_t kDecayUnitSamples = 1024;
 
 uint32_t decayLength(const Instrument& instrument) {
-    uint64_t d = static_cast<uint64_t>(instrument.decay) * 1024;
-    if (d < 1024) d = 1024;
+    uint64_t d = static_cast<uint64_t>(instrument.decay) * kDecayUnitSamples;
+    if (d < kDecayUnitSamples) d = kDecayUnitSamples;
     if (!instrument.downsample) d = toTuneZero(d);
     return static_cast<uint32_t>(d);
 }
 
 uint32_t instrumentFootprint(const Instrument& instrument) {
-    uint32_t e = instrument.end < instrument.samples.count ? instrument.end : instrument.samples.count;
-    uint32_t s = instrument.start < e ? instrument.start : e;
-    uint64_t n = e - s;
+    PlayedSpan span = playedSpan(instrument);
+    uint64_t n = span.end - span.start;
     uint64_t t = decayLength(instrument);
     if (instrument.downsample) {
         n = toTuneZero(n);
         t = toWorking(t);
     }
     uint64_t blocks = roundUpToBlock(n);
-    uint64_t footprint = blocks < roundUpToBlock(t) ? blocks + 1024 : blocks;
+    uint64_t footprint = blocks < roundUpToBlock(t) ? blocks + kCardBlockBytes : blocks;
     return footprint > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(footprint);
 }

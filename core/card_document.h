@@ -7,14 +7,23 @@
 
 constexpr uint32_t kMaxInstruments = 8;
 constexpr uint32_t kCardCapacity = 65536;
-constexpr uint32_t kCardHeaderBytes = 1024;
+// The card is laid out in blocks of 1024 bytes: the header is one block, and
+// every instrument starts on a block boundary. The writer sends one block a time.
+constexpr uint32_t kCardBlockBytes = 1024;
+constexpr uint32_t kCardHeaderBytes = kCardBlockBytes;
 constexpr uint32_t kNameCapacity = 8;
 constexpr uint16_t kDefaultCardCode = 0x0F01;
 
 // Every instrument sample in memory runs at the working rate; a downsampled
 // instrument goes to the card at the Tune 0 rate, exactly two thirds of it.
-constexpr uint32_t WorkingSampleRate = 37908;
-constexpr uint32_t TuneZeroSampleRate = 25272;
+constexpr uint32_t kWorkingSampleRate = 37908;
+constexpr uint32_t kTuneZeroSampleRate = 25272;
+
+constexpr uint8_t kMinDecay = 1;
+constexpr uint8_t kMaxDecay = 255;
+constexpr uint8_t kMaxBoost = 10;
+
+inline uint64_t roundUpToBlock(uint64_t bytes) { return (bytes + kCardBlockBytes - 1) / kCardBlockBytes * kCardBlockBytes; }
 
 using NameBuffer = Utf8Buffer<kNameCapacity>;
 
@@ -69,6 +78,21 @@ void setInstrumentName(Instrument& instrument, Utf16View text);
 
 // Recomputes usedBytes and returns the free bytes, negative when over the card.
 int32_t recountUsage(CardDocument& document);
+
+// Decay and boost as a knob takes them: the whole part of the value, held to
+// 1..255 and 0..10 (NaN gives the lower bound).
+uint8_t clampDecay(double value);
+uint8_t clampBoost(double value);
+
+// The played span within the samples: end at most the sample count, start at most end.
+struct PlayedSpan {
+    uint32_t start;
+    uint32_t end;
+};
+PlayedSpan clampPlayedSpan(uint32_t start, uint32_t end, uint32_t sampleCount);
+inline PlayedSpan playedSpan(const Instrument& instrument) {
+    return clampPlayedSpan(instrument.start, instrument.end, instrument.samples.count);
+}
 
 uint32_t decayLength(const Instrument& instrument);
 uint32_t instrumentFootprint(const Instrument& instrument);

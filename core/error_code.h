@@ -36,7 +36,4 @@ enum class ErrorCode : uint32_t {
 // Translates a Windows system error code (the value of GetLastError).
 ErrorCode fromSystemError(uint32_t systemError);
 
-// Translates a COM result value (HRESULT).
-ErrorCode fromResult(int32_t result);
-
 inline bool failed(ErrorCode code) { return code != ErrorCode::Ok; }

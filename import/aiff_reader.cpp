@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "cardfile/file_io.h"
+#include "core/file_io.h"
 #include "import/chunk_walk.h"
 #include "import/sample_encoding.h"
 

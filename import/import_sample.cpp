@@ -43,7 +43,7 @@ bool equalIgnoringCase(Utf8View a, Utf8View b) {
 }
 
 uint8_t defaultDecay(uint32_t frames, bool downsample) {
-    uint64_t x = downsample ? frames : uint64_t(frames) * WorkingSampleRate / TuneZeroSampleRate;
+    uint64_t x = downsample ? frames : uint64_t(frames) * kWorkingSampleRate / kTuneZeroSampleRate;
     uint64_t units = (x + 1023) / 1024;
     return static_cast<uint8_t>(units > 255 ? 255 : units);
 }
@@ -79,8 +79,8 @@ ErrorCode importSample(Instrument& instrument, Utf8View path) {
     uint32_t rate = decoded.sampleRate;
     releaseDecodedSample(decoded);
 
-    if (samples.count > 0 && rate != WorkingSampleRate) {
-        uint64_t target = uint64_t(samples.count) * WorkingSampleRate / rate;
+    if (samples.count > 0 && rate != kWorkingSampleRate) {
+        uint64_t target = uint64_t(samples.count) * kWorkingSampleRate / rate;
         if (target > UINT32_MAX) {  // only a file of absurdly low rate gets here
             releaseBuffer(samples);
             return ErrorCode::TooLarge;
@@ -88,7 +88,7 @@ ErrorCode importSample(Instrument& instrument, Utf8View path) {
         SampleBuffer converted = {};
         code = resizeBuffer(converted, static_cast<uint32_t>(target));
         if (!failed(code))
-            code = resample(samples.data, samples.count, rate, converted.data, converted.count, WorkingSampleRate);
+            code = resample(samples.data, samples.count, rate, converted.data, converted.count, kWorkingSampleRate);
         if (failed(code)) {
             releaseBuffer(converted);
             releaseBuffer(samples);

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "cardfile/file_io.h"
+#include "core/file_io.h"
 #include "import/chunk_walk.h"
 #include "import/sample_encoding.h"
 

@@ -8,11 +8,8 @@
 
 namespace {
 
-constexpr uint32_t kHeaderBytes = 1024;
 constexpr uint32_t kDirectoryOffset = 32;
 constexpr uint32_t kDirectoryEntryBytes = 16;
-
-uint64_t roundUpToBlock(uint64_t count) { return (count + 1023) / 1024 * 1024; }
 
 // Every write is checked against the image: one that would pass the end is
 // skipped and marks the image as overflowing, so data that does not fit
@@ -59,20 +56,19 @@ uint8_t cardSampleByte(float sample) {
 }
 
 ErrorCode prepareCardSamples(const Instrument& instrument, SampleBuffer& output) {
-    uint32_t count = instrument.samples.count;
-    uint32_t e = instrument.end < count ? instrument.end : count;
-    uint32_t b = instrument.start < e ? instrument.start : e;
-    uint32_t span = e - b;
+    PlayedSpan played = playedSpan(instrument);
+    uint32_t b = played.start;
+    uint32_t span = played.end - played.start;
     uint32_t cardLength = instrument.downsample
-                              ? static_cast<uint32_t>(uint64_t(span) * TuneZeroSampleRate / WorkingSampleRate)
+                              ? static_cast<uint32_t>(uint64_t(span) * kTuneZeroSampleRate / kWorkingSampleRate)
                               : span;
     uint32_t padded = static_cast<uint32_t>(roundUpToBlock(cardLength));
     ErrorCode code = resizeBuffer(output, padded);
     if (failed(code)) return code;
     if (instrument.downsample) {
         if (span > 0) {
-            code = resample(instrument.samples.data + b, span, WorkingSampleRate, output.data, padded,
-                            TuneZeroSampleRate);
+            code = resample(instrument.samples.data + b, span, kWorkingSampleRate, output.data, padded,
+                            kTuneZeroSampleRate);
             if (failed(code)) return code;
         }
     } else if (span > 0) {
@@ -84,7 +80,7 @@ ErrorCode prepareCardSamples(const Instrument& instrument, SampleBuffer& output)
 }
 
 ErrorCode buildCardImage(const CardDocument& document, uint8_t* image, uint32_t size) {
-    if (size < kCardImageBytes || !image) return ErrorCode::BufferTooSmall;
+    if (size < kCardCapacity || !image) return ErrorCode::BufferTooSmall;
     ImageWriter w = {image, size, false};
 
     putBytes(w, 0, "KORG", 4);
@@ -100,7 +96,7 @@ ErrorCode buildCardImage(const CardDocument& document, uint8_t* image, uint32_t 
     putByte(w, 30, 0xFF);
     putByte(w, 31, 0xFF);
 
-    uint64_t data = kHeaderBytes;
+    uint64_t data = kCardHeaderBytes;
     uint64_t entry = kDirectoryOffset;
     SampleBuffer prepared = {};
     for (uint32_t i = 0; i < document.instruments.count; ++i) {
@@ -127,11 +123,11 @@ ErrorCode buildCardImage(const CardDocument& document, uint8_t* image, uint32_t 
         data += m;
         if (instrumentFootprint(instrument) > m) {
             // The decay runs on past the sample: a block of silence behind it.
-            if (data + 1024 <= size)
-                memset(image + data, 0x80, 1024);
+            if (data + kCardBlockBytes <= size)
+                memset(image + data, 0x80, kCardBlockBytes);
             else
                 w.overflow = true;
-            data += 1024;
+            data += kCardBlockBytes;
         }
     }
     releaseBuffer(prepared);
@@ -144,7 +140,7 @@ ErrorCode buildCardImage(const CardDocument& document, uint8_t* image, uint32_t 
         entry += kDirectoryEntryBytes;
     }
     if (w.overflow) return ErrorCode::BufferTooSmall;
-    memset(image + entry, 0xFF, kHeaderBytes - entry);
+    memset(image + entry, 0xFF, kCardHeaderBytes - entry);
     if (data < size) memset(image + data, 0xFF, size - data);
     return ErrorCode::Ok;
 }

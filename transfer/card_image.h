@@ -5,10 +5,9 @@
 #include "core/error_code.h"
 #include "core/growable_buffers.h"
 
-// The 65,536 bytes stored on the card: a 1024-byte header (identification,
-// card name, an eight-slot directory) and the instruments as 8-bit samples,
-// each on a 1024-byte boundary, the rest 0xFF.
-constexpr uint32_t kCardImageBytes = 65536;
+// The card image is the kCardCapacity bytes stored on the card: a 1024-byte
+// header (identification, card name, an eight-slot directory) and the
+// instruments as 8-bit samples, each on a 1024-byte boundary, the rest 0xFF.
 
 // Fills `size` bytes of `image`. BufferTooSmall when the instruments need
 // more room than the image has (or the image is smaller than a card).

@@ -86,8 +86,8 @@ void sendToCard(TransferJob& job, const CardWriterList& writers, const CardDocum
     job.stopwatchAccumulated = 0;
     job.stopwatchStart = controls.counter(controls.context);
 
-    job.image = static_cast<uint8_t*>(malloc(kCardImageBytes));
-    job.buildResult = job.image ? buildCardImage(document, job.image, kCardImageBytes) : ErrorCode::OutOfMemory;
+    job.image = static_cast<uint8_t*>(malloc(kCardCapacity));
+    job.buildResult = job.image ? buildCardImage(document, job.image, kCardCapacity) : ErrorCode::OutOfMemory;
     if (!controls.startThread(controls.context, transferThread, &job)) {
         free(job.image);
         job.image = nullptr;
@@ -100,9 +100,9 @@ void transferThread(void* argument) {
     const TransferControls& controls = *job.controls;
     ErrorCode code = job.buildResult;
     if (!failed(code)) {
-        reportTransferProgress(&job, 0, kCardImageBytes);
+        reportTransferProgress(&job, 0, kCardCapacity);
         TransferProgress progress = {&job, reportTransferProgress};
-        code = sendCardImage(*job.usb, job.connection, job.bank, job.image, kCardImageBytes, progress);
+        code = sendCardImage(*job.usb, job.connection, job.bank, job.image, kCardCapacity, progress);
     }
     if (code == ErrorCode::BufferTooSmall) controls.showTooMuchData(controls.context);
     uint64_t elapsed = job.stopwatchAccumulated;

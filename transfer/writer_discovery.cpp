@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/card_models.h"
+#include "transfer/card_models.h"
 #include "core/text.h"
 #include "transfer/writer_protocol.h"
 

@@ -106,15 +106,15 @@ ErrorCode sendCardImage(const UsbTransport& usb, CardWriterConnection& connectio
     uint32_t transferred = 0;
     code = usb.controlTransfer(usb.context, connection.usbInterface, beginWriteRequest(bank), nullptr, transferred);
     if (failed(code)) return code;
-    uint32_t blocks = size / kBlockBytes;
+    uint32_t blocks = size / kCardBlockBytes;
     for (uint32_t k = 0; k < blocks; ++k) {
         if (connection.usbInterface == kInvalidUsbHandle) return ErrorCode::NoDevice;
         uint32_t written = 0;
-        code = usb.bulkWrite(usb.context, connection.usbInterface, kBulkPipe, image + size_t(k) * kBlockBytes,
-                             kBlockBytes, written);
+        code = usb.bulkWrite(usb.context, connection.usbInterface, kBulkPipe, image + size_t(k) * kCardBlockBytes,
+                             kCardBlockBytes, written);
         if (failed(code)) return code;
-        if (written != kBlockBytes) return ErrorCode::Incomplete;
-        if (progress.report) progress.report(progress.context, k * kBlockBytes, size);
+        if (written != kCardBlockBytes) return ErrorCode::Incomplete;
+        if (progress.report) progress.report(progress.context, k * kCardBlockBytes, size);
     }
     code = usb.controlTransfer(usb.context, connection.usbInterface, kEndWriteRequest, nullptr, transferred);
     if (failed(code)) return code;

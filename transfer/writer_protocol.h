@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/card_document.h"
 #include "core/error_code.h"
 #include "transfer/card_writer_record.h"
 #include "transfer/usb_transport.h"
@@ -10,7 +11,6 @@ constexpr uint16_t kWriterVendorId = 0x0483;
 constexpr uint16_t kWriterProductId = 0xA2A1;
 constexpr uint8_t kControlPipe = 0x00;
 constexpr uint8_t kBulkPipe = 0x01;
-constexpr uint32_t kBlockBytes = 1024;
 constexpr uint32_t kIdentifyTimeoutMs = 50;
 constexpr uint32_t kControlTimeoutMs = 1000;
 constexpr uint32_t kBulkTimeoutMs = 5000;

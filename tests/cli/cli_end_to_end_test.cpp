@@ -206,8 +206,8 @@ TEST_F(Cli, ImageIsTheCardImageOfTheCardFile) {
     ASSERT_EQ(r.status, 0) << r.err;
     CardDocument document = {};
     load(card, document);
-    Bytes expected(kCardImageBytes);
-    ASSERT_EQ(buildCardImage(document, expected.data(), kCardImageBytes), ErrorCode::Ok);
+    Bytes expected(kCardCapacity);
+    ASSERT_EQ(buildCardImage(document, expected.data(), kCardCapacity), ErrorCode::Ok);
     EXPECT_EQ(readFileBytes(image), expected);
     releaseDocument(document);
 }
@@ -271,8 +271,8 @@ TEST_F(Cli, SendWritesTheCardToASimulatedWriter) {
     EXPECT_TRUE(contains(r.out, "Transfer Successful (Time: ")) << r.out;
     CardDocument document = {};
     load(card, document);
-    Bytes expected(kCardImageBytes);
-    ASSERT_EQ(buildCardImage(document, expected.data(), kCardImageBytes), ErrorCode::Ok);
+    Bytes expected(kCardCapacity);
+    ASSERT_EQ(buildCardImage(document, expected.data(), kCardCapacity), ErrorCode::Ok);
     releaseDocument(document);
     // writer 2 of the simulated list is the first listed one; a bank beyond its 8 is sent as 8
     EXPECT_EQ(readFileBytes(folder.file("writer-2-bank-8.bin")), expected);

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/window_dpi_win.h"
+#include "controls/window_dpi_win.h"
 #include "controls/rotary_knob_win.h"
 #include "controls/waveform_view_win.h"
 #include "core/text.h"

@@ -12,7 +12,7 @@ using Bytes = std::vector<uint8_t>;
 
 struct CardFixture : ::testing::Test {
     CardDocument document = {};
-    Bytes image = Bytes(kCardImageBytes, 0xAA);
+    Bytes image = Bytes(kCardCapacity, 0xAA);
     void SetUp() override { resetDocument(document); }
     void TearDown() override { releaseDocument(document); }
 
@@ -27,7 +27,7 @@ struct CardFixture : ::testing::Test {
         instrument->downsample = downsample;
         return instrument;
     }
-    ErrorCode build() { return buildCardImage(document, image.data(), kCardImageBytes); }
+    ErrorCode build() { return buildCardImage(document, image.data(), kCardCapacity); }
     Bytes bytes(uint32_t from, uint32_t count) const { return Bytes(image.begin() + from, image.begin() + from + count); }
     bool allAre(uint32_t from, uint32_t to, uint8_t value) const {
         for (uint32_t i = from; i < to; ++i)
@@ -64,7 +64,7 @@ TEST_F(CardFixture, EmptyCardIsHeaderUnusedSlotsAndFill) {
     ASSERT_EQ(build(), ErrorCode::Ok);
     EXPECT_EQ(bytes(0, 32), header(0));
     for (uint32_t slot = 0; slot < 8; ++slot) EXPECT_EQ(bytes(32 + 16 * slot, 16), kUnusedEntry) << slot;
-    EXPECT_TRUE(allAre(160, kCardImageBytes, 0xFF));
+    EXPECT_TRUE(allAre(160, kCardCapacity, 0xFF));
 }
 
 TEST_F(CardFixture, CardNameIsCutToEightAndFilledWithFF) {
@@ -88,7 +88,7 @@ TEST_F(CardFixture, OneInstrumentOf1500Samples) {
     EXPECT_TRUE(allAre(160, 1024, 0xFF));
     EXPECT_TRUE(allAre(1024, 2524, 0x40));  // the samples, 0.5 each
     EXPECT_TRUE(allAre(2524, 3072, 0x80));  // padding to the block: silence
-    EXPECT_TRUE(allAre(3072, kCardImageBytes, 0xFF));
+    EXPECT_TRUE(allAre(3072, kCardCapacity, 0xFF));
 }
 
 TEST_F(CardFixture, DownsampledInstrumentGetsASilenceBlock) {
@@ -106,7 +106,7 @@ TEST_F(CardFixture, DownsampledInstrumentGetsASilenceBlock) {
     EXPECT_TRUE(allAre(3072, 3082, 0xC0));
     // decay 2: 1365 samples, two blocks: a second silence block
     EXPECT_TRUE(allAre(3082, 5120, 0x80));
-    EXPECT_TRUE(allAre(5120, kCardImageBytes, 0xFF));
+    EXPECT_TRUE(allAre(5120, kCardCapacity, 0xFF));
 }
 
 TEST_F(CardFixture, EmptySpanGetsOnlyASilenceBlock) {
@@ -115,7 +115,7 @@ TEST_F(CardFixture, EmptySpanGetsOnlyASilenceBlock) {
     ASSERT_EQ(build(), ErrorCode::Ok);
     EXPECT_EQ(bytes(32, 6), (Bytes{0x01, 0x00, 0x01, 0x00, 0x04, 0x01}));  // end 1024 / 4, start 1025
     EXPECT_TRUE(allAre(1024, 2048, 0x80));
-    EXPECT_TRUE(allAre(2048, kCardImageBytes, 0xFF));
+    EXPECT_TRUE(allAre(2048, kCardCapacity, 0xFF));
 }
 
 TEST_F(CardFixture, PlaysOnlyTheSpanBetweenStartAndEnd) {
@@ -125,7 +125,7 @@ TEST_F(CardFixture, PlaysOnlyTheSpanBetweenStartAndEnd) {
     instrument->end = 2024;
     ASSERT_EQ(build(), ErrorCode::Ok);
     EXPECT_TRUE(allAre(1024, 2048, 0xC0));
-    EXPECT_TRUE(allAre(2048, kCardImageBytes, 0xFF));
+    EXPECT_TRUE(allAre(2048, kCardCapacity, 0xFF));
 }
 
 TEST_F(CardFixture, BoostIsAppliedToTheCardSamples) {
@@ -144,7 +144,7 @@ TEST_F(CardFixture, AnExactlyFullCardFitsAndOneBlockMoreDoesNot) {
     for (int i = 0; i < 7; ++i) add("Full", 9 * 1024, 0.5f, 1, false);
     ASSERT_EQ(recountUsage(document), 0);
     ASSERT_EQ(build(), ErrorCode::Ok);
-    EXPECT_TRUE(allAre(1024, kCardImageBytes, 0x40));  // no 0xFF tail
+    EXPECT_TRUE(allAre(1024, kCardCapacity, 0x40));  // no 0xFF tail
     EXPECT_EQ(bytes(32 + 6 * 16, 6), (Bytes{0x01, 0x00, 0x40, 0x00, 0xDC, 0x01}));  // the last: 56,321 .. 65,536
 
     // An eighth instrument with nothing to play still takes its block of silence.
@@ -154,7 +154,7 @@ TEST_F(CardFixture, AnExactlyFullCardFitsAndOneBlockMoreDoesNot) {
 }
 
 TEST_F(CardFixture, RefusesAnImageSmallerThanACard) {
-    EXPECT_EQ(buildCardImage(document, image.data(), kCardImageBytes - 1), ErrorCode::BufferTooSmall);
+    EXPECT_EQ(buildCardImage(document, image.data(), kCardCapacity - 1), ErrorCode::BufferTooSmall);
 }
 
 TEST(PrepareCardSamples, PadsToBlocksAndConvertsDownsampledSpans) {

@@ -94,7 +94,7 @@ TEST_F(ControlWindow, ATransferOnItsOwnThreadUpdatesTheControls) {
 
     EXPECT_EQ(status().substr(0, 27), u"Transfer Successful (Time: ");
     EXPECT_EQ(SendMessageW(windows.bankSpin, UDM_GETPOS32, 0, 0), 8);
-    EXPECT_EQ(usb.device(writer).banks.at(8).size(), kCardImageBytes);
+    EXPECT_EQ(usb.device(writer).banks.at(8).size(), kCardCapacity);
     EXPECT_TRUE(IsWindowEnabled(windows.sendButton));
     EXPECT_TRUE(IsWindowEnabled(windows.writerCombo));
     EXPECT_EQ(GetWindowLongW(windows.progress, GWL_STYLE) & PBS_MARQUEE, 0);

@@ -156,8 +156,8 @@ TEST_F(TransferFixture, ASuccessfulTransferReportsEveryBlockAndItsTime) {
     EXPECT_EQ(fake.positions.back(), 0u);
     EXPECT_TRUE(idle());
 
-    std::vector<uint8_t> expected(kCardImageBytes);
-    ASSERT_EQ(buildCardImage(document, expected.data(), kCardImageBytes), ErrorCode::Ok);
+    std::vector<uint8_t> expected(kCardCapacity);
+    ASSERT_EQ(buildCardImage(document, expected.data(), kCardCapacity), ErrorCode::Ok);
     EXPECT_EQ(usb.device(writer).banks.at(5), expected);
 }
 
@@ -259,8 +259,8 @@ TEST_F(TransferFixture, AThreadThatCannotStartFailsTheTransfer) {
 TEST_F(TransferFixture, EditsDuringATransferNeverReachTheCard) {
     uint32_t writer = plug();
     add(4096, 0.5f);
-    std::vector<uint8_t> before(kCardImageBytes);
-    ASSERT_EQ(buildCardImage(document, before.data(), kCardImageBytes), ErrorCode::Ok);
+    std::vector<uint8_t> before(kCardCapacity);
+    ASSERT_EQ(buildCardImage(document, before.data(), kCardCapacity), ErrorCode::Ok);
     fake.realThreads = true;
     sendToCard(job, writers, document);
     // The user goes on editing at once: more instruments, other samples.

@@ -1,4 +1,4 @@
-#include "core/card_models.h"
+#include "transfer/card_models.h"
 
 const char* modelName(uint8_t modelCode) {
     static const char* const kNames[] = {

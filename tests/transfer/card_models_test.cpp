@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/card_models.h"
+#include "transfer/card_models.h"
 
 static std::string labelFor(uint8_t model, uint32_t displayNumber) {
     CardWriterRecord record = {};

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "cardfile/file_io.h"
+#include "core/file_io.h"
 
 static ErrorCode fromErrno(int error) {
     switch (error) {

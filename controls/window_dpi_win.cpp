@@ -1,4 +1,4 @@
-#include "app/window_dpi_win.h"
+#include "controls/window_dpi_win.h"
 
 namespace {
 

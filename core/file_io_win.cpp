@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "cardfile/file_io.h"
+#include "core/file_io.h"
 #include "core/text_win.h"
 
 // The system reported a failure; substitute CannotOpen when it gave no reason.
