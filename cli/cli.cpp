@@ -41,21 +41,32 @@ struct Card {
     ~Card() { releaseDocument(document); }
 };
 
-bool loadCard(const char* path, Card& card) {
-    ErrorCode code = readCardFile(card.document, viewOf(path));
+// A path as typed, made absolute: an instrument is named after its file, and
+// messages name files so that they can be found. As typed when that fails.
+Utf8View fullPath(const char* typed, PathBuffer& storage) {
+    if (failed(absolutePath(viewOf(typed), storage))) return viewOf(typed);
+    return viewOf(storage);
+}
+
+bool loadCard(const char* typedPath, Card& card) {
+    PathBuffer storage;
+    Utf8View path = fullPath(typedPath, storage);
+    ErrorCode code = readCardFile(card.document, path);
     if (!failed(code)) return true;
     char what[160];
     snprintf(what, sizeof what, "%s: %s", kCardFileLoadFailure, cardFileLoadReason(code));
-    printFileError(viewOf(path), what);
+    printFileError(path, what);
     return false;
 }
 
-bool saveCard(const char* path, const Card& card) {
-    ErrorCode code = writeCardFile(card.document, viewOf(path));
+bool saveCard(const char* typedPath, const Card& card) {
+    PathBuffer storage;
+    Utf8View path = fullPath(typedPath, storage);
+    ErrorCode code = writeCardFile(card.document, path);
     if (!failed(code)) return true;
     char what[160];
     snprintf(what, sizeof what, "%s: %s", kCardFileSaveFailure, errorCodeText(code));
-    printFileError(viewOf(path), what);
+    printFileError(path, what);
     return false;
 }
 
@@ -112,19 +123,20 @@ int runNew(Arguments args, const UsbTransport&) {
         }
     }
     if (!path) return usageError(command, "which card-file?"), kUsage;
-    // Never overwrite: a card-file that exists holds somebody's work.
-    ByteBuffer probe = {};
-    ErrorCode existing = readWholeFile(viewOf(path), 0, probe);
-    releaseBuffer(probe);
-    if (existing != ErrorCode::NotFound) {
-        printFileError(viewOf(path), existing == ErrorCode::Ok || existing == ErrorCode::TooLarge
-                                         ? "already exists"
-                                         : errorCodeText(existing));
+    // Never overwrite: a card-file that exists holds somebody's work. The name
+    // is claimed first, in one step with the check, then filled.
+    PathBuffer storage;
+    Utf8View full = fullPath(path, storage);
+    ErrorCode code = createNewFile(full);
+    if (failed(code)) {
+        printFileError(full, code == ErrorCode::AlreadyExists ? "already exists" : errorCodeText(code));
         return kFailure;
     }
     Card card;
     if (name) setTypedName(name, [&](Utf16View typed) { setCardName(card.document, typed); });
-    return saveCard(path, card) ? kSuccess : kFailure;
+    if (saveCard(path, card)) return kSuccess;
+    removeFile(full);  // the empty file we made holds nobody's work
+    return kFailure;
 }
 
 struct AddReport {
@@ -141,9 +153,11 @@ int runAdd(Arguments args, const UsbTransport&) {
     if (args.count < 2) return usageError(command, "which card-file, and which sample files?"), kUsage;
     Card card;
     if (!loadCard(args.values[0], card)) return kFailure;
+    // Made absolute, so that "kick.wav" names its instrument "kick".
+    static PathBuffer storage[256];
     Utf8View paths[256];
     uint32_t count = 0;
-    for (int i = 1; i < args.count && count < 256; ++i) paths[count++] = viewOf(args.values[i]);
+    for (int i = 1; i < args.count && count < 256; ++i, ++count) paths[count] = fullPath(args.values[i], storage[count]);
     AddReport report;
     FileImportReport hook = {&report, [](void* c, Utf8View path, FileImport result, ErrorCode code) {
                                  static_cast<AddReport*>(c)->report(path, result, code);

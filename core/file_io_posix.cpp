@@ -1,4 +1,6 @@
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -98,4 +100,39 @@ ErrorCode writeWholeFile(Utf8View path, const uint8_t* data, uint32_t size) {
     }
     if (close(fd) != 0) return lastError();
     return ErrorCode::Ok;
+}
+
+ErrorCode createNewFile(Utf8View path) {
+    char terminated[4096];
+    if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
+    int fd = open(terminated, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return lastError();
+    if (close(fd) != 0) return lastError();
+    return ErrorCode::Ok;
+}
+
+ErrorCode removeFile(Utf8View path) {
+    char terminated[4096];
+    if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
+    return unlink(terminated) == 0 ? ErrorCode::Ok : lastError();
+}
+
+ErrorCode absolutePath(Utf8View path, PathBuffer& full) {
+    char terminated[4096];
+    if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
+    clearText(full);
+    char resolved[PATH_MAX];
+    if (realpath(terminated, resolved)) {
+        appendText(full, viewOf(resolved));
+    } else if (terminated[0] == '/') {
+        appendText(full, path);  // a file still to be made, named in full already
+    } else {
+        // A file still to be made: join it to the current folder.
+        char folder[PATH_MAX];
+        if (!getcwd(folder, sizeof folder)) return lastError();
+        appendText(full, viewOf(folder));
+        if (full.length == 0 || full.units[full.length - 1] != '/') appendText(full, viewOf("/"));
+        appendText(full, path);
+    }
+    return full.length < full.capacity ? ErrorCode::Ok : ErrorCode::TooLarge;
 }

@@ -62,3 +62,32 @@ ErrorCode writeWholeFile(Utf8View path, const uint8_t* data, uint32_t size) {
     CloseHandle(file);
     return written == size ? ErrorCode::Ok : ErrorCode::DiskFull;
 }
+
+ErrorCode createNewFile(Utf8View path) {
+    WideBuffer<261> wide;
+    if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
+    HANDLE file = CreateFileW(wideChars(wide), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return lastError();
+    CloseHandle(file);
+    return ErrorCode::Ok;
+}
+
+ErrorCode removeFile(Utf8View path) {
+    WideBuffer<261> wide;
+    if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
+    return DeleteFileW(wideChars(wide)) ? ErrorCode::Ok : lastError();
+}
+
+ErrorCode absolutePath(Utf8View path, PathBuffer& full) {
+    WideBuffer<261> wide;
+    if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
+    WideBuffer<kMaxPathBytes> absolute;
+    DWORD length = GetFullPathNameW(wideChars(wide), kMaxPathBytes, wideChars(absolute), nullptr);
+    if (length == 0) return lastError();
+    if (length >= kMaxPathBytes) return ErrorCode::TooLarge;
+    absolute.length = length;
+    clearText(full);
+    appendUtf16AsUtf8(full, viewOf(absolute));
+    return full.length < full.capacity ? ErrorCode::Ok : ErrorCode::TooLarge;
+}

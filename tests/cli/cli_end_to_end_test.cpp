@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 #include <string>
 #include <vector>
 
@@ -71,6 +74,37 @@ TEST_F(Cli, NewWritesTheEmptyCardFile) {
     // eight UTF-16 units typed at most, then eight UTF-8 bytes: "Grüße D" is 9 bytes, cut to "Grüße " + blank padding
     EXPECT_EQ(Bytes(bytes.begin() + 10, bytes.begin() + 18), (Bytes{'G', 'r', 0xC3, 0xBC, 0xC3, 0x9F, 'e', ' '}));
 }
+
+// Paths as people type them, relative to the current folder: the instrument
+// is still named after its file, and messages name the file in full.
+TEST_F(Cli, RelativePathsNameInstrumentsAndAppearInFullInMessages) {
+    ASSERT_EQ(run({"new", "card.vxcor"}).status, 0);
+    writeFileBytes(folder.file("kick.wav"), readFileBytes(fixture("wav_s16_stereo.wav")));
+    ProcessResult r = run({"add", "card.vxcor", "kick.wav", "missing.wav"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, folder.file("missing.wav") + ":")) << r.err;
+    CardDocument document = {};
+    load(card, document);
+    ASSERT_EQ(document.instruments.count, 1u);
+    EXPECT_EQ(std::string(document.instruments.items[0].name.units, document.instruments.items[0].name.length), "kick");
+    releaseDocument(document);
+
+    r = run({"new", "card.vxcor"});
+    EXPECT_TRUE(contains(r.err, card + ": already exists")) << r.err;
+}
+
+#ifndef _WIN32
+// A name that is taken only by a link to nowhere: a probe finds no file there,
+// but creating through it would write wherever the link points.
+TEST_F(Cli, NewClaimsTheNameInOneStep) {
+    std::string target = folder.file("elsewhere.vxcor");
+    ASSERT_EQ(symlink(target.c_str(), card.c_str()), 0);
+    ProcessResult r = run({"new", card});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(contains(r.err, "already exists")) << r.err;
+    EXPECT_TRUE(readFileBytes(target).empty());
+}
+#endif
 
 TEST_F(Cli, AddImportsAsDroppingFilesDoesAndInfoShowsTheResult) {
     ASSERT_EQ(run({"new", card}).status, 0);

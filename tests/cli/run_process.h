@@ -9,7 +9,8 @@ struct ProcessResult {
     std::string err;  // standard error
 };
 
-// `program` and `arguments` are UTF-8; the output files go into `folder`.
+// `program` and `arguments` are UTF-8; the program runs in `folder`, where its
+// captured output is kept too.
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& folder);
 

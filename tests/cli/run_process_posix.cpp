@@ -16,6 +16,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));

@@ -31,7 +31,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     startup.hStdError = err;
     PROCESS_INFORMATION process = {};
     ProcessResult result = {-1, "", ""};
-    if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, wide(folder).c_str(), &startup,
+                       &process)) {
         WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
         GetExitCodeProcess(process.hProcess, &code);
