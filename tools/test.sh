@@ -24,23 +24,26 @@ build_tree() {  # name, extra cmake arguments...
 }
 
 # Runs one tree's tests through CTest (prefixed by a launcher, if given) and
-# adds its counts to the totals.
+# adds its test cases to the totals. The full log is shown when a test fails.
 run_tree() {  # name, launcher...
   local name="$1"; shift
   local log="build/$name.ctest.log"
-  "$@" ctest --test-dir "build/$name" --output-on-failure --no-tests=error 2>&1 | grep -v "^X connection to" | tee "$log"
+  "$@" ctest --test-dir "build/$name" -V --no-tests=error 2>&1 | grep -v "^X connection to" >"$log"
   local status=${PIPESTATUS[0]}
-  local line
-  line=$(grep -E "tests passed, [0-9]+ tests? failed out of [0-9]+" "$log" | tail -1)
-  if [ -z "$line" ]; then
+  grep -E "^ *[0-9]+/[0-9]+ Test +#|tests passed, " "$log"
+  if ! grep -qE "tests passed, [0-9]+ tests? failed out of [0-9]+" "$log"; then
+    cat "$log"
     broken+=("$name (no tests ran)")
     return
   fi
-  local tree_failed tree_total
-  tree_failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
-  tree_total=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
-  total=$((total + tree_total))
+  local counts
+  counts=$(python3 tools/count_test_cases.py "$log")
+  sed '$d' <<<"$counts"
+  local tree_passed tree_failed
+  read -r tree_passed tree_failed <<<"$(tail -1 <<<"$counts")"
+  total=$((total + tree_passed + tree_failed))
   failed=$((failed + tree_failed))
+  if [ "$tree_failed" -ne 0 ] || [ "$status" -ne 0 ]; then cat "$log"; fi
   if [ "$status" -ne 0 ] && [ "$tree_failed" -eq 0 ]; then broken+=("$name (ctest exit $status)"); fi
 }
 
@@ -58,6 +61,6 @@ fi
 
 echo
 for problem in "${broken[@]}"; do echo "broken: $problem"; done
-# Each CTest entry is one test executable (or one program run under Xvfb).
+# Test cases of all three trees; a program run under Xvfb counts as one.
 echo "$((total - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ] && [ ${#broken[@]} -eq 0 ] && [ "$total" -gt 0 ]
