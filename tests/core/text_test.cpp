@@ -36,6 +36,22 @@ TEST(Utf16Append, AssignReplacesAndAppendStopsWhenFull) {
     EXPECT_EQ(room.units[4], 0);
 }
 
+TEST(Utf16Terminate, CuttingForTheTerminatorNeverLeavesAHalfPair) {
+    WideBuffer<4> pair = {};
+    assignText(pair, view16(u"ab\xD83C\xDFB9"));  // full, ending in a pair
+    terminateTextCutting(pair);
+    EXPECT_EQ(asString(pair), u"ab");
+    EXPECT_EQ(pair.units[2], 0);
+    WideBuffer<4> letters = {};
+    assignText(letters, viewOf(u"abcd"));
+    terminateTextCutting(letters);
+    EXPECT_EQ(asString(letters), u"abc");
+    WideBuffer<2> onlyPair = {};
+    assignText(onlyPair, view16(u"\xD83C\xDFB9"));
+    terminateTextCutting(onlyPair);
+    EXPECT_EQ(onlyPair.length, 0u);
+}
+
 TEST(Utf16ToUtf8, SkipsLoneSurrogatesAndJoinsPairs) {
     Utf8Buffer<16> b = {};
     appendUtf16AsUtf8(b, view16(std::u16string(u"ab\xDC00" u"c")));
