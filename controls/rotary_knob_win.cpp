@@ -10,6 +10,9 @@
 #include "controls/knob_geometry.h"
 #include "core/text_win.h"
 
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
+
 namespace {
 
 constexpr uint32_t kTextCapacity = 32;
@@ -386,6 +389,6 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-bool registerRotaryKnobClass(HINSTANCE) {
-    return registerControlClass(kRotaryKnobClass, rotaryKnobProcedure);
+bool registerRotaryKnobClass(HINSTANCE instance) {
+    return registerControlClass(instance, kRotaryKnobClass, rotaryKnobProcedure);
 }

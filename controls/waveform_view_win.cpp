@@ -6,6 +6,9 @@
 #include "controls/gdiplus_win.h"
 #include "controls/waveform_geometry.h"
 
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
+
 namespace {
 
 constexpr uint32_t kMaxMarkers = 8;
@@ -338,6 +341,6 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
 
 }  // namespace
 
-bool registerWaveformViewClass(HINSTANCE) {
-    return registerControlClass(kWaveformViewClass, waveformViewProcedure);
+bool registerWaveformViewClass(HINSTANCE instance) {
+    return registerControlClass(instance, kWaveformViewClass, waveformViewProcedure);
 }

@@ -177,3 +177,30 @@ TEST_F(Knob, TooltipTextAddsAndRemovesTheTool) {
     SendMessageW(knob, KM_SETTIP, WPARAM(&none), 0);
     EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 0);
 }
+
+// The controls' GDI+ header leaves the Gdiplus names where they are: this
+// program's own Status stays unambiguous in every file that includes it.
+#include "controls/gdiplus_win.h"
+struct Status {
+    int code;
+};
+static_assert(sizeof(Status) == sizeof(int), "Status is this file's own");
+
+TEST(ControlClasses, BelongToTheModuleThatRegistersThem) {
+    startControlsForTests();
+    HINSTANCE program = GetModuleHandleW(nullptr), library = GetModuleHandleW(L"comctl32.dll");
+    struct Class {
+        const wchar_t* name;
+        bool (*registerClass)(HINSTANCE);
+    } classes[] = {{kRotaryKnobClass, registerRotaryKnobClass}, {kWaveformViewClass, registerWaveformViewClass}};
+    for (const Class& c : classes) {
+        ASSERT_TRUE(UnregisterClassW(c.name, program));
+        EXPECT_TRUE(c.registerClass(library));
+        {
+            ControlTestWindow window{c.name, L"", 10, 10};
+            EXPECT_EQ(HINSTANCE(GetClassLongPtrW(window.control(), GCLP_HMODULE)), library) << c.name;
+        }
+        UnregisterClassW(c.name, library);
+        EXPECT_TRUE(c.registerClass(program));
+    }
+}
