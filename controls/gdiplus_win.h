@@ -60,3 +60,12 @@ inline bool registerControlClass(HINSTANCE instance, const wchar_t* name, WNDPRO
     windowClass.lpszClassName = name;
     return RegisterClassW(&windowClass) != 0;
 }
+
+// A control without its state (before WM_CREATE, after a failed creation or
+// after WM_DESTROY) does nothing; only the messages that build the window
+// (its text, its client area) still get the default handling.
+inline LRESULT controlWithoutState(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE || message == WM_NCCALCSIZE || message == WM_GETMINMAXINFO)
+        return DefWindowProcW(window, message, wParam, lParam);
+    return 0;
+}

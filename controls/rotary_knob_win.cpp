@@ -292,9 +292,7 @@ void assignFromView(WideBuffer<kTextCapacity>& text, WPARAM wParam) {
 LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) return onCreate(knob);
     KnobState* s = stateOf(knob);
-    // Without its state the knob adds nothing of its own (creation and the
-    // frame's messages still need the default handling).
-    if (!s) return DefWindowProcW(knob, message, wParam, lParam);
+    if (!s) return controlWithoutState(knob, message, wParam, lParam);
     switch (message) {
     case WM_DESTROY:
         SetWindowLongPtrW(knob, 0, 0);

@@ -240,7 +240,7 @@ LRESULT onCreate(HWND view) {
 LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) return onCreate(view);
     WaveformState* s = stateOf(view);
-    if (!s) return DefWindowProcW(view, message, wParam, lParam);
+    if (!s) return controlWithoutState(view, message, wParam, lParam);
     uint32_t index = LOWORD(wParam);
     switch (message) {
     case WM_DESTROY:

@@ -57,6 +57,7 @@ LRESULT CALLBACK ControlTestWindow::parentProcedure(HWND window, UINT message, W
         self->markerNotifications.push_back(*reinterpret_cast<const MarkerNotification*>(wParam));
         return 0;
     }
+    if (self && message == WM_MOUSEWHEEL) ++self->wheelMessages;
     return DefWindowProcW(window, message, wParam, lParam);
 }
 

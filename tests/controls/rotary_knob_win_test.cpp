@@ -204,3 +204,16 @@ TEST(ControlClasses, BelongToTheModuleThatRegistersThem) {
         EXPECT_TRUE(c.registerClass(program));
     }
 }
+
+TEST(ControlClasses, WithoutTheirStateDoNothing) {
+    for (const wchar_t* name : {kRotaryKnobClass, kWaveformViewClass}) {
+        ControlTestWindow window{name, L"", 50, 90};
+        HWND control = window.control();
+        LONG_PTR state = SetWindowLongPtrW(control, 0, 0);
+        EXPECT_EQ(SendMessageW(control, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(45, 45)), 0);
+        EXPECT_EQ(window.wheelMessages, 0) << name;
+        EXPECT_EQ(SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(25, 20)), 0);
+        EXPECT_EQ(GetCapture(), nullptr);
+        SetWindowLongPtrW(control, 0, state);
+    }
+}
