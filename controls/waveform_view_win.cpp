@@ -194,7 +194,10 @@ void notifyParent(HWND view, const WaveformState& s, uint16_t marker, bool dragg
                  reinterpret_cast<LPARAM>(view));
 }
 
+// The marker whose handle is at (x, y), or -1. Handles are drawn only over a
+// series; without one their layout is what an earlier paint left.
 int32_t handleAt(const WaveformState& s, float x, float y) {
+    if (s.primaryCount == 0) return -1;
     for (uint32_t i = 0; i < s.markerCount; ++i) {
         const WaveformMarker& m = s.markers[i];
         if (m.position >= 0 && m.handleX <= x && x <= m.handleX + m.handleSize && y <= m.handleSize) return int32_t(i);

@@ -122,3 +122,16 @@ TEST_F(View, DraggingAMarkerNotifiesDuringTheDragAndAtRelease) {
     SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(310, 90));
     EXPECT_EQ(window.markerNotifications.size(), 3u);
 }
+
+TEST_F(View, WithoutSamplesTheMarkersCannotBeGrabbed) {
+    showSeries(418, 0.0f);
+    SendMessageW(view, WV_SETMARKERPOS, 0, 100);
+    window.capture();  // S's handle laid out over x 101
+    SendMessageW(view, WV_SETPRIMARY, 0, 0);
+    window.capture();
+    SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(101, 3));
+    EXPECT_EQ(GetCapture(), nullptr);
+    SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 3));
+    SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(150, 3));
+    EXPECT_TRUE(window.markerNotifications.empty());
+}
