@@ -326,6 +326,12 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
     case WM_LBUTTONUP:
         onButtonUp(knob, *s);
         return 0;
+    case WM_SETCURSOR:
+        // Over the value entry or the frame the default handling decides.
+        if (reinterpret_cast<HWND>(wParam) != knob || LOWORD(lParam) != HTCLIENT)
+            return DefWindowProcW(knob, message, wParam, lParam);
+        SetCursor(LoadCursorW(nullptr, s->dragging ? IDC_HAND : IDC_ARROW));
+        return TRUE;
     case WM_MOUSEWHEEL: {
         double step = double(short(HIWORD(wParam))) / 120.0;
         if (LOWORD(wParam) & MK_CONTROL) step *= s->stepMultiplier;

@@ -29,7 +29,6 @@ struct WaveformMarker {
 
 struct WaveformState {
     HFONT font;
-    HCURSOR savedCursor;
     PathPoints waveformPath;
     PathPoints overlayPath;
     float plotLeft;
@@ -43,7 +42,6 @@ struct WaveformState {
     uint32_t markerCount;
     uint16_t dragMarker;
     bool needsLayout;
-    bool trackingLeave;
     bool overlayVisible;
 };
 
@@ -205,28 +203,19 @@ int32_t handleAt(const WaveformState& s, float x, float y) {
     return -1;
 }
 
-void restoreCursor(WaveformState& s) {
-    if (!s.savedCursor) return;
-    SetCursor(s.savedCursor);
-    s.savedCursor = nullptr;
+// The hand while dragging and over a handle, the arrow elsewhere.
+void setCursorForPointer(HWND view, const WaveformState& s) {
+    POINT p;
+    GetCursorPos(&p);
+    ScreenToClient(view, &p);
+    bool hand = s.dragMarker != kNoMarker || handleAt(s, float(p.x), float(p.y)) >= 0;
+    SetCursor(LoadCursorW(nullptr, hand ? IDC_HAND : IDC_ARROW));
 }
 
-void onMouseMove(HWND view, WaveformState& s, float x, float y) {
-    if (s.dragMarker != kNoMarker) {
-        setMarkerPosition(view, s, s.dragMarker, sampleAtX(x, s.pixelsPerSample, s.primaryCount));
-        notifyParent(view, s, s.dragMarker, true);
-        return;
-    }
-    if (handleAt(s, x, y) >= 0) {
-        HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        if (!s.savedCursor) s.savedCursor = previous;
-        if (!s.trackingLeave) {
-            TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, view, 0};
-            s.trackingLeave = TrackMouseEvent(&track) != 0;
-        }
-    } else {
-        restoreCursor(s);
-    }
+void onMouseMove(HWND view, WaveformState& s, float x) {
+    if (s.dragMarker == kNoMarker) return;
+    setMarkerPosition(view, s, s.dragMarker, sampleAtX(x, s.pixelsPerSample, s.primaryCount));
+    notifyParent(view, s, s.dragMarker, true);
 }
 
 LRESULT onCreate(HWND view) {
@@ -273,20 +262,22 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
         }
         return 0;
     }
-    case WM_MOUSEMOVE: onMouseMove(view, *s, float(short(LOWORD(lParam))), float(short(HIWORD(lParam)))); return 0;
+    case WM_MOUSEMOVE: onMouseMove(view, *s, float(short(LOWORD(lParam)))); return 0;
     case WM_LBUTTONUP:
         if (s->dragMarker != kNoMarker) {
             uint16_t marker = s->dragMarker;
-            restoreCursor(*s);
             ReleaseCapture();
             s->dragMarker = kNoMarker;
+            setCursorForPointer(view, *s);
             notifyParent(view, *s, marker, false);
         }
         return 0;
-    case WM_MOUSELEAVE:
-        s->trackingLeave = false;
-        restoreCursor(*s);
-        return 0;
+    case WM_SETCURSOR:
+        // Over a child or the frame the default handling decides.
+        if (reinterpret_cast<HWND>(wParam) != view || LOWORD(lParam) != HTCLIENT)
+            return DefWindowProcW(view, message, wParam, lParam);
+        setCursorForPointer(view, *s);
+        return TRUE;
     case WV_SETPRIMARY:
         s->primary = reinterpret_cast<const float*>(wParam);
         s->primaryCount = s->primary ? uint32_t(lParam) : 0;

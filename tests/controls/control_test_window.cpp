@@ -91,3 +91,13 @@ std::vector<uint32_t> ControlTestWindow::capture() {
     ReleaseDC(control_, screen);
     return pixels;
 }
+
+HCURSOR ControlTestWindow::cursorAt(int x, int y) {
+    POINT p = {x, y};
+    ClientToScreen(control_, &p);
+    SetCursorPos(p.x, p.y);
+    SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
+    HWND target = ChildWindowFromPoint(control_, POINT{x, y});
+    SendMessageW(target ? target : control_, WM_SETCURSOR, WPARAM(target ? target : control_), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return GetCursor();
+}

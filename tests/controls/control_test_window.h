@@ -25,6 +25,9 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     void pumpMessages();
+    // Puts the pointer at a client point of the control and returns the cursor
+    // that the control's WM_SETCURSOR sets there (an I-beam beforehand).
+    HCURSOR cursorAt(int x, int y);
 
     static LRESULT CALLBACK parentProcedure(HWND, UINT, WPARAM, LPARAM);
 

@@ -78,6 +78,17 @@ TEST_F(Knob, WheelAndArrowKeysStep) {
     EXPECT_EQ(SendMessageW(knob, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
 }
 
+TEST_F(Knob, ShowsTheArrowAndTheHandWhileDragging) {
+    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW), hand = LoadCursorW(nullptr, IDC_HAND);
+    EXPECT_EQ(window.cursorAt(25, 20), arrow);
+    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 20));
+    EXPECT_EQ(GetCursor(), hand);
+    SendMessageW(knob, WM_LBUTTONUP, 0, point(25, 20));
+    EXPECT_EQ(GetCursor(), arrow);
+    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 55));  // opens the value entry
+    EXPECT_EQ(window.cursorAt(25, 55), LoadCursorW(nullptr, IDC_IBEAM));  // the entry's own
+}
+
 TEST_F(Knob, SettingValuesAndLimitsDoesNotNotify) {
     setValue(100);  // the same value
     double minimum = 120;

@@ -134,4 +134,14 @@ TEST_F(View, WithoutSamplesTheMarkersCannotBeGrabbed) {
     SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 3));
     SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(150, 3));
     EXPECT_TRUE(window.markerNotifications.empty());
+    EXPECT_EQ(window.cursorAt(101, 3), LoadCursorW(nullptr, IDC_ARROW));
+}
+
+TEST_F(View, ShowsTheHandOverAHandleAndTheArrowElsewhere) {
+    showSeries(418, 0.0f);
+    SendMessageW(view, WV_SETMARKERPOS, 0, 100);
+    window.capture();
+    EXPECT_EQ(window.cursorAt(101, 3), LoadCursorW(nullptr, IDC_HAND));
+    EXPECT_EQ(window.cursorAt(101, 90), LoadCursorW(nullptr, IDC_ARROW));  // the line below the handle
+    EXPECT_EQ(window.cursorAt(300, 3), LoadCursorW(nullptr, IDC_ARROW));
 }
