@@ -159,7 +159,7 @@ void openValueEntry(HWND knob, KnobState& s) {
 
 void onButtonDown(HWND knob, KnobState& s, float x, float y) {
     SetFocus(knob);  // commits an open value entry
-    if (containsPoint(s.layout.knob, x, y)) {
+    if (containsPoint(s.layout.knob, x, y) && !s.dragging) {
         s.dragBaseValue = s.value.value;
         s.dragLastX = x;
         s.dragLastY = y;
@@ -184,16 +184,17 @@ void onMouseMove(HWND knob, KnobState& s, float x, float y, WPARAM keys) {
     s.dragBaseValue = s.value.value;
 }
 
-void onButtonUp(HWND knob, KnobState& s) {
-    if (s.dragging) {
-        ReleaseCapture();
-        s.dragging = false;
-        notifyParent(knob, s.value.value, false);
-    }
+// At the release of the button, or when the capture goes elsewhere (Alt+Tab,
+// another window taking the mouse): whichever comes first ends the drag.
+void endDrag(HWND knob, KnobState& s) {
+    if (!s.dragging) return;
+    s.dragging = false;  // before ReleaseCapture, whose WM_CAPTURECHANGED comes back here
+    if (GetCapture() == knob) ReleaseCapture();
     if (s.savedCursor) {
         SetCursor(s.savedCursor);
         s.savedCursor = nullptr;
     }
+    notifyParent(knob, s.value.value, false);
 }
 
 // ---- painting -------------------------------------------------------------
@@ -323,8 +324,8 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
     case WM_MOUSEMOVE:
         onMouseMove(knob, *s, float(short(LOWORD(lParam))), float(short(HIWORD(lParam))), wParam);
         return 0;
-    case WM_LBUTTONUP:
-        onButtonUp(knob, *s);
+    case WM_LBUTTONUP: case WM_CAPTURECHANGED:
+        endDrag(knob, *s);
         return 0;
     case WM_SETCURSOR:
         // Over the value entry or the frame the default handling decides.

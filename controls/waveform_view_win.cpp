@@ -212,6 +212,17 @@ void setCursorForPointer(HWND view, const WaveformState& s) {
     SetCursor(LoadCursorW(nullptr, hand ? IDC_HAND : IDC_ARROW));
 }
 
+// At the release of the button, or when the capture goes elsewhere (Alt+Tab,
+// another window taking the mouse): whichever comes first ends the drag.
+void endDrag(HWND view, WaveformState& s) {
+    if (s.dragMarker == kNoMarker) return;
+    uint16_t marker = s.dragMarker;
+    s.dragMarker = kNoMarker;  // before ReleaseCapture, whose WM_CAPTURECHANGED comes back here
+    if (GetCapture() == view) ReleaseCapture();
+    setCursorForPointer(view, s);
+    notifyParent(view, s, marker, false);
+}
+
 void onMouseMove(HWND view, WaveformState& s, float x) {
     if (s.dragMarker == kNoMarker) return;
     setMarkerPosition(view, s, s.dragMarker, sampleAtX(x, s.pixelsPerSample, s.primaryCount));
@@ -263,14 +274,8 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
         return 0;
     }
     case WM_MOUSEMOVE: onMouseMove(view, *s, float(short(LOWORD(lParam)))); return 0;
-    case WM_LBUTTONUP:
-        if (s->dragMarker != kNoMarker) {
-            uint16_t marker = s->dragMarker;
-            ReleaseCapture();
-            s->dragMarker = kNoMarker;
-            setCursorForPointer(view, *s);
-            notifyParent(view, *s, marker, false);
-        }
+    case WM_LBUTTONUP: case WM_CAPTURECHANGED:
+        endDrag(view, *s);
         return 0;
     case WM_SETCURSOR:
         // Over a child or the frame the default handling decides.

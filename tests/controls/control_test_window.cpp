@@ -96,6 +96,7 @@ HCURSOR ControlTestWindow::cursorAt(int x, int y) {
     POINT p = {x, y};
     ClientToScreen(control_, &p);
     SetCursorPos(p.x, p.y);
+    pumpMessages();  // the move, now rather than in the middle of a test
     SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
     HWND target = ChildWindowFromPoint(control_, POINT{x, y});
     SendMessageW(target ? target : control_, WM_SETCURSOR, WPARAM(target ? target : control_), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));

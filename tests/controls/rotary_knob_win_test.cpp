@@ -78,6 +78,21 @@ TEST_F(Knob, WheelAndArrowKeysStep) {
     EXPECT_EQ(SendMessageW(knob, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
 }
 
+TEST_F(Knob, LosingTheCaptureEndsTheDragOnce) {
+    window.cursorAt(25, 30);
+    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 30));
+    SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON, point(25, 27));
+    SetCapture(GetParent(knob));  // as Alt+Tab or another window taking the mouse does
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    ReleaseCapture();
+    SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON, point(25, 20));  // no longer a drag
+    SendMessageW(knob, WM_LBUTTONUP, 0, point(25, 20));
+    EXPECT_EQ(value(), 103);
+    ASSERT_EQ(window.knobNotifications.size(), 2u);
+    EXPECT_EQ(window.knobNotifications[1].dragging, 0);
+    EXPECT_EQ(window.knobNotifications[1].value, 103);
+}
+
 TEST_F(Knob, ShowsTheArrowAndTheHandWhileDragging) {
     const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW), hand = LoadCursorW(nullptr, IDC_HAND);
     EXPECT_EQ(window.cursorAt(25, 20), arrow);

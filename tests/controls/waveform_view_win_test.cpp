@@ -123,6 +123,24 @@ TEST_F(View, DraggingAMarkerNotifiesDuringTheDragAndAtRelease) {
     EXPECT_EQ(window.markerNotifications.size(), 3u);
 }
 
+TEST_F(View, LosingTheCaptureEndsTheDragOnce) {
+    showSeries(418, 0.0f);
+    SendMessageW(view, WV_SETMARKERPOS, 0, 100);
+    window.capture();
+    window.cursorAt(300, 90);  // the pointer away from the handles
+    SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(101, 3));
+    SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 3));
+    SetCapture(GetParent(view));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    ReleaseCapture();
+    SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 3));
+    SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(200, 3));
+    ASSERT_EQ(window.markerNotifications.size(), 2u);
+    EXPECT_EQ(window.markerNotifications[1].dragging, 0);
+    EXPECT_EQ(window.markerNotifications[1].position, 150u);
+    EXPECT_EQ(SendMessageW(view, WV_GETMARKERPOS, 0, 0), 150);
+}
+
 TEST_F(View, WithoutSamplesTheMarkersCannotBeGrabbed) {
     showSeries(418, 0.0f);
     SendMessageW(view, WV_SETMARKERPOS, 0, 100);
