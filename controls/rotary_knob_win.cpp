@@ -16,6 +16,8 @@ using namespace Gdiplus::DllExports;
 namespace {
 
 constexpr uint32_t kTextCapacity = 32;
+// Posted to the knob to destroy a closed value entry, in wParam, outside its own messages.
+constexpr UINT kCloseValueEntry = WM_USER + 100;
 
 struct KnobState {
     HFONT font;
@@ -91,19 +93,26 @@ void layout(HWND knob, KnobState& s) {
 
 // ---- the value entry --------------------------------------------------------
 
+LRESULT CALLBACK valueEntryProc(HWND entry, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR);
+
+// Closes the entry, applying its text or not. It is usually inside one of its
+// own messages here, so it is only hidden now (which hands the focus back to
+// the knob) and destroyed when the knob gets kCloseValueEntry.
 void commitValueEntry(HWND knob, KnobState& s, bool apply) {
     HWND entry = s.valueEntry;
     if (!entry) return;
-    if (apply) {
-        wchar_t text[16] = {};
-        int length = GetWindowTextW(entry, text, 16);
+    s.valueEntry = nullptr;  // forgotten first: the focus loss that closing causes applies nothing
+    wchar_t text[16] = {};
+    int length = apply ? GetWindowTextW(entry, text, 16) : 0;
+    RemoveWindowSubclass(entry, valueEntryProc, 0);
+    ShowWindow(entry, SW_HIDE);
+    PostMessageW(knob, kCloseValueEntry, reinterpret_cast<WPARAM>(entry), 0);
+    redraw(knob);
+    // The parent hears of the value last, with the entry already closed.
+    if (apply)
         setValue(knob, s, parseTypedValue(Utf16View{reinterpret_cast<char16_t*>(text), uint32_t(length)},
                                           s.decimalSeparator),
                  true);
-    }
-    s.valueEntry = nullptr;  // forgotten first: its own focus loss must apply nothing
-    DestroyWindow(entry);
-    redraw(knob);
 }
 
 LRESULT CALLBACK valueEntryProc(HWND entry, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
@@ -296,9 +305,16 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
     if (!s) return controlWithoutState(knob, message, wParam, lParam);
     switch (message) {
     case WM_DESTROY:
+        // An open entry goes with the knob, without its subclass.
+        if (s->valueEntry) RemoveWindowSubclass(s->valueEntry, valueEntryProc, 0);
         SetWindowLongPtrW(knob, 0, 0);
         free(s);
         return 0;
+    case kCloseValueEntry: {
+        HWND entry = reinterpret_cast<HWND>(wParam);
+        if (entry != s->valueEntry && IsWindow(entry) && GetParent(entry) == knob) DestroyWindow(entry);
+        return 0;
+    }
     case WM_SIZE: case WM_SETFOCUS: case WM_KILLFOCUS: case WM_ENABLE:
         redraw(knob);
         return 0;

@@ -115,6 +115,12 @@ TEST_F(Knob, SettingValuesAndLimitsDoesNotNotify) {
 }
 
 TEST_F(Knob, TypedValuesAreAppliedWithEnterAndDroppedWithEscape) {
+    // The entry goes after the message that closes it, never inside that message.
+    auto closesAfterwards = [&](HWND edit) {
+        bool stillThere = IsWindow(edit) && !IsWindowVisible(edit);
+        window.pumpMessages();
+        return stillThere && !IsWindow(edit) && !valueEntry();
+    };
     SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 55));  // the value text
     SendMessageW(knob, WM_LBUTTONUP, 0, point(25, 55));
     HWND edit = valueEntry();
@@ -125,7 +131,8 @@ TEST_F(Knob, TypedValuesAreAppliedWithEnterAndDroppedWithEscape) {
     SendMessageW(edit, EM_SETSEL, 0, -1);
     type(edit, L"x42");  // the letter is refused
     SendMessageW(edit, WM_CHAR, 13, 1);
-    EXPECT_EQ(valueEntry(), nullptr);
+    EXPECT_TRUE(closesAfterwards(edit));
+    EXPECT_EQ(GetFocus(), knob);
     EXPECT_EQ(value(), 42);
     ASSERT_EQ(window.knobNotifications.size(), 1u);
     EXPECT_EQ(window.knobNotifications[0].dragging, 0);
@@ -136,16 +143,17 @@ TEST_F(Knob, TypedValuesAreAppliedWithEnterAndDroppedWithEscape) {
     SendMessageW(edit, EM_SETSEL, 0, -1);
     type(edit, L"-3");
     SendMessageW(edit, WM_CHAR, 27, 1);
-    EXPECT_EQ(valueEntry(), nullptr);
+    EXPECT_TRUE(closesAfterwards(edit));
     EXPECT_EQ(value(), 42);
 
     SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 55));
     edit = valueEntry();
     SendMessageW(edit, EM_SETSEL, 0, -1);
     type(edit, L"-3");
-    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 85));  // a press elsewhere applies it, clamped
-    EXPECT_EQ(valueEntry(), nullptr);
+    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 85));  // its focus loss applies it, clamped
+    EXPECT_TRUE(closesAfterwards(edit));
     EXPECT_EQ(value(), 1);
+    EXPECT_EQ(window.knobNotifications.size(), 2u);
 }
 
 TEST_F(Knob, PaintsThePointerInTheTextColourAndGreysItWhenDisabled) {
