@@ -307,6 +307,8 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
     case WM_DESTROY:
         // An open entry goes with the knob, without its subclass.
         if (s->valueEntry) RemoveWindowSubclass(s->valueEntry, valueEntryProc, 0);
+        // The tooltip is owned by the top-level window, which would keep it.
+        if (s->tooltip) DestroyWindow(s->tooltip);
         SetWindowLongPtrW(knob, 0, 0);
         free(s);
         return 0;

@@ -210,6 +210,8 @@ TEST_F(Knob, TooltipTextAddsAndRemovesTheTool) {
     Utf16View none = viewOf(u"");
     SendMessageW(knob, KM_SETTIP, WPARAM(&none), 0);
     EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 0);
+    DestroyWindow(knob);  // the tooltip belongs to the top-level window, so the knob takes it along
+    EXPECT_FALSE(IsWindow(tooltip));
 }
 
 // The controls' GDI+ header leaves the Gdiplus names where they are: this
