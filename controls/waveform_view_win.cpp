@@ -223,6 +223,14 @@ void endDrag(HWND view, WaveformState& s) {
     notifyParent(view, s, marker, false);
 }
 
+// When the dragged marker or the series goes the drag stops without a word:
+// there is nothing left to report a position for.
+void dropDrag(HWND view, WaveformState& s) {
+    if (s.dragMarker == kNoMarker) return;
+    s.dragMarker = kNoMarker;
+    if (GetCapture() == view) ReleaseCapture();
+}
+
 void onMouseMove(HWND view, WaveformState& s, float x) {
     if (s.dragMarker == kNoMarker) return;
     setMarkerPosition(view, s, s.dragMarker, sampleAtX(x, s.pixelsPerSample, s.primaryCount));
@@ -286,6 +294,7 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
     case WV_SETPRIMARY:
         s->primary = reinterpret_cast<const float*>(wParam);
         s->primaryCount = s->primary ? uint32_t(lParam) : 0;
+        if (s->primaryCount == 0) dropDrag(view, *s);
         s->needsLayout = true;
         redraw(view);
         return 0;
@@ -314,11 +323,14 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
         return s->markerCount++;
     case WV_REMOVEMARKER:
         if (index >= s->markerCount) return 0;
+        if (s->dragMarker == index) dropDrag(view, *s);
+        if (s->dragMarker != kNoMarker && s->dragMarker > index) --s->dragMarker;
         for (uint32_t i = index; i + 1 < s->markerCount; ++i) s->markers[i] = s->markers[i + 1];
         --s->markerCount;
         redraw(view);
         return 0;
     case WV_CLEARMARKERS:
+        dropDrag(view, *s);
         s->markerCount = 0;
         redraw(view);
         return 0;

@@ -141,6 +141,28 @@ TEST_F(View, LosingTheCaptureEndsTheDragOnce) {
     EXPECT_EQ(SendMessageW(view, WV_GETMARKERPOS, 0, 0), 150);
 }
 
+TEST_F(View, ADragStopsSilentlyWhenItsMarkerOrTheSeriesGoes) {
+    showSeries(418, 0.0f);
+    SendMessageW(view, WV_SETMARKERPOS, 0, 100);
+    SendMessageW(view, WV_SETMARKERPOS, 1, 300);
+    window.capture();
+    SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(101, 3));
+    SendMessageW(view, WV_REMOVEMARKER, 0, 0);  // E moves down to index 0
+    EXPECT_EQ(GetCapture(), nullptr);
+    SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 3));
+    SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(150, 3));
+    EXPECT_EQ(SendMessageW(view, WV_GETMARKERPOS, 0, 0), 300);
+
+    window.capture();
+    SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(301, 3));
+    SendMessageW(view, WV_SETPRIMARY, 0, 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+    SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 3));
+    SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(150, 3));
+    EXPECT_EQ(SendMessageW(view, WV_GETMARKERPOS, 0, 0), 300);
+    EXPECT_TRUE(window.markerNotifications.empty());
+}
+
 TEST_F(View, WithoutSamplesTheMarkersCannotBeGrabbed) {
     showSeries(418, 0.0f);
     SendMessageW(view, WV_SETMARKERPOS, 0, 100);
