@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "controls/window_dpi_win.h"
+#include "controls/control_class_win.h"
 #include "controls/gdiplus_win.h"
 #include "controls/knob_geometry.h"
 #include "core/text_win.h"

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "controls/control_class_win.h"
 #include "controls/gdiplus_win.h"
 #include "controls/waveform_geometry.h"
 
