@@ -98,7 +98,7 @@ HCURSOR ControlTestWindow::cursorAt(int x, int y) {
     SetCursorPos(p.x, p.y);
     pumpMessages();  // the move, now rather than in the middle of a test
     SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
-    HWND target = ChildWindowFromPoint(control_, POINT{x, y});
-    SendMessageW(target ? target : control_, WM_SETCURSOR, WPARAM(target ? target : control_), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    HWND target = ChildWindowFromPointEx(control_, POINT{x, y}, CWP_SKIPINVISIBLE);  // the control or a child
+    SendMessageW(target, WM_SETCURSOR, WPARAM(target), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     return GetCursor();
 }
