@@ -206,9 +206,8 @@ int32_t handleAt(const WaveformState& s, float x, float y) {
 
 // The hand while dragging and over a handle, the arrow elsewhere.
 void setCursorForPointer(HWND view, const WaveformState& s) {
-    POINT p;
-    GetCursorPos(&p);
-    ScreenToClient(view, &p);
+    POINT p = {-1, -1};  // stays off every handle when the position cannot be read (a locked desktop)
+    if (GetCursorPos(&p)) ScreenToClient(view, &p);
     bool hand = s.dragMarker != kNoMarker || handleAt(s, float(p.x), float(p.y)) >= 0;
     SetCursor(LoadCursorW(nullptr, hand ? IDC_HAND : IDC_ARROW));
 }
