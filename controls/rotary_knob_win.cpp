@@ -6,13 +6,19 @@
 #include <cstdlib>
 
 #include "controls/window_dpi_win.h"
+#include "controls/control_class_win.h"
 #include "controls/gdiplus_win.h"
 #include "controls/knob_geometry.h"
 #include "core/text_win.h"
 
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
+
 namespace {
 
 constexpr uint32_t kTextCapacity = 32;
+// Posted to the knob to destroy a closed value entry, in wParam, outside its own messages.
+constexpr UINT kCloseValueEntry = WM_USER + 100;
 
 struct KnobState {
     HFONT font;
@@ -88,19 +94,26 @@ void layout(HWND knob, KnobState& s) {
 
 // ---- the value entry --------------------------------------------------------
 
+LRESULT CALLBACK valueEntryProc(HWND entry, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR);
+
+// Closes the entry, applying its text or not. It is usually inside one of its
+// own messages here, so it is only hidden now (which hands the focus back to
+// the knob) and destroyed when the knob gets kCloseValueEntry.
 void commitValueEntry(HWND knob, KnobState& s, bool apply) {
     HWND entry = s.valueEntry;
     if (!entry) return;
-    if (apply) {
-        wchar_t text[16] = {};
-        int length = GetWindowTextW(entry, text, 16);
+    s.valueEntry = nullptr;  // forgotten first: the focus loss that closing causes applies nothing
+    wchar_t text[16] = {};
+    int length = apply ? GetWindowTextW(entry, text, 16) : 0;
+    RemoveWindowSubclass(entry, valueEntryProc, 0);
+    ShowWindow(entry, SW_HIDE);
+    PostMessageW(knob, kCloseValueEntry, reinterpret_cast<WPARAM>(entry), 0);
+    redraw(knob);
+    // The parent hears of the value last, with the entry already closed.
+    if (apply)
         setValue(knob, s, parseTypedValue(Utf16View{reinterpret_cast<char16_t*>(text), uint32_t(length)},
                                           s.decimalSeparator),
                  true);
-    }
-    s.valueEntry = nullptr;  // forgotten first: its own focus loss must apply nothing
-    DestroyWindow(entry);
-    redraw(knob);
 }
 
 LRESULT CALLBACK valueEntryProc(HWND entry, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
@@ -156,7 +169,7 @@ void openValueEntry(HWND knob, KnobState& s) {
 
 void onButtonDown(HWND knob, KnobState& s, float x, float y) {
     SetFocus(knob);  // commits an open value entry
-    if (containsPoint(s.layout.knob, x, y)) {
+    if (containsPoint(s.layout.knob, x, y) && !s.dragging) {
         s.dragBaseValue = s.value.value;
         s.dragLastX = x;
         s.dragLastY = y;
@@ -181,16 +194,17 @@ void onMouseMove(HWND knob, KnobState& s, float x, float y, WPARAM keys) {
     s.dragBaseValue = s.value.value;
 }
 
-void onButtonUp(HWND knob, KnobState& s) {
-    if (s.dragging) {
-        ReleaseCapture();
-        s.dragging = false;
-        notifyParent(knob, s.value.value, false);
-    }
+// At the release of the button, or when the capture goes elsewhere (Alt+Tab,
+// another window taking the mouse): whichever comes first ends the drag.
+void endDrag(HWND knob, KnobState& s) {
+    if (!s.dragging) return;
+    s.dragging = false;  // before ReleaseCapture, whose WM_CAPTURECHANGED comes back here
+    if (GetCapture() == knob) ReleaseCapture();
     if (s.savedCursor) {
         SetCursor(s.savedCursor);
         s.savedCursor = nullptr;
     }
+    notifyParent(knob, s.value.value, false);
 }
 
 // ---- painting -------------------------------------------------------------
@@ -289,14 +303,21 @@ void assignFromView(WideBuffer<kTextCapacity>& text, WPARAM wParam) {
 LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) return onCreate(knob);
     KnobState* s = stateOf(knob);
-    // Without its state the knob adds nothing of its own (creation and the
-    // frame's messages still need the default handling).
-    if (!s) return DefWindowProcW(knob, message, wParam, lParam);
+    if (!s) return controlWithoutState(knob, message, wParam, lParam);
     switch (message) {
     case WM_DESTROY:
+        // An open entry goes with the knob, without its subclass.
+        if (s->valueEntry) RemoveWindowSubclass(s->valueEntry, valueEntryProc, 0);
+        // The tooltip is owned by the top-level window, which would keep it.
+        if (s->tooltip) DestroyWindow(s->tooltip);
         SetWindowLongPtrW(knob, 0, 0);
         free(s);
         return 0;
+    case kCloseValueEntry: {
+        HWND entry = reinterpret_cast<HWND>(wParam);
+        if (entry != s->valueEntry && IsWindow(entry) && GetParent(entry) == knob) DestroyWindow(entry);
+        return 0;
+    }
     case WM_SIZE: case WM_SETFOCUS: case WM_KILLFOCUS: case WM_ENABLE:
         redraw(knob);
         return 0;
@@ -322,9 +343,15 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
     case WM_MOUSEMOVE:
         onMouseMove(knob, *s, float(short(LOWORD(lParam))), float(short(HIWORD(lParam))), wParam);
         return 0;
-    case WM_LBUTTONUP:
-        onButtonUp(knob, *s);
+    case WM_LBUTTONUP: case WM_CAPTURECHANGED:
+        endDrag(knob, *s);
         return 0;
+    case WM_SETCURSOR:
+        // Over the value entry or the frame the default handling decides.
+        if (reinterpret_cast<HWND>(wParam) != knob || LOWORD(lParam) != HTCLIENT)
+            return DefWindowProcW(knob, message, wParam, lParam);
+        SetCursor(LoadCursorW(nullptr, s->dragging ? IDC_HAND : IDC_ARROW));
+        return TRUE;
     case WM_MOUSEWHEEL: {
         double step = double(short(HIWORD(wParam))) / 120.0;
         if (LOWORD(wParam) & MK_CONTROL) step *= s->stepMultiplier;
@@ -386,6 +413,6 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-bool registerRotaryKnobClass(HINSTANCE) {
-    return registerControlClass(kRotaryKnobClass, rotaryKnobProcedure);
+bool registerRotaryKnobClass(HINSTANCE instance) {
+    return registerControlClass(instance, kRotaryKnobClass, rotaryKnobProcedure);
 }

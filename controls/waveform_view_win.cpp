@@ -3,8 +3,12 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "controls/control_class_win.h"
 #include "controls/gdiplus_win.h"
 #include "controls/waveform_geometry.h"
+
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
 
 namespace {
 
@@ -26,7 +30,6 @@ struct WaveformMarker {
 
 struct WaveformState {
     HFONT font;
-    HCURSOR savedCursor;
     PathPoints waveformPath;
     PathPoints overlayPath;
     float plotLeft;
@@ -40,7 +43,6 @@ struct WaveformState {
     uint32_t markerCount;
     uint16_t dragMarker;
     bool needsLayout;
-    bool trackingLeave;
     bool overlayVisible;
 };
 
@@ -191,7 +193,10 @@ void notifyParent(HWND view, const WaveformState& s, uint16_t marker, bool dragg
                  reinterpret_cast<LPARAM>(view));
 }
 
+// The marker whose handle is at (x, y), or -1. Handles are drawn only over a
+// series; without one their layout is what an earlier paint left.
 int32_t handleAt(const WaveformState& s, float x, float y) {
+    if (s.primaryCount == 0) return -1;
     for (uint32_t i = 0; i < s.markerCount; ++i) {
         const WaveformMarker& m = s.markers[i];
         if (m.position >= 0 && m.handleX <= x && x <= m.handleX + m.handleSize && y <= m.handleSize) return int32_t(i);
@@ -199,28 +204,37 @@ int32_t handleAt(const WaveformState& s, float x, float y) {
     return -1;
 }
 
-void restoreCursor(WaveformState& s) {
-    if (!s.savedCursor) return;
-    SetCursor(s.savedCursor);
-    s.savedCursor = nullptr;
+// The hand while dragging and over a handle, the arrow elsewhere.
+void setCursorForPointer(HWND view, const WaveformState& s) {
+    POINT p = {-1, -1};  // stays off every handle when the position cannot be read (a locked desktop)
+    if (GetCursorPos(&p)) ScreenToClient(view, &p);
+    bool hand = s.dragMarker != kNoMarker || handleAt(s, float(p.x), float(p.y)) >= 0;
+    SetCursor(LoadCursorW(nullptr, hand ? IDC_HAND : IDC_ARROW));
 }
 
-void onMouseMove(HWND view, WaveformState& s, float x, float y) {
-    if (s.dragMarker != kNoMarker) {
-        setMarkerPosition(view, s, s.dragMarker, sampleAtX(x, s.pixelsPerSample, s.primaryCount));
-        notifyParent(view, s, s.dragMarker, true);
-        return;
-    }
-    if (handleAt(s, x, y) >= 0) {
-        HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        if (!s.savedCursor) s.savedCursor = previous;
-        if (!s.trackingLeave) {
-            TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, view, 0};
-            s.trackingLeave = TrackMouseEvent(&track) != 0;
-        }
-    } else {
-        restoreCursor(s);
-    }
+// At the release of the button, or when the capture goes elsewhere (Alt+Tab,
+// another window taking the mouse): whichever comes first ends the drag.
+void endDrag(HWND view, WaveformState& s) {
+    if (s.dragMarker == kNoMarker) return;
+    uint16_t marker = s.dragMarker;
+    s.dragMarker = kNoMarker;  // before ReleaseCapture, whose WM_CAPTURECHANGED comes back here
+    if (GetCapture() == view) ReleaseCapture();
+    setCursorForPointer(view, s);
+    notifyParent(view, s, marker, false);
+}
+
+// When the dragged marker or the series goes the drag stops without a word:
+// there is nothing left to report a position for.
+void dropDrag(HWND view, WaveformState& s) {
+    if (s.dragMarker == kNoMarker) return;
+    s.dragMarker = kNoMarker;
+    if (GetCapture() == view) ReleaseCapture();
+}
+
+void onMouseMove(HWND view, WaveformState& s, float x) {
+    if (s.dragMarker == kNoMarker) return;
+    setMarkerPosition(view, s, s.dragMarker, sampleAtX(x, s.pixelsPerSample, s.primaryCount));
+    notifyParent(view, s, s.dragMarker, true);
 }
 
 LRESULT onCreate(HWND view) {
@@ -237,7 +251,7 @@ LRESULT onCreate(HWND view) {
 LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) return onCreate(view);
     WaveformState* s = stateOf(view);
-    if (!s) return DefWindowProcW(view, message, wParam, lParam);
+    if (!s) return controlWithoutState(view, message, wParam, lParam);
     uint32_t index = LOWORD(wParam);
     switch (message) {
     case WM_DESTROY:
@@ -267,23 +281,20 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
         }
         return 0;
     }
-    case WM_MOUSEMOVE: onMouseMove(view, *s, float(short(LOWORD(lParam))), float(short(HIWORD(lParam)))); return 0;
-    case WM_LBUTTONUP:
-        if (s->dragMarker != kNoMarker) {
-            uint16_t marker = s->dragMarker;
-            restoreCursor(*s);
-            ReleaseCapture();
-            s->dragMarker = kNoMarker;
-            notifyParent(view, *s, marker, false);
-        }
+    case WM_MOUSEMOVE: onMouseMove(view, *s, float(short(LOWORD(lParam)))); return 0;
+    case WM_LBUTTONUP: case WM_CAPTURECHANGED:
+        endDrag(view, *s);
         return 0;
-    case WM_MOUSELEAVE:
-        s->trackingLeave = false;
-        restoreCursor(*s);
-        return 0;
+    case WM_SETCURSOR:
+        // Over a child or the frame the default handling decides.
+        if (reinterpret_cast<HWND>(wParam) != view || LOWORD(lParam) != HTCLIENT)
+            return DefWindowProcW(view, message, wParam, lParam);
+        setCursorForPointer(view, *s);
+        return TRUE;
     case WV_SETPRIMARY:
         s->primary = reinterpret_cast<const float*>(wParam);
         s->primaryCount = s->primary ? uint32_t(lParam) : 0;
+        if (s->primaryCount == 0) dropDrag(view, *s);
         s->needsLayout = true;
         redraw(view);
         return 0;
@@ -312,11 +323,14 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
         return s->markerCount++;
     case WV_REMOVEMARKER:
         if (index >= s->markerCount) return 0;
+        if (s->dragMarker == index) dropDrag(view, *s);
+        if (s->dragMarker != kNoMarker && s->dragMarker > index) --s->dragMarker;
         for (uint32_t i = index; i + 1 < s->markerCount; ++i) s->markers[i] = s->markers[i + 1];
         --s->markerCount;
         redraw(view);
         return 0;
     case WV_CLEARMARKERS:
+        dropDrag(view, *s);
         s->markerCount = 0;
         redraw(view);
         return 0;
@@ -338,6 +352,6 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
 
 }  // namespace
 
-bool registerWaveformViewClass(HINSTANCE) {
-    return registerControlClass(kWaveformViewClass, waveformViewProcedure);
+bool registerWaveformViewClass(HINSTANCE instance) {
+    return registerControlClass(instance, kWaveformViewClass, waveformViewProcedure);
 }

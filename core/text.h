@@ -81,9 +81,13 @@ template <uint32_t C> bool terminateText(WideBuffer<C>& b) {
     b.units[b.length] = 0;
     return true;
 }
-// Terminates the text for a platform call, dropping its last unit when full.
+// Terminates the text for a platform call, dropping its last unit when full,
+// and a high surrogate that this leaves at the end without its pair.
 template <uint32_t C> void terminateTextCutting(WideBuffer<C>& b) {
-    if (b.length == C) --b.length;
+    if (b.length == C) {
+        --b.length;
+        if (b.length > 0 && (b.units[b.length - 1] & 0xFC00) == 0xD800) --b.length;
+    }
     b.units[b.length] = 0;
 }
 template <uint32_t C> void appendUtf16AsUtf8(Utf8Buffer<C>& b, Utf16View text) {

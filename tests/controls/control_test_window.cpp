@@ -57,6 +57,7 @@ LRESULT CALLBACK ControlTestWindow::parentProcedure(HWND window, UINT message, W
         self->markerNotifications.push_back(*reinterpret_cast<const MarkerNotification*>(wParam));
         return 0;
     }
+    if (self && message == WM_MOUSEWHEEL) ++self->wheelMessages;
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -89,4 +90,15 @@ std::vector<uint32_t> ControlTestWindow::capture() {
     DeleteDC(memory);
     ReleaseDC(control_, screen);
     return pixels;
+}
+
+HCURSOR ControlTestWindow::cursorAt(int x, int y) {
+    POINT p = {x, y};
+    ClientToScreen(control_, &p);
+    SetCursorPos(p.x, p.y);
+    pumpMessages();  // the move, now rather than in the middle of a test
+    SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
+    HWND target = ChildWindowFromPointEx(control_, POINT{x, y}, CWP_SKIPINVISIBLE);  // the control or a child
+    SendMessageW(target, WM_SETCURSOR, WPARAM(target), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return GetCursor();
 }

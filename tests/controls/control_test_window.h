@@ -17,6 +17,7 @@ public:
 
     std::vector<KnobNotification> knobNotifications;
     std::vector<MarkerNotification> markerNotifications;
+    int wheelMessages = 0;  // passed up by the control
 
     // Paints now and returns the control's client area as 0xAARRGGBB pixels, row by row.
     std::vector<uint32_t> capture();
@@ -24,6 +25,9 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     void pumpMessages();
+    // Puts the pointer at a client point of the control and returns the cursor
+    // that the control's WM_SETCURSOR sets there (an I-beam beforehand).
+    HCURSOR cursorAt(int x, int y);
 
     static LRESULT CALLBACK parentProcedure(HWND, UINT, WPARAM, LPARAM);
 

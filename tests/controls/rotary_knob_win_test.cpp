@@ -3,12 +3,10 @@
 
 #include <commctrl.h>
 
-#include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "control_test_window.h"
-#include "controls/knob_geometry.h"
+#include "controls/gdiplus_win.h"
 #include "core/text.h"
 
 namespace {
@@ -36,14 +34,15 @@ struct Knob : ::testing::Test {
     void type(HWND edit, const wchar_t* text) {
         for (const wchar_t* c = text; *c; ++c) SendMessageW(edit, WM_CHAR, *c, 1);
     }
+    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW), hand = LoadCursorW(nullptr, IDC_HAND);
 };
-
-
 
 }  // namespace
 
 TEST_F(Knob, DraggingNotifiesEveryChangeAndOnceMoreAtRelease) {
+    EXPECT_EQ(window.cursorAt(25, 30), arrow);
     SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 30));
+    EXPECT_EQ(GetCursor(), hand);
     SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON, point(25, 27));  // 3 up: 103
     EXPECT_EQ(value(), 103);
     SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, point(25, 17));  // 10 up with Ctrl: +50
@@ -54,11 +53,27 @@ TEST_F(Knob, DraggingNotifiesEveryChangeAndOnceMoreAtRelease) {
     SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON, point(26, -15));  // 5 down from the limit: changes at once
     EXPECT_EQ(value(), 250);
     SendMessageW(knob, WM_LBUTTONUP, 0, point(26, -15));
-    ASSERT_EQ(window.knobNotifications.size(), 5u);
+    EXPECT_EQ(GetCursor(), arrow);
+    ASSERT_EQ(window.knobNotifications.size(), 5u);  // the release's own capture change adds none
     for (int i = 0; i < 4; ++i) EXPECT_EQ(window.knobNotifications[i].dragging, 1);
     EXPECT_EQ(window.knobNotifications[1].value, 153);
     EXPECT_EQ(window.knobNotifications[4].dragging, 0);
     EXPECT_EQ(window.knobNotifications[4].value, 250);
+}
+
+TEST_F(Knob, LosingTheCaptureEndsTheDragOnce) {
+    window.cursorAt(25, 30);
+    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 30));
+    SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON, point(25, 27));
+    SetCapture(GetParent(knob));  // as Alt+Tab or another window taking the mouse does
+    EXPECT_EQ(GetCursor(), arrow);
+    ReleaseCapture();
+    SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON, point(25, 20));  // no longer a drag
+    SendMessageW(knob, WM_LBUTTONUP, 0, point(25, 20));
+    EXPECT_EQ(value(), 103);
+    ASSERT_EQ(window.knobNotifications.size(), 2u);
+    EXPECT_EQ(window.knobNotifications[1].dragging, 0);
+    EXPECT_EQ(window.knobNotifications[1].value, 103);
 }
 
 TEST_F(Knob, WheelAndArrowKeysStep) {
@@ -89,6 +104,12 @@ TEST_F(Knob, SettingValuesAndLimitsDoesNotNotify) {
 }
 
 TEST_F(Knob, TypedValuesAreAppliedWithEnterAndDroppedWithEscape) {
+    // The entry goes after the message that closes it, never inside that message.
+    auto closesAfterwards = [&](HWND edit) {
+        bool stillThere = IsWindow(edit) && !IsWindowVisible(edit);
+        window.pumpMessages();
+        return stillThere && !IsWindow(edit) && !valueEntry();
+    };
     SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 55));  // the value text
     SendMessageW(knob, WM_LBUTTONUP, 0, point(25, 55));
     HWND edit = valueEntry();
@@ -99,7 +120,8 @@ TEST_F(Knob, TypedValuesAreAppliedWithEnterAndDroppedWithEscape) {
     SendMessageW(edit, EM_SETSEL, 0, -1);
     type(edit, L"x42");  // the letter is refused
     SendMessageW(edit, WM_CHAR, 13, 1);
-    EXPECT_EQ(valueEntry(), nullptr);
+    EXPECT_TRUE(closesAfterwards(edit));
+    EXPECT_EQ(GetFocus(), knob);
     EXPECT_EQ(value(), 42);
     ASSERT_EQ(window.knobNotifications.size(), 1u);
     EXPECT_EQ(window.knobNotifications[0].dragging, 0);
@@ -107,49 +129,40 @@ TEST_F(Knob, TypedValuesAreAppliedWithEnterAndDroppedWithEscape) {
     SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 55));
     edit = valueEntry();
     ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(window.cursorAt(25, 55), LoadCursorW(nullptr, IDC_IBEAM));  // the knob leaves it to the entry
     SendMessageW(edit, EM_SETSEL, 0, -1);
     type(edit, L"-3");
     SendMessageW(edit, WM_CHAR, 27, 1);
-    EXPECT_EQ(valueEntry(), nullptr);
+    EXPECT_TRUE(closesAfterwards(edit));
     EXPECT_EQ(value(), 42);
 
     SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 55));
     edit = valueEntry();
     SendMessageW(edit, EM_SETSEL, 0, -1);
     type(edit, L"-3");
-    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 85));  // a press elsewhere applies it, clamped
-    EXPECT_EQ(valueEntry(), nullptr);
+    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 85));  // its focus loss applies it, clamped
+    EXPECT_TRUE(closesAfterwards(edit));
     EXPECT_EQ(value(), 1);
+    EXPECT_EQ(window.knobNotifications.size(), 2u);
 }
 
-TEST_F(Knob, PaintsThePointerInTheTextColourAndGreysItWhenDisabled) {
-    setValue(1);  // the pointer at the lower left
-    std::vector<uint32_t> pixels = window.capture();
-    KnobLayout layout = layoutKnob(50, 90, 96);
-    FloatRect dot = knobPointerDot(layout.knob, knobPointerAngle(1, 1, 255));
-    int cx = int(dot.x + dot.width / 2), cy = int(dot.y + dot.height / 2);
-    EXPECT_LE(colourDistance(window.pixel(pixels, cx, cy), systemColour(COLOR_BTNTEXT)), 24);
-    // the dial's gradient: white at its upper left, grey at its lower right
-    uint32_t upperLeft = window.pixel(pixels, 15, 14), lowerRight = window.pixel(pixels, 35, 34);
-    EXPECT_GT(upperLeft & 0xFF, lowerRight & 0xFF);
-    // outside the dial: the button face
-    EXPECT_EQ(window.pixel(pixels, 1, 1), systemColour(COLOR_BTNFACE));
-
-    EnableWindow(knob, FALSE);
-    pixels = window.capture();
-    EXPECT_LE(colourDistance(window.pixel(pixels, cx, cy), systemColour(COLOR_BTNSHADOW)), 24);
-}
-
-TEST_F(Knob, MovingTheValueMovesThePointer) {
+TEST_F(Knob, PaintsThePointerWhereTheValueSaysAndGreysItWhenDisabled) {
+    // The dial (3, 1, 44, 44): its pointer dot, of radius 3.5, lies 13.2 from the
+    // centre (25, 23), at (15.7, 32.3) for the minimum and (34.3, 32.3) for the maximum.
+    const uint32_t text = systemColour(COLOR_BTNTEXT);
     setValue(255);
     std::vector<uint32_t> pixels = window.capture();
-    KnobLayout layout = layoutKnob(50, 90, 96);
-    FloatRect right = knobPointerDot(layout.knob, knobPointerAngle(255, 1, 255));
-    FloatRect left = knobPointerDot(layout.knob, knobPointerAngle(1, 1, 255));
-    EXPECT_LE(colourDistance(window.pixel(pixels, int(right.x + right.width / 2), int(right.y + right.height / 2)),
-                             systemColour(COLOR_BTNTEXT)), 24);
-    EXPECT_GT(colourDistance(window.pixel(pixels, int(left.x + left.width / 2), int(left.y + left.height / 2)),
-                             systemColour(COLOR_BTNTEXT)), 100);
+    EXPECT_LE(colourDistance(window.pixel(pixels, 34, 32), text), 24);
+    EXPECT_GT(colourDistance(window.pixel(pixels, 15, 32), text), 100);
+    setValue(1);
+    pixels = window.capture();
+    EXPECT_LE(colourDistance(window.pixel(pixels, 15, 32), text), 24);
+    EXPECT_GT(colourDistance(window.pixel(pixels, 34, 32), text), 100);
+    // the dial's gradient: white at its upper left, grey at its lower right; the face around it
+    EXPECT_GT(window.pixel(pixels, 15, 14) & 0xFF, window.pixel(pixels, 35, 34) & 0xFF);
+    EXPECT_EQ(window.pixel(pixels, 1, 1), systemColour(COLOR_BTNFACE));
+    EnableWindow(knob, FALSE);
+    EXPECT_LE(colourDistance(window.pixel(window.capture(), 15, 32), systemColour(COLOR_BTNSHADOW)), 24);
 }
 
 static HWND tooltipOf(HWND knob) {
@@ -176,4 +189,45 @@ TEST_F(Knob, TooltipTextAddsAndRemovesTheTool) {
     Utf16View none = viewOf(u"");
     SendMessageW(knob, KM_SETTIP, WPARAM(&none), 0);
     EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 0);
+    DestroyWindow(knob);  // the tooltip belongs to the top-level window, so the knob takes it along
+    EXPECT_FALSE(IsWindow(tooltip));
+}
+
+// The controls' GDI+ header leaves the Gdiplus names in their namespace: a
+// Status of one's own stays unambiguous in a file that includes it.
+struct Status {
+    int code;
+};
+static_assert(sizeof(Status) == sizeof(int), "Status is this file's own");
+
+TEST(ControlClasses, BelongToTheModuleThatRegistersThem) {
+    startControlsForTests();
+    HINSTANCE program = GetModuleHandleW(nullptr), library = GetModuleHandleW(L"comctl32.dll");
+    struct Class {
+        const wchar_t* name;
+        bool (*registerClass)(HINSTANCE);
+    } classes[] = {{kRotaryKnobClass, registerRotaryKnobClass}, {kWaveformViewClass, registerWaveformViewClass}};
+    for (const Class& c : classes) {
+        ASSERT_TRUE(UnregisterClassW(c.name, program));
+        EXPECT_TRUE(c.registerClass(library));
+        {
+            ControlTestWindow window{c.name, L"", 10, 10};
+            EXPECT_EQ(HINSTANCE(GetClassLongPtrW(window.control(), GCLP_HMODULE)), library) << c.name;
+        }
+        UnregisterClassW(c.name, library);
+        EXPECT_TRUE(c.registerClass(program));
+    }
+}
+
+TEST(ControlClasses, WithoutTheirStateDoNothing) {
+    for (const wchar_t* name : {kRotaryKnobClass, kWaveformViewClass}) {
+        ControlTestWindow window{name, L"", 50, 90};
+        HWND control = window.control();
+        LONG_PTR state = SetWindowLongPtrW(control, 0, 0);
+        EXPECT_EQ(SendMessageW(control, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(45, 45)), 0);
+        EXPECT_EQ(window.wheelMessages, 0) << name;
+        EXPECT_EQ(SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(25, 20)), 0);
+        EXPECT_EQ(GetCapture(), nullptr);
+        SetWindowLongPtrW(control, 0, state);
+    }
 }
