@@ -42,14 +42,24 @@ void wholeTransfer(benchmark::State& state) {
     memset(&record, 0, sizeof record);
     queryCardWriter(usb.transport(), record, usb.device(0).path.c_str(), 0x0483, 0xA2A1);
     appendWriterRecord(writers, record);
+    // The worker runs on the calling thread and its reports are applied after it.
+    static std::vector<TransferReport> reports;
     TransferControls controls = {
-        nullptr, noStatus, [](void*) { return false; }, [](void*, bool) {}, [](void*, uint32_t) {},
-        [](void*, uint32_t) {}, [](void*, bool, bool) {}, [](void*) { return int32_t(0); },
-        [](void*) { return uint32_t(1); }, [](void*, uint32_t) {}, [](void*) {},
-        [](void*, void (*body)(void*), void* argument) {
-            body(argument);
+        nullptr,
+        [](void*, const TransferReport& report) {
+            reports.push_back(report);
             return true;
         },
+        noStatus, [](void*) { return false; }, [](void*, bool) {}, [](void*, uint32_t) {},
+        [](void*, uint32_t) {}, [](void*, bool, bool) {}, [](void*) { return int32_t(0); },
+        [](void*) { return uint32_t(1); }, [](void*, uint32_t) {}, [](void*) {},
+        [](void*, TransferJob& job) {
+            reports.clear();
+            transferThread(job);
+            for (const TransferReport& report : reports) applyTransferReport(job, report);
+            return true;
+        },
+        [](void*, TransferThread&, uint32_t) { return true; },
         [](void*) { return uint64_t(1); }, [](void*) { return uint64_t(1); }};
     TransferJob job;
     initTransferJob(job, usb.transport(), controls);

@@ -55,11 +55,63 @@ void setProgressPosition(void* context, uint32_t position) {
     fflush(stderr);
 }
 
+bool postReport(void* context, const TransferReport& report) {
+    TerminalTransfer& t = terminalOf(context);
+    std::lock_guard<std::mutex> hold(t.lock);
+    if (t.reportCount == kTerminalReportSlots) return false;
+    t.reports[(t.firstReport + t.reportCount) % kTerminalReportSlots] = report;
+    ++t.reportCount;
+    t.changed.notify_one();
+    return true;
+}
+
+// How long one wait for the worker lasts before the loop looks again.
+constexpr auto kReportWait = std::chrono::milliseconds(100);
+
+// No window to keep responsive: this thread waits for the reports and
+// applies them until the finish has cleared the busy flag.
+bool startThread(void* context, TransferJob& job) {
+    TerminalTransfer& t = terminalOf(context);
+    t.workerEnded = false;
+    t.worker = std::thread([&t, &job] {
+        transferThread(job);
+        std::lock_guard<std::mutex> hold(t.lock);
+        t.workerEnded = true;
+        t.changed.notify_one();
+    });
+    job.thread = reinterpret_cast<TransferThread>(&t.worker);
+    while (job.busy) {
+        TransferReport report = {};
+        {
+            std::unique_lock<std::mutex> hold(t.lock);
+            if (!t.changed.wait_for(hold, kReportWait, [&t] { return t.reportCount > 0; })) continue;
+            report = t.reports[t.firstReport];
+            t.firstReport = (t.firstReport + 1) % kTerminalReportSlots;
+            --t.reportCount;
+        }
+        applyTransferReport(job, report);
+    }
+    return true;
+}
+
+bool endThread(void* context, TransferThread& thread, uint32_t milliseconds) {
+    TerminalTransfer& t = terminalOf(context);
+    {
+        std::unique_lock<std::mutex> hold(t.lock);
+        if (!t.changed.wait_for(hold, std::chrono::milliseconds(milliseconds), [&t] { return t.workerEnded; }))
+            return false;
+    }
+    t.worker.join();
+    thread = 0;
+    return true;
+}
+
 }  // namespace
 
 TransferControls terminalTransferControls(TerminalTransfer& terminal) {
     return {
         &terminal,
+        postReport,
         setStatus,
         // Without a marquee the range is set once, before the first block.
         [](void* c) { return terminalOf(c).progressTotal == 0; },
@@ -74,11 +126,8 @@ TransferControls terminalTransferControls(TerminalTransfer& terminal) {
             terminalOf(c).tooMuchData = true;
             fputs("corvane-cli: Too much data for the card\n", stderr);
         },
-        // No window to keep responsive: the transfer runs on the calling thread.
-        [](void*, void (*body)(void*), void* argument) {
-            body(argument);
-            return true;
-        },
+        startThread,
+        endThread,
         // A start of 0 means "not running" to the stopwatch: never give it.
         [](void*) {
             return uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) | 1u;

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -69,28 +69,40 @@ void showTooMuchData(void* context) {
     MessageBoxW(w.owner, L"Too much data for the card", w.caption, MB_ICONERROR);
 }
 
-struct ThreadStart {
-    void (*body)(void*);
-    void* argument;
-};
+// A report travels by value in the message's two parameters, so one still
+// queued when the owner is destroyed goes with the queue and points nowhere.
+// wParam: kind, success << 8, total << 32; lParam: done, or the seconds' bits.
+static_assert(sizeof(WPARAM) == 8 && sizeof(LPARAM) == 8, "a report needs two 64-bit parameters");
 
-DWORD WINAPI runThread(LPVOID parameter) {
-    ThreadStart start = *static_cast<ThreadStart*>(parameter);
-    free(parameter);
-    start.body(start.argument);
+bool postReport(void* context, const TransferReport& report) {
+    HWND owner = windowsOf(context).owner;
+    uint32_t seconds = 0;
+    memcpy(&seconds, &report.seconds, sizeof seconds);
+    WPARAM wParam = WPARAM(report.kind) | WPARAM(report.success) << 8 | WPARAM(report.total) << 32;
+    LPARAM lParam = LPARAM(report.kind == TransferReportKind::Finish ? seconds : report.done);
+    if (PostMessageW(owner, kTransferReportMessage, wParam, lParam)) return true;
+    // A full queue (10,000 messages) empties again: the worker tries later. A
+    // window that is gone takes nothing more; shutdown ends the transfer.
+    return !IsWindow(owner);
+}
+
+DWORD WINAPI runTransferThread(LPVOID job) {
+    transferThread(*static_cast<TransferJob*>(job));
     return 0;
 }
 
-bool startThread(void*, void (*body)(void*), void* argument) {
-    auto* start = static_cast<ThreadStart*>(malloc(sizeof(ThreadStart)));
-    if (!start) return false;
-    *start = {body, argument};
-    HANDLE thread = CreateThread(nullptr, 0, runThread, start, 0, nullptr);
-    if (!thread) {
-        free(start);
-        return false;
-    }
-    CloseHandle(thread);  // nobody waits for a transfer
+bool startThread(void*, TransferJob& job) {
+    HANDLE thread = CreateThread(nullptr, 0, runTransferThread, &job, 0, nullptr);
+    if (!thread) return false;
+    job.thread = reinterpret_cast<TransferThread>(thread);
+    return true;
+}
+
+bool endThread(void*, TransferThread& thread, uint32_t milliseconds) {
+    HANDLE handle = reinterpret_cast<HANDLE>(thread);
+    if (WaitForSingleObject(handle, milliseconds) != WAIT_OBJECT_0) return false;
+    CloseHandle(handle);
+    thread = 0;
     return true;
 }
 
@@ -112,7 +124,20 @@ WriterListView writerListViewFor(TransferWindows& windows) {
 }
 
 TransferControls transferControlsFor(TransferWindows& windows) {
-    return {&windows,       setStatus,       hasMarquee,  setMarquee,       setProgressRange,
+    return {&windows,        postReport,   setStatus, hasMarquee,      setMarquee,       setProgressRange,
             setProgressPosition, setTransferControls, comboSelection, bankPosition, setBankPosition,
-            showTooMuchData, startThread,     counter,     counterFrequency};
+            showTooMuchData, startThread,  endThread, counter,         counterFrequency};
+}
+
+void onTransferReport(TransferJob& job, WPARAM wParam, LPARAM lParam) {
+    TransferReport report = {};
+    report.kind = static_cast<TransferReportKind>(wParam & 0xFF);
+    report.success = (wParam >> 8 & 1) != 0;
+    report.total = static_cast<uint32_t>(wParam >> 32);
+    uint32_t low = static_cast<uint32_t>(lParam);
+    if (report.kind == TransferReportKind::Finish)
+        memcpy(&report.seconds, &low, sizeof low);
+    else
+        report.done = low;
+    applyTransferReport(job, report);
 }

@@ -3,7 +3,9 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "simulated_card_writer.h"
 #include "transfer/card_image.h"
@@ -11,24 +13,52 @@
 
 namespace {
 
-// Real controls in a real window, driven from the transfer thread through
-// synchronous messages while this thread keeps the message loop going.
+constexpr wchar_t kCaption[] = L"Corvane v1.0.0";
+
+std::u16string textOf(HWND window) {
+    wchar_t text[128] = {};
+    GetWindowTextW(window, text, 128);
+    return std::u16string(reinterpret_cast<char16_t*>(text));
+}
+
+// The owner's window procedure, as the main window's will be: reports go to the job.
+LRESULT CALLBACK ownerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kTransferReportMessage) {
+        onTransferReport(*reinterpret_cast<TransferJob*>(GetWindowLongPtrW(window, GWLP_USERDATA)), wParam, lParam);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Real controls in a real window; a real thread sends to the simulated writer
+// while this thread runs the message loop.
 struct ControlWindow : ::testing::Test {
     HWND window = nullptr;
     TransferWindows windows = {};
+    SimulatedUsb usb;
+    CardWriterList list = {};
+    CardDocument document = {};
+    TransferControls controls = transferControlsFor(windows);
+    TransferJob job;
 
     void SetUp() override {
         INITCOMMONCONTROLSEX init = {sizeof init, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&init);
-        window = CreateWindowExW(0, L"Static", L"test", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
+        WNDCLASSW owner = {};
+        owner.lpfnWndProc = ownerProc;
+        owner.hInstance = GetModuleHandleW(nullptr);
+        owner.lpszClassName = L"TransferTestOwner";
+        RegisterClassW(&owner);  // fails harmlessly for every test after the first
+        window = CreateWindowExW(0, L"TransferTestOwner", L"test", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&job));
         auto child = [&](const wchar_t* cls, DWORD style, int y) {
             return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, 10, y, 200, 23, window, nullptr,
                                    GetModuleHandleW(nullptr), nullptr);
         };
         windows.owner = window;
-        windows.caption = L"Corvane v1.0.0";
+        windows.caption = kCaption;
         windows.writerCombo = child(L"ComboBox", CBS_DROPDOWNLIST, 10);
         windows.sendButton = child(L"Button", 0, 40);
         windows.progress = child(L"msctls_progress32", 0, 70);
@@ -37,77 +67,134 @@ struct ControlWindow : ::testing::Test {
         windows.statusText = child(L"Static", 0, 130);
         SendMessageW(windows.bankSpin, UDM_SETRANGE32, 1, 99);
         SendMessageW(windows.bankSpin, UDM_SETPOS32, 0, 1);
+        resetDocument(document);
+        initTransferJob(job, usb.transport(), controls);
     }
-    void TearDown() override { DestroyWindow(window); }
+    void TearDown() override {
+        shutdownTransferJob(job);
+        if (window) DestroyWindow(window);
+        releaseWriterList(list);
+        releaseDocument(document);
+        EXPECT_EQ(usb.openHandles(), 0u);
+    }
 
-    std::u16string status() const {
-        wchar_t text[128] = {};
-        GetWindowTextW(windows.statusText, text, 128);
-        return std::u16string(reinterpret_cast<char16_t*>(text));
+    std::u16string status() const { return textOf(windows.statusText); }
+    void sendAndPump() {
+        sendToCard(job, list, document);
+        pump();
     }
-    void pumpUntilIdle(const TransferJob& job) {
-        for (int i = 0; i < 5000 && job.busy; ++i) {
+    void pump() {
+        ULONGLONG end = GetTickCount64() + 10000;
+        while (job.busy && GetTickCount64() < end) {
             MSG message;
             while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-            Sleep(1);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         }
+    }
+    bool controlsEnabled() const {
+        return IsWindowEnabled(windows.writerCombo) && IsWindowEnabled(windows.sendButton) &&
+               IsWindowEnabled(windows.bankSpin) && !(GetWindowLongW(windows.bankEdit, GWL_STYLE) & ES_READONLY);
     }
 };
 
+// What a watcher thread sees of the "too much data" box before it presses OK.
+struct BoxSighting {
+    bool found = false;
+    HWND owner = nullptr;
+    bool text = false;
+    bool errorIcon = false;
+    std::u16string statusUnderBox;
+};
+
+void watchForBox(HWND statusText, BoxSighting& seen) {
+    HWND box = nullptr;
+    for (int i = 0; i < 1000 && !box; ++i, Sleep(10)) box = FindWindowW(L"#32770", kCaption);
+    if (!box) return;
+    seen.found = true;
+    seen.owner = GetWindow(box, GW_OWNER);
+    Sleep(300);  // the finish, posted right after, has long reached the queue
+    seen.statusUnderBox = textOf(statusText);
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM context) {
+            BoxSighting& s = *reinterpret_cast<BoxSighting*>(context);
+            s.text |= textOf(child) == u"Too much data for the card";
+            if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                s.errorIcon |= HICON(SendMessageW(child, STM_GETICON, 0, 0)) == LoadIconW(nullptr, IDI_ERROR);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&seen));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
 }  // namespace
 
-TEST_F(ControlWindow, DiscoveryFillsTheComboBox) {
-    SimulatedUsb usb;
+TEST_F(ControlWindow, TransfersOnTheirOwnThreadDriveTheRealControls) {
     SimulatedWriterSettings s;
+    s.bankCount = 8;
     s.displayNumber = 2;
-    usb.plugWriter(s, u"A");
-    CardWriterList list = {};
+    uint32_t writer = usb.plugWriter(s, u"A");
     refreshCardWriterList(usb.transport(), list, writerListViewFor(windows), false);
-    ASSERT_EQ(SendMessageW(windows.writerCombo, CB_GETCOUNT, 0, 0), 1);
     wchar_t label[64] = {};
     SendMessageW(windows.writerCombo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(label));
     EXPECT_EQ(std::wstring(label), L"Corvane (2)");
     EXPECT_EQ(SendMessageW(windows.writerCombo, CB_GETCURSEL, 0, 0), 0);
-    EXPECT_TRUE(IsWindowEnabled(windows.sendButton));
-    releaseWriterList(list);
-}
+    EXPECT_TRUE(controlsEnabled());
 
-TEST_F(ControlWindow, ATransferOnItsOwnThreadUpdatesTheControls) {
-    SimulatedUsb usb;
-    SimulatedWriterSettings s;
-    s.bankCount = 8;
-    uint32_t writer = usb.plugWriter(s, u"A");
-    CardWriterList list = {};
-    refreshCardWriterList(usb.transport(), list, writerListViewFor(windows), false);
     SendMessageW(windows.bankSpin, UDM_SETPOS32, 0, 50);
-
-    CardDocument document = {};
-    resetDocument(document);
-    TransferControls controls = transferControlsFor(windows);
-    TransferJob job;
-    initTransferJob(job, usb.transport(), controls);
     sendToCard(job, list, document);
     EXPECT_TRUE(job.busy);
     EXPECT_FALSE(IsWindowEnabled(windows.sendButton));
-    pumpUntilIdle(job);
+    EXPECT_TRUE(GetWindowLongW(windows.bankEdit, GWL_STYLE) & ES_READONLY);
+    EXPECT_TRUE(GetWindowLongW(windows.progress, GWL_STYLE) & PBS_MARQUEE);
+    pump();
     ASSERT_FALSE(job.busy);
 
-    EXPECT_EQ(status().substr(0, 27), u"Transfer Successful (Time: ");
+    std::u16string done = status();
+    ASSERT_EQ(done.substr(0, 27), u"Transfer Successful (Time: ");
+    EXPECT_LT(std::stoi(std::string(done.begin() + 27, done.end())), 10);  // seconds came through intact
     EXPECT_EQ(SendMessageW(windows.bankSpin, UDM_GETPOS32, 0, 0), 8);
     EXPECT_EQ(usb.device(writer).banks.at(8).size(), kCardCapacity);
-    EXPECT_TRUE(IsWindowEnabled(windows.sendButton));
-    EXPECT_TRUE(IsWindowEnabled(windows.writerCombo));
+    EXPECT_TRUE(controlsEnabled());
     EXPECT_EQ(GetWindowLongW(windows.progress, GWL_STYLE) & PBS_MARQUEE, 0);
+    EXPECT_EQ(SendMessageW(windows.progress, PBM_GETRANGE, FALSE, 0), 65536);
     EXPECT_EQ(SendMessageW(windows.progress, PBM_GETPOS, 0, 0), 0);
 
     usb.device(writer).settings.misbehaviour = Misbehaviour::FailBlock;
     usb.device(writer).settings.atBlock = 3;
-    sendToCard(job, list, document);
-    pumpUntilIdle(job);
+    sendAndPump();
     EXPECT_EQ(status(), u"Transfer Failed");
-    EXPECT_TRUE(IsWindowEnabled(windows.sendButton));
+    EXPECT_TRUE(controlsEnabled());
 
+    usb.device(writer).settings.misbehaviour = Misbehaviour::None;
+    for (int i = 0; i < 8; ++i) {
+        Instrument* instrument = appendInstrument(document);
+        resizeBuffer(instrument->samples, 9 * 1024);
+        instrument->end = 9 * 1024;
+        instrument->decay = 1;
+    }
+    SetWindowTextW(windows.statusText, L"Idle");
+    BoxSighting seen;
+    std::thread watcher(watchForBox, windows.statusText, std::ref(seen));
+    sendAndPump();
+    watcher.join();
+    EXPECT_TRUE(seen.found);
+    EXPECT_EQ(seen.owner, window);
+    EXPECT_TRUE(seen.text);
+    EXPECT_TRUE(seen.errorIcon);
+    EXPECT_EQ(seen.statusUnderBox, u"Idle");  // the failure is shown after the box
+    EXPECT_EQ(status(), u"Transfer Failed");
+    EXPECT_TRUE(controlsEnabled());
+}
+
+TEST_F(ControlWindow, AnOwnerDestroyedMidTransferLeavesNothingBehind) {
+    uint32_t writer = usb.plugWriter({}, u"A");
+    refreshCardWriterList(usb.transport(), list, writerListViewFor(windows), false);
+    sendToCard(job, list, document);
+    DestroyWindow(window);  // the reports still to come go nowhere
+    window = nullptr;
     shutdownTransferJob(job);
-    releaseWriterList(list);
-    releaseDocument(document);
+    EXPECT_EQ(job.thread, 0u);
+    EXPECT_EQ(usb.openHandles(), 0u);
+    EXPECT_EQ(usb.device(writer).banks.count(1), 1u);
 }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,8 +15,14 @@
 
 namespace {
 
-// Stands in for the window's transfer controls; threads run at once or for real.
+using namespace std::chrono_literals;
+
+// Stands in for the window: reports wait in a queue until the test, playing
+// the user-interface thread, applies them; the worker is a real thread.
 struct FakeTransferControls {
+    std::thread::id uiThread = std::this_thread::get_id();
+    std::atomic<int> offThreadCalls{0};
+    TransferJob* job = nullptr;
     std::vector<std::u16string> statuses;
     bool marquee = false;
     uint32_t range = 0;
@@ -21,45 +31,88 @@ struct FakeTransferControls {
     int32_t selection = 0;
     uint32_t bank = 1;
     int tooMuchData = 0;
-    bool realThreads = false;
+    std::u16string statusUnderBox;
     bool threadsFail = false;
+    std::mutex lock;
+    std::deque<TransferReport> posted;
+    int refusals[3] = {};  // posts of each kind refused before one is taken
+    std::chrono::milliseconds postDelay{0};
     std::thread worker;
-    uint64_t ticks = 1000;
-    uint64_t ticksPerSecond = 1000;
-    uint64_t ticksPerCall = 0;
+    std::atomic<bool> workerEnded{false};
+    std::atomic<uint64_t> ticks{1000};
+    uint64_t ticksPerSecond = 1000, ticksPerCall = 0;
 
+    static FakeTransferControls& self(void* c) { return *static_cast<FakeTransferControls*>(c); }
+    static FakeTransferControls& ui(void* c) {
+        if (std::this_thread::get_id() != self(c).uiThread) ++self(c).offThreadCalls;
+        return self(c);
+    }
     TransferControls controls() {
         return {
             this,
-            [](void* c, const char16_t* text) { self(c).statuses.push_back(text); },
-            [](void* c) { return self(c).marquee; },
-            [](void* c, bool on) { self(c).marquee = on; },
-            [](void* c, uint32_t total) { self(c).range = total; },
-            [](void* c, uint32_t position) { self(c).positions.push_back(position); },
-            [](void* c, bool combo, bool others) {
-                self(c).comboEnabled = combo;
-                self(c).othersEnabled = others;
-            },
-            [](void* c) { return self(c).selection; },
-            [](void* c) { return self(c).bank; },
-            [](void* c, uint32_t bank) { self(c).bank = bank; },
-            [](void* c) { ++self(c).tooMuchData; },
-            [](void* c, void (*body)(void*), void* argument) {
+            [](void* c, const TransferReport& report) {
                 FakeTransferControls& me = self(c);
+                std::this_thread::sleep_for(me.postDelay);
+                std::lock_guard<std::mutex> hold(me.lock);
+                if (me.refusals[int(report.kind)] > 0) return --me.refusals[int(report.kind)], false;
+                me.posted.push_back(report);
+                return true;
+            },
+            [](void* c, const char16_t* text) { ui(c).statuses.push_back(text); },
+            [](void* c) { return ui(c).marquee; },
+            [](void* c, bool on) { ui(c).marquee = on; },
+            [](void* c, uint32_t total) { ui(c).range = total; },
+            [](void* c, uint32_t position) { ui(c).positions.push_back(position); },
+            [](void* c, bool combo, bool others) { ui(c).comboEnabled = combo, ui(c).othersEnabled = others; },
+            [](void* c) { return ui(c).selection; },
+            [](void* c) { return ui(c).bank; },
+            [](void* c, uint32_t bank) { ui(c).bank = bank; },
+            [](void* c) {
+                // A message box's own loop goes on delivering reports.
+                FakeTransferControls& me = ui(c);
+                ++me.tooMuchData;
+                me.pump([&me] { return !me.workerEnded; });
+                me.applyPosted();
+                me.statusUnderBox = me.statuses.empty() ? u"" : me.statuses.back();
+            },
+            [](void* c, TransferJob& job) {
+                FakeTransferControls& me = ui(c);
                 if (me.threadsFail) return false;
-                if (me.realThreads)
-                    me.worker = std::thread(body, argument);
-                else
-                    body(argument);
+                me.workerEnded = false;
+                me.worker = std::thread([&me, &job] { transferThread(job), me.workerEnded = true; });
+                job.thread = 1;
+                return true;
+            },
+            [](void* c, TransferThread& thread, uint32_t milliseconds) {
+                FakeTransferControls& me = ui(c);
+                auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+                while (!me.workerEnded && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(1ms);
+                if (!me.workerEnded) return false;
+                me.worker.join();
+                thread = 0;
                 return true;
             },
             [](void* c) { return self(c).ticks += self(c).ticksPerCall; },
             [](void* c) { return self(c).ticksPerSecond; },
         };
     }
-    static FakeTransferControls& self(void* c) { return *static_cast<FakeTransferControls*>(c); }
-    void join() {
-        if (worker.joinable()) worker.join();
+    void applyPosted() {
+        std::unique_lock<std::mutex> hold(lock);
+        while (!posted.empty()) {
+            TransferReport report = posted.front();
+            posted.pop_front();
+            hold.unlock();
+            applyTransferReport(*job, report);
+            hold.lock();
+        }
+    }
+    // The user-interface thread's loop.
+    template <typename Condition>
+    void pump(Condition goOn) {
+        for (auto end = std::chrono::steady_clock::now() + 10s; goOn() && std::chrono::steady_clock::now() < end;) {
+            applyPosted();
+            std::this_thread::sleep_for(1ms);
+        }
     }
 };
 
@@ -75,10 +128,12 @@ struct TransferFixture : ::testing::Test {
     void SetUp() override {
         resetDocument(document);
         initTransferJob(job, usb.transport(), controls);
+        fake.job = &job;
     }
     void TearDown() override {
-        fake.join();
         shutdownTransferJob(job);
+        if (fake.worker.joinable()) fake.worker.join();
+        EXPECT_EQ(fake.offThreadCalls, 0) << "the worker touched the controls";
         releaseWriterList(writers);
         releaseDocument(document);
         EXPECT_EQ(usb.openHandles(), 0u);
@@ -90,7 +145,7 @@ struct TransferFixture : ::testing::Test {
     }
     void send() {
         sendToCard(job, writers, document);
-        fake.join();
+        fake.pump([this] { return job.busy != 0; });
     }
     Instrument* add(uint32_t samples, float value) {
         Instrument* instrument = appendInstrument(document);
@@ -100,7 +155,11 @@ struct TransferFixture : ::testing::Test {
         instrument->decay = 1;
         return instrument;
     }
-    bool idle() const { return !job.busy && fake.comboEnabled && fake.othersEnabled && !fake.marquee; }
+    // Everything a finished transfer leaves: controls back, the worker gone, the writer closed.
+    bool idle() const {
+        return !job.busy && fake.comboEnabled && fake.othersEnabled && !fake.marquee && job.thread == 0 &&
+               usb.openHandles() == 0;
+    }
 };
 
 std::u16string sizeText(uint32_t bytes) {
@@ -117,33 +176,31 @@ std::u16string finishText(bool success, float seconds) {
 
 }  // namespace
 
-TEST(TransferTexts, SizesUseBinaryUnitsAndACommaWithTwoDigits) {
-    EXPECT_EQ(sizeText(0), u"0Byte");
+TEST(TransferTexts, SizesInBinaryUnitsAndTimesInTruncatedHundredths) {
     EXPECT_EQ(sizeText(1023), u"1023Byte");
     EXPECT_EQ(sizeText(1024), u"1KiB");
     EXPECT_EQ(sizeText(1536), u"1,50KiB");
     EXPECT_EQ(sizeText(1076), u"1,05KiB");
-    EXPECT_EQ(sizeText(65536), u"64KiB");
     EXPECT_EQ(sizeText(1048575), u"1023,99KiB");
     EXPECT_EQ(sizeText(1048576), u"1MiB");
-    EXPECT_EQ(sizeText(1572864), u"1,50MiB");
-    EXPECT_EQ(sizeText(4294967295u), u"4095,99MiB");
-}
-
-TEST(TransferTexts, FinishShowsTheTimeInHundredths) {
+    EXPECT_EQ(sizeText(4294967295u), u"4095,99MiB");  // n * 100 needs 64 bits
     EXPECT_EQ(finishText(true, 1.25f), u"Transfer Successful (Time: 1,25s)");
     EXPECT_EQ(finishText(true, 2.05f), u"Transfer Successful (Time: 2,05s)");
-    EXPECT_EQ(finishText(true, 0.0f), u"Transfer Successful (Time: 0,00s)");
     EXPECT_EQ(finishText(true, 12.999f), u"Transfer Successful (Time: 12,99s)");
     EXPECT_EQ(finishText(false, 3.0f), u"Transfer Failed");
 }
 
-TEST_F(TransferFixture, ASuccessfulTransferReportsEveryBlockAndItsTime) {
-    uint32_t writer = plug();
+TEST_F(TransferFixture, ASuccessfulTransferShowsEveryBlockInOrderAndItsTime) {
+    SimulatedWriterSettings s;
+    s.bankCount = 8;
+    uint32_t writer = plug(s);
     add(3000, 0.25f);
-    fake.bank = 5;
+    fake.bank = 50;  // beyond the writer's banks: its last is taken
     fake.ticksPerSecond = 1000000;
     fake.ticksPerCall = 1250000;  // the clock moves 1.25 s between start and end
+    fake.postDelay = 1ms;         // the worker is still sending while the first reports are applied
+    fake.refusals[int(TransferReportKind::Progress)] = 2;  // refused posts are tried again
+    fake.refusals[int(TransferReportKind::Finish)] = 2;
     send();
 
     ASSERT_EQ(fake.statuses.size(), 1u + 64 + 1);
@@ -153,78 +210,72 @@ TEST_F(TransferFixture, ASuccessfulTransferReportsEveryBlockAndItsTime) {
     EXPECT_EQ(fake.statuses[64], u"Transferred 63KiB / 64KiB");
     EXPECT_EQ(fake.statuses.back(), u"Transfer Successful (Time: 1,25s)");
     EXPECT_EQ(fake.range, 65536u);
+    ASSERT_EQ(fake.positions.size(), 66u);
+    EXPECT_EQ(fake.positions[0], 0u);
+    for (uint32_t k = 0; k < 64; ++k) EXPECT_EQ(fake.positions[1 + k], k * 1024);
     EXPECT_EQ(fake.positions.back(), 0u);
     EXPECT_TRUE(idle());
+    EXPECT_TRUE(job.lastSucceeded);
 
+    EXPECT_EQ(fake.bank, 8u);
     std::vector<uint8_t> expected(kCardCapacity);
     ASSERT_EQ(buildCardImage(document, expected.data(), kCardCapacity), ErrorCode::Ok);
-    EXPECT_EQ(usb.device(writer).banks.at(5), expected);
+    EXPECT_EQ(usb.device(writer).banks.at(8), expected);
+    EXPECT_EQ(usb.device(writer).banks.size(), 1u);
 }
 
-TEST_F(TransferFixture, ABankBeyondTheWritersIsSentAsItsLastBank) {
-    SimulatedWriterSettings s;
-    s.bankCount = 8;
-    uint32_t writer = plug(s);
-    fake.bank = 50;
-    send();
-    EXPECT_EQ(fake.bank, 8u);
-    EXPECT_EQ(usb.device(writer).banks.count(8), 1u);
-    EXPECT_EQ(usb.device(writer).banks.count(50), 0u);
-}
-
-TEST_F(TransferFixture, TooMuchDataIsReportedWithoutAnyUsbRequest) {
+TEST_F(TransferFixture, TooMuchDataIsShownBeforeTheFailure) {
     plug();
     for (int i = 0; i < 8; ++i) add(9 * 1024, 0.1f);
     usb.requests.clear();
     send();
     EXPECT_EQ(fake.tooMuchData, 1);
-    EXPECT_EQ(fake.statuses.back(), u"Transfer Failed");
+    EXPECT_EQ(fake.statusUnderBox, u"");  // the finish waited for the box
+    EXPECT_EQ(fake.statuses, std::vector<std::u16string>{u"Transfer Failed"});
     for (const SimulatedRequest& r : usb.requests) {
         EXPECT_NE(r.kind, SimulatedRequest::Control);
         EXPECT_NE(r.kind, SimulatedRequest::Bulk);
     }
     EXPECT_TRUE(idle());
+
+    // A send error of an overflowing buffer says the same.
+    releaseDocument(document);
+    resetDocument(document);
+    usb.device(0).settings.misbehaviour = Misbehaviour::OverflowBlock;
+    usb.device(0).settings.atBlock = 2;
+    send();
+    EXPECT_EQ(fake.tooMuchData, 2);
+    EXPECT_EQ(fake.statusUnderBox, u"Transferred 1KiB / 64KiB");
+    EXPECT_EQ(fake.statuses.back(), u"Transfer Failed");
+    EXPECT_TRUE(idle());
 }
 
-TEST_F(TransferFixture, EveryMisbehaviourEndsInTransferFailedAndALaterTransferSucceeds) {
-    struct Case {
-        Misbehaviour misbehaviour;
-        uint32_t atBlock;
-    } cases[] = {
-        {Misbehaviour::FailBeginWrite, 0}, {Misbehaviour::FailBlock, 7},    {Misbehaviour::TimeoutBlock, 0},
-        {Misbehaviour::PartialBlock, 63},  {Misbehaviour::RemovedAtBlock, 30}, {Misbehaviour::FailEndWrite, 0},
-        {Misbehaviour::FailInitialize, 0}, {Misbehaviour::LoseInterface, 0},
-    };
+TEST_F(TransferFixture, EveryFailureEndsInTransferFailedWithTheWriterClosed) {
     uint32_t writer = plug();
     add(2048, 0.5f);
-    for (const Case& c : cases) {
+    // The writer fails before its interface is up, then with it held; later the thread cannot start.
+    for (Misbehaviour misbehaviour : {Misbehaviour::FailInitialize, Misbehaviour::FailBlock}) {
         SimulatedDevice& device = usb.device(writer);
-        device.settings.misbehaviour = c.misbehaviour;
-        device.settings.atBlock = c.atBlock;
-        device.banks.clear();
-        fake.statuses.clear();
+        device.settings.misbehaviour = misbehaviour;
+        device.settings.atBlock = 7;
         send();
-        EXPECT_EQ(fake.statuses.back(), u"Transfer Failed") << int(c.misbehaviour);
-        EXPECT_EQ(fake.tooMuchData, 0);
-        EXPECT_TRUE(idle()) << int(c.misbehaviour);
+        EXPECT_EQ(fake.statuses.back(), u"Transfer Failed");
+        EXPECT_FALSE(job.lastSucceeded);
+        EXPECT_TRUE(idle()) << int(misbehaviour);
         EXPECT_TRUE(device.banks.empty());
 
-        usb.replug(writer);
         device.settings.misbehaviour = Misbehaviour::None;
         send();
-        EXPECT_EQ(fake.statuses.back().substr(0, 19), u"Transfer Successful") << int(c.misbehaviour);
+        EXPECT_EQ(fake.statuses.back().substr(0, 19), u"Transfer Successful") << int(misbehaviour);
         EXPECT_EQ(device.banks.size(), 1u);
+        device.banks.clear();
     }
-}
+    EXPECT_EQ(fake.tooMuchData, 0);
 
-TEST_F(TransferFixture, ASendErrorOfAnOverflowingBufferAlsoSaysTooMuchData) {
-    SimulatedWriterSettings s;
-    s.misbehaviour = Misbehaviour::OverflowBlock;
-    s.atBlock = 2;
-    plug(s);
+    fake.threadsFail = true;
+    fake.statuses.clear();
     send();
-    EXPECT_EQ(fake.tooMuchData, 1);
-    EXPECT_EQ(fake.statuses.back(), u"Transfer Failed");
+    EXPECT_EQ(fake.statuses, std::vector<std::u16string>{u"Transfer Failed"});
     EXPECT_TRUE(idle());
 }
 
@@ -237,22 +288,13 @@ TEST_F(TransferFixture, NothingHappensWithoutAWriterOrWhileBusy) {
     EXPECT_TRUE(fake.statuses.empty());
     fake.selection = 0;
     job.busy = 1;
-    send();
-    EXPECT_TRUE(fake.statuses.empty());
+    size_t requests = usb.requests.size();
+    sendToCard(job, writers, document);
+    EXPECT_EQ(usb.requests.size(), requests);
     job.busy = 0;
-    SimulatedWriterSettings broken;
-    broken.misbehaviour = Misbehaviour::FailOpen;
-    usb.device(writer).settings = broken;
+    usb.device(writer).settings.misbehaviour = Misbehaviour::FailOpen;
     send();  // the device cannot be opened: nothing shown, controls unchanged
     EXPECT_TRUE(fake.statuses.empty());
-    EXPECT_FALSE(job.busy);
-}
-
-TEST_F(TransferFixture, AThreadThatCannotStartFailsTheTransfer) {
-    plug();
-    fake.threadsFail = true;
-    send();
-    EXPECT_EQ(fake.statuses, (std::vector<std::u16string>{u"Transfer Failed"}));
     EXPECT_TRUE(idle());
 }
 
@@ -261,23 +303,27 @@ TEST_F(TransferFixture, EditsDuringATransferNeverReachTheCard) {
     add(4096, 0.5f);
     std::vector<uint8_t> before(kCardCapacity);
     ASSERT_EQ(buildCardImage(document, before.data(), kCardCapacity), ErrorCode::Ok);
-    fake.realThreads = true;
+    fake.postDelay = 1ms;
     sendToCard(job, writers, document);
     // The user goes on editing at once: more instruments, other samples.
     for (int i = 0; i < 3; ++i) add(2048, -0.25f);
     for (uint32_t i = 0; i < 4096; ++i) instrumentAt(document, 0)->samples.data[i] = -0.75f;
     removeInstrument(document, 1);
-    fake.join();
+    fake.pump([this] { return job.busy != 0; });
     EXPECT_EQ(usb.device(writer).banks.at(1), before);
 }
 
-TEST_F(TransferFixture, DiscoveryWaitsWhileTheTransferRuns) {
-    plug();
-    job.busy = 1;
-    usb.plugWriter({}, u"late");
-    refreshCardWriterList(usb.transport(), writers, combo.view(), job.busy);
-    EXPECT_EQ(combo.items.size(), 1u);
-    job.busy = 0;
-    refreshCardWriterList(usb.transport(), writers, combo.view(), job.busy);
-    EXPECT_EQ(combo.items.size(), 2u);
+TEST_F(TransferFixture, ShutdownWaitsForTheRunningWorkerBeforeClosingTheWriter) {
+    uint32_t writer = plug();
+    fake.postDelay = 2ms;  // about 130 ms of sending
+    sendToCard(job, writers, document);
+    shutdownTransferJob(job);  // the window is gone: nobody applies the reports
+    EXPECT_TRUE(fake.workerEnded);
+    EXPECT_EQ(job.thread, 0u);
+    EXPECT_EQ(usb.openHandles(), 0u);
+    EXPECT_EQ(usb.device(writer).banks.count(1), 1u);  // the whole card went before the writer was closed
+    ASSERT_GE(usb.requests.size(), 2u);
+    EXPECT_EQ(usb.requests.back().kind, SimulatedRequest::Close);
+    fake.applyPosted();  // left over: they change nothing any more
+    EXPECT_TRUE(fake.statuses.empty());
 }
