@@ -70,8 +70,10 @@ ErrorCode readCommonChunk(ByteCursor& cursor, const Chunk& chunk, DecodedSample&
         layout.encoding = integerEncoding(bytesPerSample, false);
         return ErrorCode::Ok;
     }
+    // A type the file ends in is no known type: refused at once, as a WAV
+    // format tag that cannot be read is.
     const uint8_t* type = bytesAt(cursor, at + 18, 4);
-    if (!type) return ErrorCode::Ok;  // the cursor's flag reports the cut
+    if (!type) return ErrorCode::InvalidFormat;
     for (const CompressionType& known : kCompressionTypes) {
         if (memcmp(type, known.id, 4) != 0) continue;
         layout.encoding = known.encoding != SampleEncoding::None
@@ -194,18 +196,21 @@ ErrorCode parseAiff(DecodedSample& decoded, const uint8_t* data, uint32_t size) 
 
     if (layout.hasSound) {
         uint64_t samplesAt = layout.soundStart + 8 + readU32BE(cursor, layout.soundStart);
+        if (cursor.failed) return ErrorCode::BufferTooSmall;
         uint32_t perOutput = decoded.mixToMono ? decoded.channels : 1;
         uint64_t outputs = layout.totalSamples / perOutput;
-        // Samples the file cannot hold end as truncated, before anything is allocated.
-        if (cursor.failed ||
-            !hasBytes(cursor, samplesAt, outputs * perOutput * encodingBytes(layout.encoding)))
-            return ErrorCode::BufferTooSmall;
-        ErrorCode code = resizeBuffer(decoded.samples, static_cast<uint32_t>(outputs));
-        if (failed(code)) return code;
-        decoded.peak = decodeFrames(cursor, samplesAt, layout.encoding, perOutput, decoded.samples.data,
-                                    static_cast<uint32_t>(outputs));
+        // No frames: nothing behind the offset field is read. Samples the
+        // file cannot hold end as truncated, before anything is allocated.
+        if (outputs > 0) {
+            if (!hasBytes(cursor, samplesAt, outputs * perOutput * encodingBytes(layout.encoding)))
+                return ErrorCode::BufferTooSmall;
+            ErrorCode code = resizeBuffer(decoded.samples, static_cast<uint32_t>(outputs));
+            if (failed(code)) return code;
+            decoded.peak = decodeFrames(cursor, samplesAt, layout.encoding, perOutput, decoded.samples.data,
+                                        static_cast<uint32_t>(outputs));
+            if (cursor.failed) return ErrorCode::BufferTooSmall;
+        }
         if (decoded.mixToMono) decoded.channels = 1;
-        if (cursor.failed) return ErrorCode::BufferTooSmall;
     }
 
     if (layout.hasInstrument && layout.hasMarkers) readInstrument(cursor, layout, decoded);

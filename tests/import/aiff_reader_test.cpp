@@ -333,6 +333,16 @@ TEST(AiffReader, RefusesUnknownCompressionTypes) {
         Parsed parsed(form("AIFC", {version(), common(1, 1, 16, k44100, type), sound(s16({1}))}));
         EXPECT_EQ(parsed.code, ErrorCode::InvalidFormat);
     }
+    // A type the file ends in cannot be read, so it is not a known one either
+    // (as a WAV format tag cut off is refused); with the type whole it loads.
+    for (uint32_t kept : {18u, 20u, 22u}) {
+        SCOPED_TRACE(testing::Message() << kept << " bytes of COMM");
+        Bytes file = form("AIFC", {version(), sound(s16({1})), common(1, 1, 16, k44100, "NONE")});
+        uint32_t cut = 24 - kept;
+        file.resize(file.size() - cut);
+        file[7] -= cut;
+        EXPECT_EQ(Parsed(file).code, kept < 22 ? ErrorCode::InvalidFormat : ErrorCode::Ok);
+    }
     // Refused at once: a later, usable COMM does not undo it.
     Parsed twice(form("AIFC", {version(), common(1, 1, 16, k44100, "ima4"), common(1, 1, 16, k44100, "NONE"),
                                sound(s16({1}))}));
@@ -362,14 +372,34 @@ TEST(AiffReader, RefusesFilesWithoutUsableSamples) {
     });
 }
 
-TEST(AiffReader, ZeroFramesWithoutSoundIsAnEmptySample) {
-    for (uint8_t mixToMono : {0, 1}) {
-        Parsed parsed(form("AIFF", {common(2, 0, 16)}), mixToMono);
-        EXPECT_EQ(parsed.code, ErrorCode::Ok);
-        EXPECT_EQ(parsed.decoded.samples.count, 0u);
-        EXPECT_EQ(parsed.decoded.peak, 0.0f);
-        EXPECT_EQ(parsed.decoded.sampleRate, 44100u);
+TEST(AiffReader, ZeroFramesNeedNoSamplesToRead) {
+    // With no frames nothing behind the SSND offset field is read: not the
+    // block size, not the bytes the offset skips.
+    Bytes farOffset;
+    putU32(farOffset, 1000);
+    putU32(farOffset, 0);
+    struct Case {
+        const char* what;
+        Bytes file;
+    };
+    const Case cases[] = {
+        {"no SSND", form("AIFF", {common(2, 0, 16)})},
+        {"SSND of the offset field alone", form("AIFF", {common(2, 0, 16), chunk("SSND", {0, 0, 0, 0})})},
+        {"SSND offset beyond the file", form("AIFF", {common(2, 0, 16), chunk("SSND", farOffset)})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (uint8_t mixToMono : {0, 1}) {
+            Parsed parsed(c.file, mixToMono);
+            EXPECT_EQ(parsed.code, ErrorCode::Ok);
+            EXPECT_EQ(parsed.decoded.samples.count, 0u);
+            EXPECT_EQ(parsed.decoded.peak, 0.0f);
+            EXPECT_EQ(parsed.decoded.sampleRate, 44100u);
+        }
     }
+    // The offset field itself must be there.
+    expectCodes({{"SSND cut in its offset field", form("AIFF", {common(2, 0, 16), chunk("SSND", {0, 0})}),
+                  ErrorCode::BufferTooSmall}});
 }
 
 // --- Instrument and markers ---
