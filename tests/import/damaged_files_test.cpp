@@ -66,12 +66,11 @@ TEST(DamagedFiles, CardFileReaderNeverCrashes) {
         for (uint32_t k = 0; k < in->samples.count; ++k) in->samples.data[k] = 0.01f * k;
         in->end = in->samples.count;
     }
-    ByteBuffer bytes = {};
-    ASSERT_EQ(serializeCardFile(document, bytes), ErrorCode::Ok);
-    std::vector<uint8_t> original(bytes.data, bytes.data + bytes.count);
-    releaseBuffer(bytes);
+    ScratchFolder folder;
+    std::string path = folder.file("three.vxcor");
+    ASSERT_EQ(writeCardFile(document, viewOf(path)), ErrorCode::Ok);
     releaseDocument(document);
-    damageAndRead(original, [](const std::vector<uint8_t>& damaged) {
+    damageAndRead(readFileBytes(path), [](const std::vector<uint8_t>& damaged) {
         CardDocument fresh = {};
         resetDocument(fresh);
         parseCardFile(damaged.data(), uint32_t(damaged.size()), fresh);
