@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "import/aiff_reader.h"
 #include "import/import_sample.h"
+#include "import/resample.h"
+#include "import/wav_reader.h"
 #include "import/sample_processing.h"
 #include "test_files.h"
 
@@ -38,17 +41,18 @@ Bytes floatWav(uint32_t rate, const std::vector<float>& samples) {
     return b;
 }
 
-// The same sound as a plain AIFF: 16-bit big-endian.
-Bytes aiff16(uint32_t rate, const std::vector<float>& samples) {
+// A plain AIFF of 16- or 24-bit big-endian samples, channels interleaved.
+Bytes aiff(uint32_t rate, uint16_t channels, uint16_t bits, const std::vector<float>& samples) {
     auto be16 = [](Bytes& b, uint16_t v) { b.insert(b.end(), {uint8_t(v >> 8), uint8_t(v)}); };
     auto be32 = [](Bytes& b, uint32_t v) { b.insert(b.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)}); };
+    uint32_t bytes = bits / 8;
     Bytes b = {'F', 'O', 'R', 'M'};
-    be32(b, uint32_t(4 + 26 + 16 + 2 * samples.size()));
+    be32(b, uint32_t(4 + 26 + 16 + bytes * samples.size()));
     b.insert(b.end(), {'A', 'I', 'F', 'F', 'C', 'O', 'M', 'M'});
     be32(b, 18);
-    be16(b, 1);
-    be32(b, uint32_t(samples.size()));
-    be16(b, 16);
+    be16(b, channels);
+    be32(b, uint32_t(samples.size() / channels));
+    be16(b, bits);
     // the rate as an 80-bit extended number: exponent 16383 + 31 - leading zeros
     int shift = 0;
     while (!((uint64_t(rate) << shift) & 0x80000000u)) ++shift;
@@ -57,10 +61,37 @@ Bytes aiff16(uint32_t rate, const std::vector<float>& samples) {
     be32(b, uint32_t(mantissa >> 32));
     be32(b, uint32_t(mantissa));
     b.insert(b.end(), {'S', 'S', 'N', 'D'});
-    be32(b, uint32_t(8 + 2 * samples.size()));
+    be32(b, uint32_t(8 + bytes * samples.size()));
     be32(b, 0);
     be32(b, 0);
-    for (float s : samples) be16(b, uint16_t(int16_t(std::lround(s * 32767))));
+    for (float s : samples) {
+        uint32_t v = uint32_t(std::lround(s * float((1 << (bits - 1)) - 1)));
+        for (uint32_t k = bytes; k-- > 0;) b.push_back(uint8_t(v >> (8 * k)));
+    }
+    return b;
+}
+
+Bytes aiff16(uint32_t rate, const std::vector<float>& samples) { return aiff(rate, 1, 16, samples); }
+
+// 16-bit stereo PCM WAV.
+Bytes pcmWav(uint32_t rate, const std::vector<float>& left, const std::vector<float>& right) {
+    uint32_t dataBytes = uint32_t(4 * left.size());
+    Bytes b = {'R', 'I', 'F', 'F'};
+    putU32(b, 36 + dataBytes);
+    b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    putU32(b, 16);
+    putU16(b, 1);
+    putU16(b, 2);
+    putU32(b, rate);
+    putU32(b, rate * 4);
+    putU16(b, 4);
+    putU16(b, 16);
+    b.insert(b.end(), {'d', 'a', 't', 'a'});
+    putU32(b, dataBytes);
+    for (size_t i = 0; i < left.size(); ++i) {
+        putU16(b, uint16_t(int16_t(std::lround(left[i] * 32767))));
+        putU16(b, uint16_t(int16_t(std::lround(right[i] * 32767))));
+    }
     return b;
 }
 
@@ -139,13 +170,49 @@ TEST_F(ImportFixture, LeavesQuietAndLoudSamplesUnscaled) {
     }
 }
 
-TEST_F(ImportFixture, ConvertsOtherRatesToTheWorkingRateAndRecomputesThePeak) {
-    std::vector<float> x(44100);
-    for (uint32_t i = 0; i < x.size(); ++i) x[i] = 0.3f * std::sin(2 * 3.14159265f * 440.0f * i / 44100.0f);
-    ASSERT_EQ(importSample(instrument, viewOf(write("s.wav", floatWav(44100, x)))), ErrorCode::Ok);
-    EXPECT_EQ(instrument.samples.count, 37908u);
-    EXPECT_EQ(instrument.end, 37908u);
-    EXPECT_FLOAT_EQ(std::fabs(peakSample(instrument.samples.data, instrument.samples.count)), kPeakCeiling);
+// The file is read, decoded and converted block by block; the result must be
+// bit for bit that of the whole file decoded at once, converted at once, its
+// peak found and normalised.
+TEST_F(ImportFixture, InBlocksGivesTheSamplesOfTheWholeFileConvertedAtOnce) {
+    struct Case {
+        const char* name;
+        Bytes file;
+        ErrorCode (*parse)(DecodedSample&, const uint8_t*, uint32_t);
+    };
+    std::vector<float> left(300001), right(300001);
+    for (uint32_t i = 0; i < left.size(); ++i) {
+        left[i] = 0.3f * std::sin(0.031f * i) + 0.01f * std::sin(1.7f * i);
+        right[i] = 0.2f * std::sin(0.017f * i);
+    }
+    left[131072] = 0.45f;  // the loudest frame begins a block
+    std::vector<float> interleaved;
+    for (size_t i = 0; i < left.size(); ++i) interleaved.insert(interleaved.end(), {left[i], right[i]});
+    const Case cases[] = {
+        {"stereo.wav", pcmWav(44100, left, right), parseWav},
+        {"stereo.aiff", aiff(37908, 2, 24, interleaved), parseAiff},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DecodedSample decoded = {};
+        decoded.maxFileSize = kMaxSampleFileSize;
+        decoded.mixToMono = 1;
+        ASSERT_EQ(c.parse(decoded, c.file.data(), uint32_t(c.file.size())), ErrorCode::Ok);
+        std::vector<float> expected(decoded.samples.data, decoded.samples.data + decoded.samples.count);
+        float peak = decoded.peak;
+        if (decoded.sampleRate != kWorkingSampleRate) {
+            expected.resize(uint64_t(decoded.samples.count) * kWorkingSampleRate / decoded.sampleRate);
+            ASSERT_EQ(resample(decoded.samples.data, decoded.samples.count, decoded.sampleRate, expected.data(),
+                               uint32_t(expected.size()), kWorkingSampleRate),
+                      ErrorCode::Ok);
+            peak = peakSample(expected.data(), uint32_t(expected.size()));
+        }
+        normalizePeak(expected.data(), uint32_t(expected.size()), kPeakCeiling, peak);
+        releaseDecodedSample(decoded);
+
+        ASSERT_EQ(importSample(instrument, viewOf(write(c.name, c.file))), ErrorCode::Ok);
+        ASSERT_EQ(instrument.samples.count, expected.size());
+        EXPECT_EQ(memcmp(instrument.samples.data, expected.data(), sizeof(float) * expected.size()), 0);
+    }
 }
 
 TEST_F(ImportFixture, NamesTheInstrumentAfterTheFileUnlessItHasAName) {

@@ -300,6 +300,10 @@ TEST(WavReader, RefusesDataWithoutAUsableFormat) {
         {"no channels", riff({chunk("fmt ", format(1, 0, 8000, 16)), chunk("data", s16({1}))}),
          ErrorCode::InvalidFormat},
         {"rate 0", riff({chunk("fmt ", format(1, 1, 0, 16)), chunk("data", s16({1}))}), ErrorCode::InvalidFormat},
+        // The import would divide by this rate.
+        {"rate 0 set behind the samples",
+         riff({chunk("fmt ", format(1, 1, 8000, 16)), chunk("data", s16({1})), chunk("fmt ", format(1, 1, 0, 16))}),
+         ErrorCode::InvalidFormat},
         {"5-byte PCM", riff({chunk("fmt ", format(1, 1, 8000, 40)), chunk("data", Bytes(10, 0))}),
          ErrorCode::InvalidFormat},
         {"16-bit float", riff({chunk("fmt ", format(3, 1, 8000, 16)), chunk("data", s16({1}))}),
