@@ -40,18 +40,6 @@ static void readName(ByteCursor& cursor, uint64_t offset, NameBuffer& name) {
     name.length = length;
 }
 
-// The bytes of a record: name, flags, boost, decay, start, end, sample count, 16 zeros.
-static void putRecord(uint8_t* out, const Instrument& instrument) {
-    memset(out, 0, kCardFileRecordBytes);
-    putName(out, instrument.name);
-    putU16(out + 8, instrument.downsample ? kDownsampleFlag : 0);
-    out[10] = instrument.boost;
-    out[11] = instrument.decay;
-    putU32(out + 12, instrument.start);
-    putU32(out + 16, instrument.end);
-    putU32(out + 20, instrument.samples.count);
-}
-
 ErrorCode parseCardFile(const uint8_t* data, uint32_t size, CardDocument& document) {
     ByteCursor cursor = makeCursor(data, size);
     const uint8_t* magic = bytesAt(cursor, 0, 4);
@@ -101,6 +89,18 @@ ErrorCode parseCardFile(const uint8_t* data, uint32_t size, CardDocument& docume
         ++matched;
     if (matched != 4) return ErrorCode::Incomplete;
     return ErrorCode::Ok;
+}
+
+// The bytes of a record: name, flags, boost, decay, start, end, sample count, 16 zeros.
+static void putRecord(uint8_t* out, const Instrument& instrument) {
+    memset(out, 0, kCardFileRecordBytes);
+    putName(out, instrument.name);
+    putU16(out + 8, instrument.downsample ? kDownsampleFlag : 0);
+    out[10] = instrument.boost;
+    out[11] = instrument.decay;
+    putU32(out + 12, instrument.start);
+    putU32(out + 16, instrument.end);
+    putU32(out + 20, instrument.samples.count);
 }
 
 ErrorCode writeCardFile(const CardDocument& document, Utf8View path) {

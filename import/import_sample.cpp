@@ -77,8 +77,8 @@ static ErrorCode convertRun(ByteCursor& cursor, const SampleRun& run, uint32_t r
         uint32_t count = run.outputs - first;
         if (count > block) count = block;
         if (count > room) count = room;
-        float decodedPeak;
-        code = decodeRunBlock(cursor, run, first, count, space, decodedPeak);
+        float unconverted;  // the peak that counts is the converted samples'
+        code = decodeRunBlock(cursor, run, first, count, space, unconverted);
         if (failed(code)) break;
         first += count;
         uint32_t done = resamplerTake(resampler, count, samples.data);
