@@ -235,6 +235,12 @@ TEST(WavReader, PeakIsTheFirstSampleOfLargestMagnitude) {
         EXPECT_EQ(parsed.code, ErrorCode::Ok);
         EXPECT_EQ(parsed.decoded.peak, c.peak);
     }
+    // A second data chunk replaces the samples of the first; the peak is of both.
+    Parsed twice(riff({chunk("fmt ", format(1, 1, 8000, 16)), chunk("data", s16({-16384, 4096})),
+                       chunk("data", s16({8192}))}));
+    EXPECT_EQ(twice.code, ErrorCode::Ok);
+    EXPECT_EQ(twice.samples(), std::vector<float>({0.25f}));
+    EXPECT_EQ(twice.decoded.peak, -0.5f);
 }
 
 // Long files are decoded in blocks; values and the peak must not depend on
