@@ -29,6 +29,6 @@ struct FilePiece {
     uint32_t size;
 };
 
-// Creates or replaces the file and writes the pieces one after another. Every
-// file the program saves goes through here.
+// Creates or replaces the file and writes the pieces one after another on the
+// one open file. The card-file is saved through here.
 ErrorCode writeFilePieces(Utf8View path, const FilePiece* pieces, uint32_t count);
