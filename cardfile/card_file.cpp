@@ -1,9 +1,11 @@
 #include "cardfile/card_file.h"
 
+#include <cstdlib>
 #include <cstring>
 
-#include "core/file_io.h"
 #include "core/byte_cursor.h"
+#include "core/file_io.h"
+#include "core/file_stream.h"
 
 static const char kMagic[4] = {'c', 'v', 'n', 'e'};
 static const char kTrailer[4] = {'e', 'n', 'v', 'c'};
@@ -36,44 +38,6 @@ static void readName(ByteCursor& cursor, uint64_t offset, NameBuffer& name) {
     while (length > 0 && bytes[length - 1] == ' ') --length;
     memcpy(name.units, bytes, length);
     name.length = length;
-}
-
-ErrorCode serializeCardFile(const CardDocument& document, ByteBuffer& bytes) {
-    const InstrumentArray& instruments = document.instruments;
-    uint64_t size = kCardFileHeaderBytes + sizeof kTrailer;
-    for (uint32_t i = 0; i < instruments.count; ++i)
-        size += kCardFileRecordBytes + 4ull * instruments.items[i].samples.count;
-    if (size > UINT32_MAX) return ErrorCode::BufferTooSmall;
-    if (failed(resizeBuffer(bytes, static_cast<uint32_t>(size)))) return ErrorCode::BufferTooSmall;
-
-    uint8_t* out = bytes.data;
-    memset(out, 0, kCardFileHeaderBytes);
-    memcpy(out, kMagic, 4);
-    out[4] = kCardFileVersion;
-    out[5] = static_cast<uint8_t>(instruments.count);
-    putU16(out + 6, document.cardCode);
-    putName(out + 10, document.name);
-    putU16(out + 18, document.headerFlag ? 1 : 0);
-    out += kCardFileHeaderBytes;
-
-    for (uint32_t i = 0; i < instruments.count; ++i) {
-        const Instrument& instrument = instruments.items[i];
-        memset(out, 0, kCardFileRecordBytes);
-        putName(out, instrument.name);
-        putU16(out + 8, instrument.downsample ? kDownsampleFlag : 0);
-        out[10] = instrument.boost;
-        out[11] = instrument.decay;
-        putU32(out + 12, instrument.start);
-        putU32(out + 16, instrument.end);
-        putU32(out + 20, instrument.samples.count);
-        out += kCardFileRecordBytes;
-        // Samples go out as their raw bytes: both builds run on little-endian machines.
-        size_t sampleBytes = 4ull * instrument.samples.count;
-        if (sampleBytes) memcpy(out, instrument.samples.data, sampleBytes);
-        out += sampleBytes;
-    }
-    memcpy(out, kTrailer, 4);
-    return ErrorCode::Ok;
 }
 
 ErrorCode parseCardFile(const uint8_t* data, uint32_t size, CardDocument& document) {
@@ -127,12 +91,62 @@ ErrorCode parseCardFile(const uint8_t* data, uint32_t size, CardDocument& docume
     return ErrorCode::Ok;
 }
 
+// The bytes of a record: name, flags, boost, decay, start, end, sample count, 16 zeros.
+static void putRecord(uint8_t* out, const Instrument& instrument) {
+    memset(out, 0, kCardFileRecordBytes);
+    putName(out, instrument.name);
+    putU16(out + 8, instrument.downsample ? kDownsampleFlag : 0);
+    out[10] = instrument.boost;
+    out[11] = instrument.decay;
+    putU32(out + 12, instrument.start);
+    putU32(out + 16, instrument.end);
+    putU32(out + 20, instrument.samples.count);
+}
+
 ErrorCode writeCardFile(const CardDocument& document, Utf8View path) {
     if (path.length == 0) return ErrorCode::InvalidArgument;
-    ByteBuffer bytes = {};
-    ErrorCode code = serializeCardFile(document, bytes);
-    if (!failed(code)) code = writeWholeFile(path, bytes.data, bytes.count);
-    releaseBuffer(bytes);
+    const InstrumentArray& instruments = document.instruments;
+    uint64_t size = kCardFileHeaderBytes + sizeof kTrailer;
+    for (uint32_t i = 0; i < instruments.count; ++i)
+        size += kCardFileRecordBytes + 4ull * instruments.items[i].samples.count;
+    if (size > UINT32_MAX) return ErrorCode::BufferTooSmall;
+
+    // Only the header, the records and the trailer are built here; the
+    // samples are written from the instruments' own buffers, as their raw
+    // bytes (both builds run on little-endian machines).
+    uint32_t headBytes = kCardFileHeaderBytes + kCardFileRecordBytes * instruments.count + sizeof kTrailer;
+    uint32_t pieceCount = 2 + 2 * instruments.count;
+    ByteBuffer head = {};
+    auto* pieces = static_cast<FilePiece*>(malloc(sizeof(FilePiece) * pieceCount));
+    if (!pieces || failed(resizeBuffer(head, headBytes))) {
+        free(pieces);
+        releaseBuffer(head);
+        return ErrorCode::BufferTooSmall;
+    }
+    uint8_t* out = head.data;
+    memset(out, 0, kCardFileHeaderBytes);
+    memcpy(out, kMagic, 4);
+    out[4] = kCardFileVersion;
+    out[5] = static_cast<uint8_t>(instruments.count);
+    putU16(out + 6, document.cardCode);
+    putName(out + 10, document.name);
+    putU16(out + 18, document.headerFlag ? 1 : 0);
+    uint32_t used = 0;
+    pieces[used++] = {out, kCardFileHeaderBytes};
+    out += kCardFileHeaderBytes;
+    for (uint32_t i = 0; i < instruments.count; ++i) {
+        const Instrument& instrument = instruments.items[i];
+        putRecord(out, instrument);
+        pieces[used++] = {out, kCardFileRecordBytes};
+        pieces[used++] = {instrument.samples.data, 4 * instrument.samples.count};
+        out += kCardFileRecordBytes;
+    }
+    memcpy(out, kTrailer, sizeof kTrailer);
+    pieces[used++] = {out, sizeof kTrailer};
+
+    ErrorCode code = writeFilePieces(path, pieces, used);
+    free(pieces);
+    releaseBuffer(head);
     return code;
 }
 

@@ -15,13 +15,11 @@ constexpr uint32_t kCardFileHeaderBytes = 34;
 constexpr uint32_t kCardFileRecordBytes = 40;
 constexpr uint8_t kCardFileVersion = 1;
 
-// Builds the file's bytes into `bytes` (which it sizes).
-ErrorCode serializeCardFile(const CardDocument& document, ByteBuffer& bytes);
-
 // Fills `document`, which the caller has just reset, from the file's bytes.
 ErrorCode parseCardFile(const uint8_t* data, uint32_t size, CardDocument& document);
 
-// Writes the document to the file at `path`, replacing it.
+// Writes the document to the file at `path`, replacing it. The samples go to
+// the file from the instruments' buffers, without another copy.
 ErrorCode writeCardFile(const CardDocument& document, Utf8View path);
 
 // Reads the file at `path` into a freshly reset `document`. On failure the

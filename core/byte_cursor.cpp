@@ -1,11 +1,46 @@
 #include "core/byte_cursor.h"
 
+// Brings [offset, offset + count) into the window, reading ahead up to a
+// block but never past the end of the block of bytes.
+static bool refill(ByteWindow& window, uint32_t size, uint64_t offset, uint32_t count) {
+    if (failed(window.error)) return false;
+    uint32_t want = count > window.blockBytes ? count : window.blockBytes;
+    if (want > size - offset) want = static_cast<uint32_t>(size - offset);
+    window.held = 0;
+    ErrorCode code = ErrorCode::Ok;
+    if (!window.buffer.data || want > window.buffer.capacity) {
+        releaseBuffer(window.buffer);  // nothing in it is kept: no copy into the larger one
+        code = resizeBuffer(window.buffer, want);
+    }
+    if (!failed(code) && want) code = window.read(window.source, offset, window.buffer.data, want);
+    if (failed(code)) {
+        window.error = code;
+        return false;
+    }
+    window.origin = offset;
+    window.held = want;
+    return true;
+}
+
 const uint8_t* bytesAt(ByteCursor& cursor, uint64_t offset, uint64_t count) {
     if (!hasBytes(cursor, offset, count) || (count == 0 && cursor.size == 0)) {
         cursor.failed = true;
         return nullptr;
     }
-    return cursor.data + offset;
+    ByteWindow* window = cursor.window;
+    if (!window) return cursor.data + offset;
+    bool inside = window->buffer.data && offset >= window->origin && offset - window->origin <= window->held &&
+                  count <= window->held - (offset - window->origin);
+    if (!inside && !refill(*window, cursor.size, offset, static_cast<uint32_t>(count))) {
+        cursor.failed = true;
+        return nullptr;
+    }
+    return window->buffer.data + (offset - window->origin);
+}
+
+void releaseWindow(ByteWindow& window) {
+    releaseBuffer(window.buffer);
+    window.held = 0;
 }
 
 uint8_t readU8(ByteCursor& cursor, uint64_t offset) {

@@ -5,8 +5,8 @@
 #include "core/growable_buffers.h"
 #include "core/text.h"
 
-// Whole-file reads and writes, the program's only way to files. Paths are
-// UTF-8; the Windows build hands them to the system as UTF-16.
+// Whole-file reads and writes (file_stream.h reads and writes in pieces).
+// Paths are UTF-8; the Windows build hands them to the system as UTF-16.
 
 // Reads the whole file into `contents` (which it sizes). A file larger than
 // `maxSize` gives TooLarge without being read. An empty path gives InvalidArgument.

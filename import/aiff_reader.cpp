@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/file_io.h"
+#include "core/file_cursor.h"
 #include "import/chunk_walk.h"
 #include "import/sample_encoding.h"
 
@@ -70,8 +70,10 @@ ErrorCode readCommonChunk(ByteCursor& cursor, const Chunk& chunk, DecodedSample&
         layout.encoding = integerEncoding(bytesPerSample, false);
         return ErrorCode::Ok;
     }
+    // A type the file ends in is no known type: refused at once, as a WAV
+    // format tag that cannot be read is.
     const uint8_t* type = bytesAt(cursor, at + 18, 4);
-    if (!type) return ErrorCode::Ok;  // the cursor's flag reports the cut
+    if (!type) return ErrorCode::InvalidFormat;
     for (const CompressionType& known : kCompressionTypes) {
         if (memcmp(type, known.id, 4) != 0) continue;
         layout.encoding = known.encoding != SampleEncoding::None
@@ -145,13 +147,13 @@ bool extendedToU32(uint16_t exponentWord, uint64_t mantissa, uint32_t& value) {
     return true;
 }
 
-ErrorCode parseAiff(DecodedSample& decoded, const uint8_t* data, uint32_t size) {
+ErrorCode scanAiff(DecodedSample& decoded, ByteCursor& cursor, SampleRun& run) {
     clearDecodedSample(decoded);
-    ByteCursor cursor = makeCursor(data, size);
+    run = {};
     const uint8_t* form = bytesAt(cursor, 0, 4);
     if (!form || memcmp(form, "FORM", 4) != 0) return ErrorCode::InvalidFormat;
     uint32_t formSize = readU32BE(cursor, 4);
-    if (size < 8 || formSize > size - 8) return ErrorCode::InvalidFormat;
+    if (cursor.size < 8 || formSize > cursor.size - 8) return ErrorCode::InvalidFormat;
     const uint8_t* type = bytesAt(cursor, 8, 4);
     AiffLayout layout = {};
     if (type && memcmp(type, "AIFC", 4) == 0)
@@ -194,28 +196,38 @@ ErrorCode parseAiff(DecodedSample& decoded, const uint8_t* data, uint32_t size) 
 
     if (layout.hasSound) {
         uint64_t samplesAt = layout.soundStart + 8 + readU32BE(cursor, layout.soundStart);
+        if (cursor.failed) return ErrorCode::BufferTooSmall;
         uint32_t perOutput = decoded.mixToMono ? decoded.channels : 1;
         uint64_t outputs = layout.totalSamples / perOutput;
-        // Samples the file cannot hold end as truncated, before anything is allocated.
-        if (cursor.failed ||
-            !hasBytes(cursor, samplesAt, outputs * perOutput * encodingBytes(layout.encoding)))
+        // No frames: nothing behind the offset field is read. Samples the
+        // file cannot hold end as truncated, before anything is allocated.
+        if (outputs > 0 && !hasBytes(cursor, samplesAt, outputs * perOutput * encodingBytes(layout.encoding)))
             return ErrorCode::BufferTooSmall;
-        ErrorCode code = resizeBuffer(decoded.samples, static_cast<uint32_t>(outputs));
-        if (failed(code)) return code;
-        decoded.peak = decodeFrames(cursor, samplesAt, layout.encoding, perOutput, decoded.samples.data,
-                                    static_cast<uint32_t>(outputs));
+        run = {samplesAt, static_cast<uint32_t>(outputs), perOutput, layout.encoding};
         if (decoded.mixToMono) decoded.channels = 1;
-        if (cursor.failed) return ErrorCode::BufferTooSmall;
     }
 
+    // Never fails the file: an instrument that cannot be read is left out.
     if (layout.hasInstrument && layout.hasMarkers) readInstrument(cursor, layout, decoded);
     return ErrorCode::Ok;
 }
 
+ErrorCode decodeAiff(DecodedSample& decoded, ByteCursor& cursor) {
+    SampleRun run;
+    ErrorCode code = scanAiff(decoded, cursor, run);
+    if (!failed(code) && run.outputs) code = decodeRun(cursor, run, decoded.samples, decoded.peak);
+    return code;
+}
+
+ErrorCode parseAiff(DecodedSample& decoded, const uint8_t* data, uint32_t size) {
+    ByteCursor cursor = makeCursor(data, size);
+    return decodeAiff(decoded, cursor);
+}
+
 ErrorCode readAiff(DecodedSample& decoded, Utf8View path) {
-    ByteBuffer file = {};
-    ErrorCode code = readWholeFile(path, decoded.maxFileSize, file);
-    if (!failed(code)) code = parseAiff(decoded, file.data, file.count);
-    releaseBuffer(file);
+    FileCursor file;
+    ErrorCode code = openFileCursor(path, decoded.maxFileSize, kSampleBlockBytes, file);
+    if (!failed(code)) code = fileCursorResult(file, decodeAiff(decoded, file.cursor));
+    closeFileCursor(file);
     return code;
 }

@@ -4,12 +4,22 @@
 #include "core/error_code.h"
 #include "core/text.h"
 #include "import/decoded_sample.h"
+#include "import/sample_run.h"
 
-// Decodes a whole AIFF or AIFC file held in memory. The caller has set
-// maxFileSize and mixToMono; everything else is cleared and filled.
+// The readers of an AIFF or AIFC file. The caller has set maxFileSize and
+// mixToMono; everything else is cleared and filled.
+
+// Reads everything but the samples, which it locates in `run` (no outputs
+// when the file has none).
+ErrorCode scanAiff(DecodedSample& decoded, ByteCursor& cursor, SampleRun& run);
+
+// The scan, then the samples decoded into decoded.samples.
+ErrorCode decodeAiff(DecodedSample& decoded, ByteCursor& cursor);
+
+// A whole file held in memory.
 ErrorCode parseAiff(DecodedSample& decoded, const uint8_t* data, uint32_t size);
 
-// Loads the file at `path` (at most maxFileSize bytes) and decodes it.
+// The file at `path` (at most maxFileSize bytes), read in blocks.
 ErrorCode readAiff(DecodedSample& decoded, Utf8View path);
 
 // The whole-number part of an 80-bit IEEE 754 extended value (big-endian

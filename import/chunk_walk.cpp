@@ -11,7 +11,7 @@ bool nextChunk(ByteCursor& cursor, ChunkWalk& walk, Chunk& chunk) {
     uint64_t next = chunk.dataStart + chunk.size;
     if (chunk.size & 1) {
         if (next < cursor.size) {
-            if (cursor.data[next] == 0) ++next;
+            if (readU8(cursor, next) == 0) ++next;
         } else {
             cursor.failed = true;
             ++next;

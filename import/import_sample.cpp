@@ -2,10 +2,12 @@
 
 #include <cmath>
 
+#include "core/file_cursor.h"
 #include "import/aiff_reader.h"
 #include "import/decoded_sample.h"
 #include "import/resample.h"
 #include "import/sample_processing.h"
+#include "import/sample_run.h"
 #include "import/wav_reader.h"
 
 const char* const kSampleExtensions[5] = {"wav", "aif", "aiff", "aifc", "mp3"};
@@ -55,47 +57,73 @@ static bool containsDefaultName(const NameBuffer& name) {
     return false;
 }
 
+// Decodes the run and converts it to the working rate block by block: each
+// block is decoded straight into the resampler's input, and the outputs it
+// completes go straight into `samples`, sized once. `peak` is theirs.
+static ErrorCode convertRun(ByteCursor& cursor, const SampleRun& run, uint32_t rate, SampleBuffer& samples,
+                            float& peak) {
+    uint64_t target = uint64_t(run.outputs) * kWorkingSampleRate / rate;
+    if (target > UINT32_MAX) return ErrorCode::TooLarge;  // only a file of absurdly low rate gets here
+    const uint32_t block = runBlockOutputs(run);
+    StreamResampler resampler;
+    ErrorCode code = startResampler(resampler, run.outputs, rate, static_cast<uint32_t>(target), kWorkingSampleRate,
+                                    block);
+    if (failed(code)) return code;
+    code = resizeBuffer(samples, static_cast<uint32_t>(target));
+    uint32_t produced = 0;
+    for (uint32_t first = 0; first < run.outputs && !failed(code);) {
+        uint32_t room = 0;
+        float* space = resamplerSpace(resampler, room);
+        uint32_t count = run.outputs - first;
+        if (count > block) count = block;
+        if (count > room) count = room;
+        float unconverted;  // the peak that counts is the converted samples'
+        code = decodeRunBlock(cursor, run, first, count, space, unconverted);
+        if (failed(code)) break;
+        first += count;
+        uint32_t done = resamplerTake(resampler, count, samples.data);
+        peak = joinPeaks(peak, peakSample(samples.data + produced, done - produced));
+        produced = done;
+    }
+    releaseResampler(resampler);
+    return code;
+}
+
 ErrorCode importSample(Instrument& instrument, Utf8View path) {
     Utf8View extension = pathExtension(path);
+    ErrorCode (*scan)(DecodedSample&, ByteCursor&, SampleRun&);
+    if (equalIgnoringCase(extension, viewOf("wav")))
+        scan = scanWav;
+    else if (equalIgnoringCase(extension, viewOf("aif")) || equalIgnoringCase(extension, viewOf("aiff")) ||
+             equalIgnoringCase(extension, viewOf("aifc")))
+        scan = scanAiff;
+    else
+        return ErrorCode::InvalidFormat;  // "mp3" and everything else, without opening the file
+
     DecodedSample decoded = {};
     decoded.maxFileSize = kMaxSampleFileSize;
     decoded.mixToMono = 1;
-    ErrorCode code;
-    if (equalIgnoringCase(extension, viewOf("wav")))
-        code = readWav(decoded, path);
-    else if (equalIgnoringCase(extension, viewOf("aif")) || equalIgnoringCase(extension, viewOf("aiff")) ||
-             equalIgnoringCase(extension, viewOf("aifc")))
-        code = readAiff(decoded, path);
-    else
-        return ErrorCode::InvalidFormat;  // "mp3" and everything else, without opening the file
-    if (failed(code)) {
-        releaseDecodedSample(decoded);
-        return code;
-    }
-
+    SampleRun run = {};
     SampleBuffer samples = {};
-    moveBuffer(samples, decoded.samples);
-    float peak = decoded.peak;
-    uint32_t rate = decoded.sampleRate;
+    float peak = 0.0f;
+    FileCursor file;
+    ErrorCode code = openFileCursor(path, decoded.maxFileSize, kSampleBlockBytes, file);
+    if (!failed(code)) code = scan(decoded, file.cursor, run);
+    if (!failed(code)) {
+        if (run.outputs > 0 && decoded.sampleRate != kWorkingSampleRate) {
+            // The reader's peak is that of samples the conversion replaces.
+            code = convertRun(file.cursor, run, decoded.sampleRate, samples, peak);
+        } else if (run.outputs > 0) {
+            code = decodeRun(file.cursor, run, samples, peak);
+            peak = joinPeaks(decoded.peak, peak);
+        }
+    }
+    code = fileCursorResult(file, code);
+    closeFileCursor(file);
     releaseDecodedSample(decoded);
-
-    if (samples.count > 0 && rate != kWorkingSampleRate) {
-        uint64_t target = uint64_t(samples.count) * kWorkingSampleRate / rate;
-        if (target > UINT32_MAX) {  // only a file of absurdly low rate gets here
-            releaseBuffer(samples);
-            return ErrorCode::TooLarge;
-        }
-        SampleBuffer converted = {};
-        code = resizeBuffer(converted, static_cast<uint32_t>(target));
-        if (!failed(code))
-            code = resample(samples.data, samples.count, rate, converted.data, converted.count, kWorkingSampleRate);
-        if (failed(code)) {
-            releaseBuffer(converted);
-            releaseBuffer(samples);
-            return code;
-        }
-        moveBuffer(samples, converted);
-        peak = peakSample(samples.data, samples.count);
+    if (failed(code)) {
+        releaseBuffer(samples);
+        return code;
     }
     normalizePeak(samples.data, samples.count, kPeakCeiling, peak);
 

@@ -22,19 +22,7 @@ uint32_t greatestCommonDivisor(uint32_t a, uint32_t b) {
     return a;
 }
 
-// The filter in two forms: the 2N + 1 taps as designed, and per phase r
-// (0 <= r < L) the taps h[kL - r] one after another, padded with zeros to a
-// multiple of eight, so each output is one contiguous dot product.
-struct Filter {
-    uint32_t up;         // L
-    uint32_t down;       // M
-    uint32_t halfLength; // N
-    uint32_t terms;      // T = (2N + 1) / L
-    uint32_t stride;     // T rounded up to a multiple of 8
-    float* taps;
-    float* phases;        // 32-byte aligned, inside phaseStorage
-    void* phaseStorage;
-};
+using Filter = ResampleFilter;
 
 void releaseFilter(Filter& filter) {
     free(filter.taps);
@@ -71,7 +59,8 @@ void buildPhases(Filter& f, uint32_t firstPhase, uint32_t endPhase) {
 
 // One output the plain way, for the outputs whose window reaches past either
 // end of the source (and for the first ones, whose phase is negative).
-float edgeOutput(const Filter& f, const float* x, uint32_t n, uint64_t j) {
+// x[i - origin] is source sample i.
+float edgeOutput(const Filter& f, const float* x, uint64_t origin, uint32_t n, uint64_t j) {
     int64_t p = int64_t(j) * f.down - f.halfLength;
     int64_t q = p / int64_t(f.up);
     int64_t r = p - q * int64_t(f.up);
@@ -79,13 +68,15 @@ float edgeOutput(const Filter& f, const float* x, uint32_t n, uint64_t j) {
     for (uint32_t k = 0; k < f.terms; ++k) {
         int64_t t = int64_t(k) * f.up - r;
         int64_t at = q + k;
-        if (t >= 1 && at >= 0 && at < int64_t(n)) acc = acc + f.taps[t] * x[at];
+        if (t >= 1 && at >= 0 && at < int64_t(n)) acc = acc + f.taps[t] * x[at - int64_t(origin)];
     }
     return acc;
 }
 
 // The interior: outputs [begin, end) whose window lies inside the source.
-// `q` and `r` belong to output `begin`.
+// `q` and `r` belong to output `begin`. Each kernel computes every output the
+// same way whichever outputs it is given together, so a conversion split
+// into parts or blocks gives the same bits as one made whole.
 using InteriorKernel = void (*)(const Filter& f, const float* x, float* y, uint64_t begin, uint64_t end, int64_t q,
                                 uint32_t r);
 
@@ -104,6 +95,28 @@ void interiorSse(const Filter& f, const float* x, float* y, uint64_t begin, uint
         sum = _mm_add_ps(sum, _mm_movehl_ps(sum, sum));
         sum = _mm_add_ss(sum, _mm_shuffle_ps(sum, sum, 1));
         y[j] = _mm_cvtss_f32(sum);
+        q += stepQ;
+        r += stepR;
+        if (r >= f.up) {
+            r -= f.up;
+            ++q;
+        }
+    }
+}
+
+// One output with the arithmetic of the four-at-a-time kernels below: eight
+// lanes of fused multiply-adds, then the same pairwise reduction.
+__attribute__((target("avx2,fma"))) void interiorAvx2Single(const Filter& f, const float* x, float* y,
+                                                            uint64_t begin, uint64_t end, int64_t q, uint32_t r) {
+    const uint32_t stepQ = f.down / f.up, stepR = f.down % f.up;
+    for (uint64_t j = begin; j < end; ++j) {
+        const float* h = f.phases + size_t(r) * f.stride;
+        const float* in = x + q;
+        __m256 a = _mm256_setzero_ps();
+        for (uint32_t k = 0; k < f.stride; k += 8) a = _mm256_fmadd_ps(_mm256_load_ps(h + k), _mm256_loadu_ps(in + k), a);
+        __m256 s = _mm256_hadd_ps(_mm256_hadd_ps(a, a), _mm256_hadd_ps(a, a));
+        __m128 total = _mm_add_ps(_mm256_castps256_ps128(s), _mm256_extractf128_ps(s, 1));
+        y[j] = _mm_cvtss_f32(total);
         q += stepQ;
         r += stepR;
         if (r >= f.up) {
@@ -145,7 +158,7 @@ __attribute__((target("avx2,fma"))) void interiorAvx2(const Filter& f, const flo
         __m128 total = _mm_add_ps(_mm256_castps256_ps128(s), _mm256_extractf128_ps(s, 1));
         _mm_storeu_ps(y + j, total);
     }
-    if (j < end) interiorSse(f, x, y, j, end, q, r);
+    if (j < end) interiorAvx2Single(f, x, y, j, end, q, r);
 }
 
 // Outputs L apart share their phase, and so their row of taps: outputs j,
@@ -227,12 +240,13 @@ InteriorKernel chooseKernel() { return interiorPlain; }
 #endif
 
 // Outputs [begin, end): plain at the edges, the chosen kernel in between.
-void convertRange(const Filter& f, const float* x, uint32_t n, float* y, uint64_t begin, uint64_t end,
-                  InteriorKernel kernel) {
+// x[i - origin] is source sample i for every sample these outputs use.
+void convertRange(const Filter& f, const float* x, uint64_t origin, uint32_t n, float* y, uint64_t begin,
+                  uint64_t end, InteriorKernel kernel) {
     uint64_t j = begin;
     // The first outputs whose phase is not negative.
     uint64_t firstInterior = (f.halfLength + uint64_t(f.down) - 1) / f.down;
-    for (; j < end && j < firstInterior; ++j) y[j] = edgeOutput(f, x, n, j);
+    for (; j < end && j < firstInterior; ++j) y[j] = edgeOutput(f, x, origin, n, j);
     if (j >= end) return;
     int64_t p = int64_t(j) * f.down - f.halfLength;
     int64_t q = p / f.up;
@@ -246,20 +260,29 @@ void convertRange(const Filter& f, const float* x, uint32_t n, float* y, uint64_
         interiorEnd = count < end ? count : end;
         if (interiorEnd < j) interiorEnd = j;
     }
-    kernel(f, x, y, j, interiorEnd, q, r);
-    for (j = interiorEnd; j < end; ++j) y[j] = edgeOutput(f, x, n, j);
+    kernel(f, x, y, j, interiorEnd, q - int64_t(origin), r);
+    for (j = interiorEnd; j < end; ++j) y[j] = edgeOutput(f, x, origin, n, j);
 }
 
-}  // namespace
+// Outputs [begin, end) shared out among the cores.
+void convertOutputs(const Filter& f, const float* x, uint64_t origin, uint32_t n, float* y, uint64_t begin,
+                    uint64_t end) {
+    static const InteriorKernel kernel = chooseKernel();
+    forEachPart(end - begin, partCount(end - begin, 32768), [&](uint64_t from, uint64_t to, uint32_t) {
+        convertRange(f, x, origin, n, y, begin + from, begin + to, kernel);
+    });
+}
 
-ErrorCode resample(const float* source, uint32_t sourceCount, uint32_t sourceRate, float* destination,
-                   uint32_t destinationCount, uint32_t destinationRate) {
+// Checks the rates, the buffers and the sizes, in that order, then designs
+// the taps and their phases.
+ErrorCode designFilter(Filter& f, uint32_t sourceCount, uint32_t sourceRate, uint32_t destinationCount,
+                       uint32_t destinationRate, bool haveBuffers) {
+    f = {};
     uint32_t g = greatestCommonDivisor(destinationRate, sourceRate);
-    Filter f = {};
     f.up = g ? destinationRate / g : 0;
     f.down = g ? sourceRate / g : 0;
     if (sourceRate == 0 || f.up == 0 || f.down == 0) return ErrorCode::InvalidArgument;
-    if (!source || !destination) return ErrorCode::NullPointer;
+    if (!haveBuffers) return ErrorCode::NullPointer;
     if (uint64_t(sourceCount) * f.up / f.down > destinationCount) return ErrorCode::BufferTooSmall;
 
     uint32_t larger = f.up > f.down ? f.up : f.down;
@@ -283,12 +306,85 @@ ErrorCode resample(const float* source, uint32_t sourceCount, uint32_t sourceRat
     forEachPart(f.halfLength, partCount(f.halfLength, 4096),
                 [&f](uint64_t begin, uint64_t end, uint32_t) { designTaps(f, uint32_t(begin) + 1, uint32_t(end) + 1); });
     buildPhases(f, 0, f.up);
+    return ErrorCode::Ok;
+}
 
-    InteriorKernel kernel = chooseKernel();
-    forEachPart(destinationCount, partCount(destinationCount, 32768),
-                [&](uint64_t begin, uint64_t end, uint32_t) {
-                    convertRange(f, source, sourceCount, destination, begin, end, kernel);
-                });
+}  // namespace
+
+ErrorCode resample(const float* source, uint32_t sourceCount, uint32_t sourceRate, float* destination,
+                   uint32_t destinationCount, uint32_t destinationRate) {
+    Filter f;
+    ErrorCode code = designFilter(f, sourceCount, sourceRate, destinationCount, destinationRate, source && destination);
+    if (failed(code)) return code;
+    convertOutputs(f, source, 0, sourceCount, destination, 0, destinationCount);
     releaseFilter(f);
     return ErrorCode::Ok;
+}
+
+ErrorCode startResampler(StreamResampler& resampler, uint32_t sourceCount, uint32_t sourceRate,
+                         uint32_t destinationCount, uint32_t destinationRate, uint32_t blockCount) {
+    resampler = {};
+    ErrorCode code =
+        designFilter(resampler.filter, sourceCount, sourceRate, destinationCount, destinationRate, true);
+    if (failed(code)) return code;
+    resampler.sourceCount = sourceCount;
+    resampler.destinationCount = destinationCount;
+    // Between blocks fewer than `stride` samples are kept (see resamplerTake).
+    code = resizeBuffer(resampler.pending, resampler.filter.stride + (blockCount ? blockCount : 1));
+    if (failed(code)) releaseResampler(resampler);
+    return code;
+}
+
+// The first source sample output j uses: its q, never below 0.
+static uint64_t firstSourceOf(const Filter& f, uint64_t j) {
+    int64_t q = (int64_t(j) * f.down - f.halfLength) / int64_t(f.up);
+    return q > 0 ? uint64_t(q) : 0;
+}
+
+float* resamplerSpace(StreamResampler& resampler, uint32_t& room) {
+    // Drop the samples no output still to come uses.
+    uint64_t keepFrom = resampler.produced < resampler.destinationCount
+                            ? firstSourceOf(resampler.filter, resampler.produced)
+                            : resampler.received;
+    if (keepFrom > resampler.received) keepFrom = resampler.received;
+    if (keepFrom > resampler.pendingStart) {
+        uint32_t kept = uint32_t(resampler.received - keepFrom);
+        float* data = resampler.pending.data;
+        if (kept) memmove(data, data + (keepFrom - resampler.pendingStart), sizeof(float) * kept);
+        resampler.pendingStart = keepFrom;
+    }
+    uint32_t held = uint32_t(resampler.received - resampler.pendingStart);
+    room = resampler.pending.count - held;
+    return resampler.pending.data + held;
+}
+
+uint32_t resamplerTake(StreamResampler& resampler, uint32_t count, float* destination) {
+    const Filter& f = resampler.filter;
+    resampler.received += count;
+    uint64_t available = resampler.received;
+    // Output j is complete once the samples [q, q + stride) of its window are
+    // in: q(j) = floor((jM - N) / L) <= available - stride. (Outputs of
+    // negative phase round q toward zero and use samples from 0 on; with
+    // available >= stride they are complete too.) At the end of the source
+    // every output is.
+    uint64_t end = resampler.destinationCount;
+    if (available < resampler.sourceCount) {
+        end = 0;
+        if (available >= f.stride) {
+            uint64_t limit = (available - f.stride + 1) * f.up + f.halfLength;  // jM < limit
+            end = (limit + f.down - 1) / f.down;
+            if (end > resampler.destinationCount) end = resampler.destinationCount;
+        }
+    }
+    if (end > resampler.produced) {
+        convertOutputs(f, resampler.pending.data, resampler.pendingStart, resampler.sourceCount, destination,
+                       resampler.produced, end);
+        resampler.produced = end;
+    }
+    return uint32_t(resampler.produced);
+}
+
+void releaseResampler(StreamResampler& resampler) {
+    releaseFilter(resampler.filter);
+    releaseBuffer(resampler.pending);
 }

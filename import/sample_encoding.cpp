@@ -1,6 +1,5 @@
 #include "import/sample_encoding.h"
 
-#include "core/parallel_parts.h"
 #include "import/sample_processing.h"
 
 #include <cmath>
@@ -73,37 +72,11 @@ static inline float decodeAt(const uint8_t* b) {
     }
 }
 
-float decodeSample(ByteCursor& cursor, uint64_t& offset, SampleEncoding encoding) {
-    uint32_t size = encodingBytes(encoding);
-    if (size == 0) return 0.0f;
-    const uint8_t* b = bytesAt(cursor, offset, size);
-    offset += size;
-    if (!b) return 0.0f;
-    switch (encoding) {
-    case SampleEncoding::U8: return decodeAt<SampleEncoding::U8>(b);
-    case SampleEncoding::S8: return decodeAt<SampleEncoding::S8>(b);
-    case SampleEncoding::S16LE: return decodeAt<SampleEncoding::S16LE>(b);
-    case SampleEncoding::S16BE: return decodeAt<SampleEncoding::S16BE>(b);
-    case SampleEncoding::S24LE: return decodeAt<SampleEncoding::S24LE>(b);
-    case SampleEncoding::S24BE: return decodeAt<SampleEncoding::S24BE>(b);
-    case SampleEncoding::S32LE: return decodeAt<SampleEncoding::S32LE>(b);
-    case SampleEncoding::S32BE: return decodeAt<SampleEncoding::S32BE>(b);
-    case SampleEncoding::F32LE: return decodeAt<SampleEncoding::F32LE>(b);
-    case SampleEncoding::F32BE: return decodeAt<SampleEncoding::F32BE>(b);
-    case SampleEncoding::F64LE: return decodeAt<SampleEncoding::F64LE>(b);
-    case SampleEncoding::F64BE: return decodeAt<SampleEncoding::F64BE>(b);
-    case SampleEncoding::ALaw: return decodeAt<SampleEncoding::ALaw>(b);
-    case SampleEncoding::MuLaw: return decodeAt<SampleEncoding::MuLaw>(b);
-    default: return 0.0f;
-    }
-}
-
-// The common case, all samples inside the data: one tight loop per encoding
-// and channel count, which the compiler can vectorise.
+// One tight loop per encoding and channel count, which the compiler can vectorise.
 template <SampleEncoding E>
 static void decodeRange(const uint8_t* in, uint32_t channels, float* out, uint32_t outputs) {
     constexpr uint32_t size = encodingBytes(E);
-    // Each sum starts at +0.0 as in the general case (so -0.0 reads as +0.0).
+    // Each sum starts at +0.0, a single channel's too (so -0.0 reads as +0.0).
     if (channels == 1) {
         for (uint32_t frame = 0; frame < outputs; ++frame) out[frame] = 0.0f + decodeAt<E>(in + size_t(frame) * size);
     } else if (channels == 2) {
@@ -121,59 +94,39 @@ static void decodeRange(const uint8_t* in, uint32_t channels, float* out, uint32
     }
 }
 
-// Decodes in parts, one per core, and in blocks small enough that the peak
-// search reads them back from the nearest cache.
+// In blocks small enough that the peak search reads them back from the nearest cache.
 template <SampleEncoding E>
 static float decodeInside(const uint8_t* in, uint32_t channels, float* out, uint32_t outputs) {
     const size_t frameBytes = size_t(encodingBytes(E)) * channels;
-    constexpr uint64_t kBlock = 4096;
-    float largest[kMaxParts] = {};
-    uint32_t parts = partCount(outputs, 1u << 18);
-    forEachPart(outputs, parts, [&](uint64_t begin, uint64_t end, uint32_t part) {
-        float partLargest = 0.0f;
-        for (uint64_t block = begin; block < end; block += kBlock) {
-            uint32_t count = uint32_t(end - block < kBlock ? end - block : kBlock);
-            decodeRange<E>(in + block * frameBytes, channels, out + block, count);
-            float blockLargest = largestMagnitude(out + block, count);
-            if (blockLargest > partLargest) partLargest = blockLargest;
-        }
-        largest[part] = partLargest;
-    });
-    return peakFromParts(out, outputs, largest, parts);
+    constexpr uint32_t kBlock = 4096;
+    float largest = 0.0f;
+    for (uint32_t block = 0; block < outputs; block += kBlock) {
+        uint32_t count = outputs - block < kBlock ? outputs - block : kBlock;
+        decodeRange<E>(in + size_t(block) * frameBytes, channels, out + block, count);
+        float blockLargest = largestMagnitude(out + block, count);
+        if (blockLargest > largest) largest = blockLargest;
+    }
+    return peakFromParts(out, outputs, &largest, 1);
 }
 
-float decodeFrames(ByteCursor& cursor, uint64_t offset, SampleEncoding encoding, uint32_t channelsPerOutput,
-                   float* out, uint32_t outputs) {
-    uint32_t size = encodingBytes(encoding);
-    if (channelsPerOutput == 0 || size == 0) return 0.0f;
-    uint64_t bytes = uint64_t(outputs) * channelsPerOutput * size;
-    if (hasBytes(cursor, offset, bytes) && bytes != 0) {
-        const uint8_t* in = cursor.data + offset;
-        switch (encoding) {
-        case SampleEncoding::U8: return decodeInside<SampleEncoding::U8>(in, channelsPerOutput, out, outputs);
-        case SampleEncoding::S8: return decodeInside<SampleEncoding::S8>(in, channelsPerOutput, out, outputs);
-        case SampleEncoding::S16LE: return decodeInside<SampleEncoding::S16LE>(in, channelsPerOutput, out, outputs);
-        case SampleEncoding::S16BE: return decodeInside<SampleEncoding::S16BE>(in, channelsPerOutput, out, outputs);
-        case SampleEncoding::S24LE: return decodeInside<SampleEncoding::S24LE>(in, channelsPerOutput, out, outputs);
-        case SampleEncoding::S24BE: return decodeInside<SampleEncoding::S24BE>(in, channelsPerOutput, out, outputs);
-        case SampleEncoding::S32LE: return decodeInside<SampleEncoding::S32LE>(in, channelsPerOutput, out, outputs);
-        case SampleEncoding::S32BE: return decodeInside<SampleEncoding::S32BE>(in, channelsPerOutput, out, outputs);
-        case SampleEncoding::F32LE: return decodeInside<SampleEncoding::F32LE>(in, channelsPerOutput, out, outputs);
-        case SampleEncoding::F32BE: return decodeInside<SampleEncoding::F32BE>(in, channelsPerOutput, out, outputs);
-        case SampleEncoding::F64LE: return decodeInside<SampleEncoding::F64LE>(in, channelsPerOutput, out, outputs);
-        case SampleEncoding::F64BE: return decodeInside<SampleEncoding::F64BE>(in, channelsPerOutput, out, outputs);
-        case SampleEncoding::ALaw: return decodeInside<SampleEncoding::ALaw>(in, channelsPerOutput, out, outputs);
-        case SampleEncoding::MuLaw: return decodeInside<SampleEncoding::MuLaw>(in, channelsPerOutput, out, outputs);
-        default: return 0.0f;
-        }
+float decodeBlock(const uint8_t* in, SampleEncoding encoding, uint32_t channelsPerOutput, float* out,
+                  uint32_t outputs) {
+    if (channelsPerOutput == 0 || outputs == 0) return 0.0f;
+    switch (encoding) {
+    case SampleEncoding::U8: return decodeInside<SampleEncoding::U8>(in, channelsPerOutput, out, outputs);
+    case SampleEncoding::S8: return decodeInside<SampleEncoding::S8>(in, channelsPerOutput, out, outputs);
+    case SampleEncoding::S16LE: return decodeInside<SampleEncoding::S16LE>(in, channelsPerOutput, out, outputs);
+    case SampleEncoding::S16BE: return decodeInside<SampleEncoding::S16BE>(in, channelsPerOutput, out, outputs);
+    case SampleEncoding::S24LE: return decodeInside<SampleEncoding::S24LE>(in, channelsPerOutput, out, outputs);
+    case SampleEncoding::S24BE: return decodeInside<SampleEncoding::S24BE>(in, channelsPerOutput, out, outputs);
+    case SampleEncoding::S32LE: return decodeInside<SampleEncoding::S32LE>(in, channelsPerOutput, out, outputs);
+    case SampleEncoding::S32BE: return decodeInside<SampleEncoding::S32BE>(in, channelsPerOutput, out, outputs);
+    case SampleEncoding::F32LE: return decodeInside<SampleEncoding::F32LE>(in, channelsPerOutput, out, outputs);
+    case SampleEncoding::F32BE: return decodeInside<SampleEncoding::F32BE>(in, channelsPerOutput, out, outputs);
+    case SampleEncoding::F64LE: return decodeInside<SampleEncoding::F64LE>(in, channelsPerOutput, out, outputs);
+    case SampleEncoding::F64BE: return decodeInside<SampleEncoding::F64BE>(in, channelsPerOutput, out, outputs);
+    case SampleEncoding::ALaw: return decodeInside<SampleEncoding::ALaw>(in, channelsPerOutput, out, outputs);
+    case SampleEncoding::MuLaw: return decodeInside<SampleEncoding::MuLaw>(in, channelsPerOutput, out, outputs);
+    default: return 0.0f;
     }
-    // Some samples lie beyond the data: decode one by one, the missing ones as 0.
-    const float divisor = static_cast<float>(channelsPerOutput);
-    for (uint32_t frame = 0; frame < outputs; ++frame) {
-        float sum = 0.0f;
-        for (uint32_t c = 0; c < channelsPerOutput; ++c) sum += decodeSample(cursor, offset, encoding);
-        float value = sum / divisor;
-        out[frame] = value;
-    }
-    return peakSample(out, outputs);
 }

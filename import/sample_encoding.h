@@ -1,8 +1,6 @@
 #pragma once
 #include <cstdint>
 
-#include "core/byte_cursor.h"
-
 // How one stored sample becomes a float.
 enum class SampleEncoding : uint8_t {
     None = 0,
@@ -35,14 +33,8 @@ constexpr uint32_t encodingBytes(SampleEncoding encoding) {
     }
 }
 
-// Decodes the sample at `offset` and advances the offset by its size. A read
-// past the end sets the cursor's flag and gives 0 (the offset still advances);
-// an unknown encoding gives 0 and reads nothing.
-float decodeSample(ByteCursor& cursor, uint64_t& offset, SampleEncoding encoding);
-
-// Decodes `frames` frames of `channels` interleaved samples from `offset`,
-// averaging each frame into one float (or keeping every sample when
-// `channelsPerOutput` is 1), and returns the signed peak of what was stored.
-// Reads past the end set the cursor's flag and give 0.
-float decodeFrames(ByteCursor& cursor, uint64_t offset, SampleEncoding encoding, uint32_t channelsPerOutput,
-                   float* out, uint32_t outputs);
+// Decodes `outputs` frames of `channelsPerOutput` interleaved samples stored
+// at `in` (all of them present), averaging each frame into one float, and
+// returns the signed peak of what was stored (the first of equal magnitudes).
+float decodeBlock(const uint8_t* in, SampleEncoding encoding, uint32_t channelsPerOutput, float* out,
+                  uint32_t outputs);

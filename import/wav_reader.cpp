@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/file_io.h"
+#include "core/file_cursor.h"
 #include "import/chunk_walk.h"
 #include "import/sample_encoding.h"
 
@@ -34,8 +34,9 @@ ErrorCode readFormatChunk(ByteCursor& cursor, const Chunk& chunk, DecodedSample&
     // sox and most recording programs write 24-bit, 32-bit and multichannel
     // files as WAVE_FORMAT_EXTENSIBLE; its sub-format names the real tag.
     if (tag == kFormatExtensible && chunk.size >= 40) {
-        const uint8_t* tail = bytesAt(cursor, at + 26, sizeof kSubFormatTail);
+        // The sub-format first: the tail's address holds only until the next read.
         uint16_t subFormat = readU16LE(cursor, at + 24);
+        const uint8_t* tail = bytesAt(cursor, at + 26, sizeof kSubFormatTail);
         if (tail && memcmp(tail, kSubFormatTail, sizeof kSubFormatTail) == 0 &&
             (subFormat == kFormatPcm || subFormat == kFormatFloat))
             tag = subFormat;
@@ -61,7 +62,11 @@ ErrorCode readFormatChunk(ByteCursor& cursor, const Chunk& chunk, DecodedSample&
     }
 }
 
-ErrorCode readDataChunk(ByteCursor& cursor, const Chunk& chunk, DecodedSample& decoded, const WavFormat& format) {
+// Locates the chunk's samples. Only the last "data" chunk's samples are
+// kept, but the peak is that of them all (each chunk's decoded samples used
+// to overwrite the previous ones from the start, the peak going on).
+ErrorCode readDataChunk(ByteCursor& cursor, const Chunk& chunk, DecodedSample& decoded, const WavFormat& format,
+                        SampleRun& run) {
     if (decoded.channels == 0 || decoded.sampleRate == 0 || format.encoding == SampleEncoding::None ||
         format.bytesPerSample == 0)
         return ErrorCode::InvalidFormat;
@@ -73,10 +78,13 @@ ErrorCode readDataChunk(ByteCursor& cursor, const Chunk& chunk, DecodedSample& d
         cursor.failed = true;
         return ErrorCode::BufferTooSmall;
     }
-    ErrorCode code = resizeBuffer(decoded.samples, frames);
-    if (failed(code)) return code;
-    float peak = decodeFrames(cursor, chunk.dataStart, format.encoding, perOutput, decoded.samples.data, frames);
-    if (std::abs(peak) > std::abs(decoded.peak)) decoded.peak = peak;
+    if (run.outputs) {
+        float earlier = 0.0f;
+        ErrorCode code = runPeak(cursor, run, earlier);
+        if (failed(code)) return code;
+        decoded.peak = joinPeaks(decoded.peak, earlier);
+    }
+    run = {chunk.dataStart, frames, perOutput, format.encoding};
     if (decoded.mixToMono) decoded.channels = 1;
     return ErrorCode::Ok;
 }
@@ -119,13 +127,13 @@ ErrorCode readSamplerChunk(ByteCursor& cursor, const Chunk& chunk, DecodedSample
 
 }  // namespace
 
-ErrorCode parseWav(DecodedSample& decoded, const uint8_t* data, uint32_t size) {
+ErrorCode scanWav(DecodedSample& decoded, ByteCursor& cursor, SampleRun& run) {
     clearDecodedSample(decoded);
-    ByteCursor cursor = makeCursor(data, size);
+    run = {};
     const uint8_t* riff = bytesAt(cursor, 0, 4);
     if (!riff || memcmp(riff, "RIFF", 4) != 0) return ErrorCode::InvalidFormat;
     uint32_t riffSize = readU32LE(cursor, 4);
-    if (size < 8 || riffSize > size - 8) return ErrorCode::InvalidFormat;
+    if (cursor.size < 8 || riffSize > cursor.size - 8) return ErrorCode::InvalidFormat;
     const uint8_t* wave = bytesAt(cursor, 8, 4);
     if (!wave || memcmp(wave, "WAVE", 4) != 0) return ErrorCode::InvalidFormat;
 
@@ -139,18 +147,36 @@ ErrorCode parseWav(DecodedSample& decoded, const uint8_t* data, uint32_t size) {
         if (chunkIs(chunk, "fmt "))
             code = readFormatChunk(cursor, chunk, decoded, format);
         else if (chunkIs(chunk, "data"))
-            code = readDataChunk(cursor, chunk, decoded, format);
+            code = readDataChunk(cursor, chunk, decoded, format, run);
         else if (chunkIs(chunk, "smpl"))
             code = readSamplerChunk(cursor, chunk, decoded);
         if (failed(code)) return code;
     }
-    return cursor.failed ? ErrorCode::BufferTooSmall : ErrorCode::Ok;
+    if (cursor.failed) return ErrorCode::BufferTooSmall;
+    // A format chunk behind the samples can still set the rate to 0, which
+    // no conversion can start from.
+    if (run.outputs && decoded.sampleRate == 0) return ErrorCode::InvalidFormat;
+    return ErrorCode::Ok;
+}
+
+ErrorCode decodeWav(DecodedSample& decoded, ByteCursor& cursor) {
+    SampleRun run;
+    ErrorCode code = scanWav(decoded, cursor, run);
+    float peak = 0.0f;
+    if (!failed(code) && run.outputs) code = decodeRun(cursor, run, decoded.samples, peak);
+    decoded.peak = joinPeaks(decoded.peak, peak);
+    return code;
+}
+
+ErrorCode parseWav(DecodedSample& decoded, const uint8_t* data, uint32_t size) {
+    ByteCursor cursor = makeCursor(data, size);
+    return decodeWav(decoded, cursor);
 }
 
 ErrorCode readWav(DecodedSample& decoded, Utf8View path) {
-    ByteBuffer file = {};
-    ErrorCode code = readWholeFile(path, decoded.maxFileSize, file);
-    if (!failed(code)) code = parseWav(decoded, file.data, file.count);
-    releaseBuffer(file);
+    FileCursor file;
+    ErrorCode code = openFileCursor(path, decoded.maxFileSize, kSampleBlockBytes, file);
+    if (!failed(code)) code = fileCursorResult(file, decodeWav(decoded, file.cursor));
+    closeFileCursor(file);
     return code;
 }

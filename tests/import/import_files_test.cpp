@@ -5,24 +5,17 @@
 #include <vector>
 
 #include "import/import_files.h"
+#include "import/sample_files.h"
 #include "test_files.h"
 
 namespace {
 
 // A valid mono 16-bit WAV at the working rate.
 std::vector<uint8_t> smallWav(uint32_t frames) {
-    std::vector<uint8_t> b = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-                              1,   0,   1,   0,   0x14, 0x94, 0, 0, 0, 0, 0, 0, 2, 0, 16, 0, 'd', 'a', 't', 'a'};
-    uint32_t bytes = frames * 2;
-    for (int k = 0; k < 4; ++k) b.push_back(uint8_t(bytes >> (8 * k)));
-    for (uint32_t i = 0; i < frames; ++i) {
-        int16_t v = int16_t((i % 64) * 256 - 8192);
-        b.push_back(uint8_t(v));
-        b.push_back(uint8_t(v >> 8));
-    }
-    uint32_t riff = uint32_t(b.size() - 8);
-    for (int k = 0; k < 4; ++k) b[4 + k] = uint8_t(riff >> (8 * k));
-    return b;
+    std::vector<int16_t> values;
+    for (uint32_t i = 0; i < frames; ++i) values.push_back(int16_t((i % 64) * 256 - 8192));
+    using namespace sample_files::wav;
+    return riff({chunk("fmt ", format(1, 1, 37908, 16)), chunk("data", s16(values))});
 }
 
 struct Reported {

@@ -5,63 +5,33 @@
 #include <string>
 #include <vector>
 
+#include "import/aiff_reader.h"
 #include "import/import_sample.h"
+#include "import/resample.h"
+#include "import/sample_files.h"
+#include "import/wav_reader.h"
 #include "import/sample_processing.h"
 #include "test_files.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using namespace sample_files;
 
-void putU16(Bytes& b, uint16_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)}); }
-void putU32(Bytes& b, uint32_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}); }
-
-// A mono 32-bit float WAV, written from the RIFF layout.
+// A mono 32-bit float WAV.
 Bytes floatWav(uint32_t rate, const std::vector<float>& samples) {
-    Bytes b = {'R', 'I', 'F', 'F'};
-    putU32(b, uint32_t(36 + 4 * samples.size()));
-    b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    putU32(b, 16);
-    putU16(b, 3);
-    putU16(b, 1);
-    putU32(b, rate);
-    putU32(b, rate * 4);
-    putU16(b, 4);
-    putU16(b, 32);
-    b.insert(b.end(), {'d', 'a', 't', 'a'});
-    putU32(b, uint32_t(4 * samples.size()));
-    for (float s : samples) {
-        uint32_t bits;
-        memcpy(&bits, &s, 4);
-        putU32(b, bits);
-    }
-    return b;
+    return wav::riff({wav::chunk("fmt ", wav::format(3, 1, rate, 32)), wav::chunk("data", wav::f32(samples))});
+}
+
+std::vector<int16_t> toS16(const std::vector<float>& samples) {
+    std::vector<int16_t> values;
+    for (float s : samples) values.push_back(int16_t(std::lround(s * 32767)));
+    return values;
 }
 
 // The same sound as a plain AIFF: 16-bit big-endian.
 Bytes aiff16(uint32_t rate, const std::vector<float>& samples) {
-    auto be16 = [](Bytes& b, uint16_t v) { b.insert(b.end(), {uint8_t(v >> 8), uint8_t(v)}); };
-    auto be32 = [](Bytes& b, uint32_t v) { b.insert(b.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)}); };
-    Bytes b = {'F', 'O', 'R', 'M'};
-    be32(b, uint32_t(4 + 26 + 16 + 2 * samples.size()));
-    b.insert(b.end(), {'A', 'I', 'F', 'F', 'C', 'O', 'M', 'M'});
-    be32(b, 18);
-    be16(b, 1);
-    be32(b, uint32_t(samples.size()));
-    be16(b, 16);
-    // the rate as an 80-bit extended number: exponent 16383 + 31 - leading zeros
-    int shift = 0;
-    while (!((uint64_t(rate) << shift) & 0x80000000u)) ++shift;
-    be16(b, uint16_t(16383 + 31 - shift));
-    uint64_t mantissa = uint64_t(rate) << (32 + shift);
-    be32(b, uint32_t(mantissa >> 32));
-    be32(b, uint32_t(mantissa));
-    b.insert(b.end(), {'S', 'S', 'N', 'D'});
-    be32(b, uint32_t(8 + 2 * samples.size()));
-    be32(b, 0);
-    be32(b, 0);
-    for (float s : samples) be16(b, uint16_t(int16_t(std::lround(s * 32767))));
-    return b;
+    return aiff::form("AIFF", {aiff::common(1, uint32_t(samples.size()), 16, aiff::extendedOf(rate)),
+                               aiff::sound(aiff::s16(toS16(samples)))});
 }
 
 struct ImportFixture : ::testing::Test {
@@ -120,32 +90,76 @@ TEST_F(ImportFixture, AcceptsKnownExtensionsAndRefusesOthersUnopened) {
     EXPECT_EQ(importSample(instrument, viewOf(folder.file("missing.wav"))), ErrorCode::NotFound);
 }
 
-TEST_F(ImportFixture, AtTheWorkingRateKeepsSamplesAndNormalisesByTheReadersPeak) {
-    std::vector<float> x = ramp(1000, 0.5f);
-    ASSERT_EQ(importSample(instrument, viewOf(write("w.wav", floatWav(37908, x)))), ErrorCode::Ok);
-    ASSERT_EQ(instrument.samples.count, 1000u);
-    EXPECT_EQ(instrument.start, 0u);
-    EXPECT_EQ(instrument.end, 1000u);
-    float gain = kPeakCeiling / 0.5f;
-    for (uint32_t i = 0; i < 1000; ++i) ASSERT_EQ(instrument.samples.data[i], x[i] * gain) << i;
-    EXPECT_EQ(std::fabs(peakSample(instrument.samples.data, 1000)), 0.98855311f);
-}
-
-TEST_F(ImportFixture, LeavesQuietAndLoudSamplesUnscaled) {
-    for (float peak : {0.005f, 1.5f}) {
-        std::vector<float> x = ramp(500, peak);
-        ASSERT_EQ(importSample(instrument, viewOf(write("q.wav", floatWav(37908, x)))), ErrorCode::Ok);
-        for (uint32_t i = 0; i < 500; ++i) ASSERT_EQ(instrument.samples.data[i], x[i]);
+// At the working rate the samples are kept and scaled by the reader's peak,
+// but only a peak between 0.01 and 1.01.
+TEST_F(ImportFixture, AtTheWorkingRateKeepsSamplesAndNormalisesModestPeaks) {
+    struct Case {
+        float peak, gain, peakAfter;
+    } cases[] = {{0.5f, kPeakCeiling / 0.5f, 0.98855311f}, {0.005f, 1.0f, 0.005f}, {1.5f, 1.0f, 1.5f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.peak);
+        std::vector<float> x = ramp(1000, c.peak);
+        ASSERT_EQ(importSample(instrument, viewOf(write("w.wav", floatWav(37908, x)))), ErrorCode::Ok);
+        ASSERT_EQ(instrument.samples.count, 1000u);
+        EXPECT_EQ(instrument.start, 0u);
+        EXPECT_EQ(instrument.end, 1000u);
+        for (uint32_t i = 0; i < 1000; ++i) ASSERT_EQ(instrument.samples.data[i], x[i] * c.gain) << i;
+        EXPECT_EQ(std::fabs(peakSample(instrument.samples.data, 1000)), c.peakAfter);
     }
 }
 
-TEST_F(ImportFixture, ConvertsOtherRatesToTheWorkingRateAndRecomputesThePeak) {
-    std::vector<float> x(44100);
-    for (uint32_t i = 0; i < x.size(); ++i) x[i] = 0.3f * std::sin(2 * 3.14159265f * 440.0f * i / 44100.0f);
-    ASSERT_EQ(importSample(instrument, viewOf(write("s.wav", floatWav(44100, x)))), ErrorCode::Ok);
-    EXPECT_EQ(instrument.samples.count, 37908u);
-    EXPECT_EQ(instrument.end, 37908u);
-    EXPECT_FLOAT_EQ(std::fabs(peakSample(instrument.samples.data, instrument.samples.count)), kPeakCeiling);
+// The file is read, decoded and converted block by block; the result must be
+// bit for bit that of the whole file decoded at once, converted at once, its
+// peak found and normalised.
+TEST_F(ImportFixture, InBlocksGivesTheSamplesOfTheWholeFileConvertedAtOnce) {
+    struct Case {
+        const char* name;
+        Bytes file;
+        ErrorCode (*parse)(DecodedSample&, const uint8_t*, uint32_t);
+    };
+    std::vector<float> left(300001), right(300001);
+    for (uint32_t i = 0; i < left.size(); ++i) {
+        left[i] = 0.3f * std::sin(0.031f * i) + 0.01f * std::sin(1.7f * i);
+        right[i] = 0.2f * std::sin(0.017f * i);
+    }
+    left[131072] = 0.45f;  // the loudest frame begins a block
+    std::vector<float> interleaved;
+    for (size_t i = 0; i < left.size(); ++i) interleaved.insert(interleaved.end(), {left[i], right[i]});
+    Bytes s24;
+    for (float v : interleaved) {
+        int32_t level = int32_t(std::lround(v * 8388607));
+        s24.insert(s24.end(), {uint8_t(level >> 16), uint8_t(level >> 8), uint8_t(level)});
+    }
+    const uint32_t frames = uint32_t(left.size());
+    const Case cases[] = {
+        {"stereo.wav",
+         wav::riff({wav::chunk("fmt ", wav::format(1, 2, 44100, 16)), wav::chunk("data", wav::s16(toS16(interleaved)))}),
+         parseWav},
+        {"stereo.aiff", aiff::form("AIFF", {aiff::common(2, frames, 24, aiff::extendedOf(37908)), aiff::sound(s24)}),
+         parseAiff},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DecodedSample decoded = {};
+        decoded.maxFileSize = kMaxSampleFileSize;
+        decoded.mixToMono = 1;
+        ASSERT_EQ(c.parse(decoded, c.file.data(), uint32_t(c.file.size())), ErrorCode::Ok);
+        std::vector<float> expected(decoded.samples.data, decoded.samples.data + decoded.samples.count);
+        float peak = decoded.peak;
+        if (decoded.sampleRate != kWorkingSampleRate) {
+            expected.resize(uint64_t(decoded.samples.count) * kWorkingSampleRate / decoded.sampleRate);
+            ASSERT_EQ(resample(decoded.samples.data, decoded.samples.count, decoded.sampleRate, expected.data(),
+                               uint32_t(expected.size()), kWorkingSampleRate),
+                      ErrorCode::Ok);
+            peak = peakSample(expected.data(), uint32_t(expected.size()));
+        }
+        normalizePeak(expected.data(), uint32_t(expected.size()), kPeakCeiling, peak);
+        releaseDecodedSample(decoded);
+
+        ASSERT_EQ(importSample(instrument, viewOf(write(c.name, c.file))), ErrorCode::Ok);
+        ASSERT_EQ(instrument.samples.count, expected.size());
+        EXPECT_EQ(memcmp(instrument.samples.data, expected.data(), sizeof(float) * expected.size()), 0);
+    }
 }
 
 TEST_F(ImportFixture, NamesTheInstrumentAfterTheFileUnlessItHasAName) {

@@ -63,50 +63,14 @@ const DecodeCase kDecodeCases[] = {
 TEST(SampleEncoding, DecodesStoredValues) {
     for (const DecodeCase& c : kDecodeCases) {
         SCOPED_TRACE(testing::Message() << "encoding " << int(c.encoding) << ", first byte " << int(c.bytes[0]));
-        ByteCursor cursor = makeCursor(c.bytes.data(), static_cast<uint32_t>(c.bytes.size()));
-        uint64_t offset = 0;
-        EXPECT_EQ(decodeSample(cursor, offset, c.encoding), c.expected);
-        EXPECT_EQ(offset, c.bytes.size());
-        EXPECT_FALSE(cursor.failed);
-    }
-}
-
-TEST(SampleEncoding, ReadsAtTheGivenOffset) {
-    const uint8_t bytes[] = {0x11, 0x00, 0x40, 0x00, 0xC0};
-    ByteCursor cursor = makeCursor(bytes, sizeof bytes);
-    uint64_t offset = 1;
-    EXPECT_EQ(decodeSample(cursor, offset, SampleEncoding::S16LE), 0.5f);
-    EXPECT_EQ(decodeSample(cursor, offset, SampleEncoding::S16LE), -0.5f);
-    EXPECT_EQ(offset, 5u);
-}
-
-TEST(SampleEncoding, AReadPastTheEndGivesZeroFailsTheCursorAndStillAdvances) {
-    const uint8_t bytes[] = {0x00, 0x40, 0x00};
-    for (SampleEncoding encoding : {SampleEncoding::S16LE, SampleEncoding::S24BE, SampleEncoding::F32LE,
-                                    SampleEncoding::F64BE}) {
-        SCOPED_TRACE(int(encoding));
-        ByteCursor cursor = makeCursor(bytes, sizeof bytes);
-        uint64_t offset = 2;
-        EXPECT_EQ(decodeSample(cursor, offset, encoding), 0.0f);
-        EXPECT_TRUE(cursor.failed);
-        EXPECT_EQ(offset, 2 + encodingBytes(encoding));
-    }
-    ByteCursor empty = makeCursor(nullptr, 0);
-    uint64_t offset = 0;
-    EXPECT_EQ(decodeSample(empty, offset, SampleEncoding::U8), 0.0f);
-    EXPECT_TRUE(empty.failed);
-    EXPECT_EQ(offset, 1u);
-}
-
-TEST(SampleEncoding, AnUnknownEncodingReadsNothing) {
-    const uint8_t bytes[] = {0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F};
-    for (uint8_t value : {0, 15, 255}) {
-        SCOPED_TRACE(int(value));
-        ByteCursor cursor = makeCursor(bytes, sizeof bytes);
-        uint64_t offset = 3;
-        EXPECT_EQ(decodeSample(cursor, offset, static_cast<SampleEncoding>(value)), 0.0f);
-        EXPECT_EQ(offset, 3u);
-        EXPECT_FALSE(cursor.failed);
-        EXPECT_EQ(encodingBytes(static_cast<SampleEncoding>(value)), 0u);
+        ASSERT_EQ(encodingBytes(c.encoding), c.bytes.size());
+        // Twice in a row: the second shows the decode steps by the sample's size.
+        std::vector<uint8_t> twice = c.bytes;
+        twice.insert(twice.end(), c.bytes.begin(), c.bytes.end());
+        float out[2] = {-9.0f, -9.0f};
+        float peak = decodeBlock(twice.data(), c.encoding, 1, out, 2);
+        EXPECT_EQ(out[0], c.expected);
+        EXPECT_EQ(out[1], c.expected);
+        EXPECT_EQ(peak, c.expected);
     }
 }

@@ -1,0 +1,92 @@
+#include <windows.h>
+
+#include "core/file_stream.h"
+#include "core/text_win.h"
+
+// The system reported a failure; substitute CannotOpen when it gave no reason.
+static ErrorCode lastError() {
+    ErrorCode code = fromSystemError(GetLastError());
+    return code == ErrorCode::Ok ? ErrorCode::CannotOpen : code;
+}
+
+static bool toSystemPath(Utf8View path, WideBuffer<261>& wide) {
+    clearText(wide);
+    appendUtf8AsUtf16(wide, path);
+    return path.length != 0 && terminateText(wide);
+}
+
+static HANDLE handleOf(const ReadableFile& file) { return reinterpret_cast<HANDLE>(file.handle); }
+
+ErrorCode openReadableFile(Utf8View path, uint32_t maxSize, ReadableFile& file) {
+    file = {reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE), 0};
+    WideBuffer<261> wide;
+    if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
+    HANDLE handle = CreateFileW(wideChars(wide), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return lastError();
+    LARGE_INTEGER size;
+    ErrorCode code = ErrorCode::Ok;
+    if (!GetFileSizeEx(handle, &size))
+        code = lastError();
+    else if (static_cast<uint64_t>(size.QuadPart) > maxSize)
+        code = ErrorCode::TooLarge;
+    if (failed(code)) {
+        CloseHandle(handle);
+        return code;
+    }
+    file = {reinterpret_cast<intptr_t>(handle), static_cast<uint32_t>(size.QuadPart)};
+    return ErrorCode::Ok;
+}
+
+ErrorCode readFileAt(const ReadableFile& file, uint64_t offset, uint8_t* into, uint32_t count) {
+    uint32_t done = 0;
+    while (done < count) {
+        // On a handle opened for ordinary (not overlapped) reading, the
+        // offset in OVERLAPPED positions the read and the call completes at once.
+        OVERLAPPED at = {};
+        at.Offset = static_cast<DWORD>(offset + done);
+        at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+        DWORD got = 0;
+        if (!ReadFile(handleOf(file), into + done, count - done, &got, &at)) {
+            DWORD error = GetLastError();
+            if (error == ERROR_HANDLE_EOF) return ErrorCode::Incomplete;
+            ErrorCode code = fromSystemError(error);
+            return code == ErrorCode::Ok ? ErrorCode::CannotOpen : code;
+        }
+        if (got == 0) return ErrorCode::Incomplete;
+        done += got;
+    }
+    return ErrorCode::Ok;
+}
+
+void closeReadableFile(ReadableFile& file) {
+    if (handleOf(file) != INVALID_HANDLE_VALUE && file.handle != 0) CloseHandle(handleOf(file));
+    file = {reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE), 0};
+}
+
+ErrorCode writeFilePieces(Utf8View path, const FilePiece* pieces, uint32_t count) {
+    WideBuffer<261> wide;
+    if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
+    HANDLE file = CreateFileW(wideChars(wide), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return lastError();
+    ErrorCode code = ErrorCode::Ok;
+    for (uint32_t i = 0; i < count && !failed(code); ++i) {
+        const uint8_t* data = static_cast<const uint8_t*>(pieces[i].data);
+        uint32_t done = 0;
+        while (done < pieces[i].size) {
+            DWORD written = 0;
+            if (!WriteFile(file, data + done, pieces[i].size - done, &written, nullptr)) {
+                code = lastError();
+                break;
+            }
+            if (written == 0) {
+                code = ErrorCode::DiskFull;
+                break;
+            }
+            done += written;
+        }
+    }
+    CloseHandle(file);
+    return code;
+}
