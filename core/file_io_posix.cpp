@@ -6,32 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/errno_code_posix.h"
 #include "core/file_io.h"
-
-static ErrorCode fromErrno(int error) {
-    switch (error) {
-    case 0: return ErrorCode::Ok;
-    case ENOENT: case ENOTDIR: return ErrorCode::NotFound;
-    case EACCES: case EPERM: case EROFS: return ErrorCode::AccessDenied;
-    case EBADF: return ErrorCode::InvalidHandle;
-    case ENOMEM: return ErrorCode::OutOfMemory;
-    case ENODEV: case ENXIO: return ErrorCode::DeviceGone;
-    case EEXIST: return ErrorCode::AlreadyExists;
-    case EINVAL: case ENAMETOOLONG: return ErrorCode::InvalidArgument;
-    case EPIPE: return ErrorCode::BrokenPipe;
-    case ENOSPC: case EDQUOT: return ErrorCode::DiskFull;
-    case EFBIG: return ErrorCode::TooLarge;
-    case EIO: return ErrorCode::DataError;
-    case EISDIR: return ErrorCode::CannotOpen;
-    default: return ErrorCode::Failed;
-    }
-}
-
-// The system reported a failure; substitute CannotOpen when it gave no reason.
-static ErrorCode lastError() {
-    ErrorCode code = fromErrno(errno);
-    return code == ErrorCode::Ok ? ErrorCode::CannotOpen : code;
-}
 
 static bool toTerminatedPath(Utf8View path, char (&terminated)[4096]) {
     if (path.length == 0 || path.length >= sizeof terminated) return false;
@@ -44,10 +20,10 @@ ErrorCode readWholeFile(Utf8View path, uint32_t maxSize, ByteBuffer& contents) {
     char terminated[4096];
     if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
     int fd = open(terminated, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return lastError();
+    if (fd < 0) return lastErrnoError();
     struct stat info;
     if (fstat(fd, &info) != 0) {
-        ErrorCode code = lastError();
+        ErrorCode code = lastErrnoError();
         close(fd);
         return code;
     }
@@ -70,7 +46,7 @@ ErrorCode readWholeFile(Utf8View path, uint32_t maxSize, ByteBuffer& contents) {
         ssize_t got = read(fd, contents.data + done, size - done);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
-            code = lastError();
+            code = lastErrnoError();
             close(fd);
             return code;
         }
@@ -86,19 +62,19 @@ ErrorCode writeWholeFile(Utf8View path, const uint8_t* data, uint32_t size) {
     char terminated[4096];
     if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
     int fd = open(terminated, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return lastError();
+    if (fd < 0) return lastErrnoError();
     uint32_t done = 0;
     while (done < size) {
         ssize_t put = write(fd, data + done, size - done);
         if (put < 0 && errno == EINTR) continue;
         if (put <= 0) {
-            ErrorCode code = put < 0 ? lastError() : ErrorCode::DiskFull;
+            ErrorCode code = put < 0 ? lastErrnoError() : ErrorCode::DiskFull;
             close(fd);
             return code;
         }
         done += static_cast<uint32_t>(put);
     }
-    if (close(fd) != 0) return lastError();
+    if (close(fd) != 0) return lastErrnoError();
     return ErrorCode::Ok;
 }
 
@@ -106,15 +82,15 @@ ErrorCode createNewFile(Utf8View path) {
     char terminated[4096];
     if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
     int fd = open(terminated, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return lastError();
-    if (close(fd) != 0) return lastError();
+    if (fd < 0) return lastErrnoError();
+    if (close(fd) != 0) return lastErrnoError();
     return ErrorCode::Ok;
 }
 
 ErrorCode removeFile(Utf8View path) {
     char terminated[4096];
     if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
-    return unlink(terminated) == 0 ? ErrorCode::Ok : lastError();
+    return unlink(terminated) == 0 ? ErrorCode::Ok : lastErrnoError();
 }
 
 ErrorCode absolutePath(Utf8View path, PathBuffer& full) {
@@ -129,7 +105,7 @@ ErrorCode absolutePath(Utf8View path, PathBuffer& full) {
     } else {
         // A file still to be made: join it to the current folder.
         char folder[PATH_MAX];
-        if (!getcwd(folder, sizeof folder)) return lastError();
+        if (!getcwd(folder, sizeof folder)) return lastErrnoError();
         appendText(full, viewOf(folder));
         if (full.length == 0 || full.units[full.length - 1] != '/') appendText(full, viewOf("/"));
         appendText(full, path);
