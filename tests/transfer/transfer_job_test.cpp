@@ -162,32 +162,30 @@ struct TransferFixture : ::testing::Test {
     }
 };
 
-std::u16string sizeText(uint32_t bytes) {
-    StatusText text = {};
-    appendSizeText(text, bytes);
-    return std::u16string(text.units, text.length);
-}
-
-std::u16string finishText(bool success, float seconds) {
-    StatusText text = {};
-    buildFinishText(text, success, seconds);
-    return std::u16string(text.units, text.length);
-}
-
 }  // namespace
 
 TEST(TransferTexts, SizesInBinaryUnitsAndTimesInTruncatedHundredths) {
-    EXPECT_EQ(sizeText(1023), u"1023Byte");
-    EXPECT_EQ(sizeText(1024), u"1KiB");
-    EXPECT_EQ(sizeText(1536), u"1,50KiB");
-    EXPECT_EQ(sizeText(1076), u"1,05KiB");
-    EXPECT_EQ(sizeText(1048575), u"1023,99KiB");
-    EXPECT_EQ(sizeText(1048576), u"1MiB");
-    EXPECT_EQ(sizeText(4294967295u), u"4095,99MiB");  // n * 100 needs 64 bits
-    EXPECT_EQ(finishText(true, 1.25f), u"Transfer Successful (Time: 1,25s)");
-    EXPECT_EQ(finishText(true, 2.05f), u"Transfer Successful (Time: 2,05s)");
-    EXPECT_EQ(finishText(true, 12.999f), u"Transfer Successful (Time: 12,99s)");
-    EXPECT_EQ(finishText(false, 3.0f), u"Transfer Failed");
+    auto size = [](uint32_t bytes) {
+        StatusText text = {};
+        appendSizeText(text, bytes);
+        return std::u16string(text.units, text.length);
+    };
+    auto finish = [](bool success, float seconds) {
+        StatusText text = {};
+        buildFinishText(text, success, seconds);
+        return std::u16string(text.units, text.length);
+    };
+    EXPECT_EQ(size(1023), u"1023Byte");
+    EXPECT_EQ(size(1024), u"1KiB");
+    EXPECT_EQ(size(1536), u"1,50KiB");
+    EXPECT_EQ(size(1076), u"1,05KiB");
+    EXPECT_EQ(size(1048575), u"1023,99KiB");
+    EXPECT_EQ(size(1048576), u"1MiB");
+    EXPECT_EQ(size(4294967295u), u"4095,99MiB");  // n * 100 needs 64 bits
+    EXPECT_EQ(finish(true, 1.25f), u"Transfer Successful (Time: 1,25s)");
+    EXPECT_EQ(finish(true, 2.05f), u"Transfer Successful (Time: 2,05s)");
+    EXPECT_EQ(finish(true, 12.999f), u"Transfer Successful (Time: 12,99s)");
+    EXPECT_EQ(finish(false, 3.0f), u"Transfer Failed");
 }
 
 TEST_F(TransferFixture, ASuccessfulTransferShowsEveryBlockInOrderAndItsTime) {
@@ -241,8 +239,9 @@ TEST_F(TransferFixture, TooMuchDataIsShownBeforeTheFailure) {
     // A send error of an overflowing buffer says the same.
     releaseDocument(document);
     resetDocument(document);
-    usb.device(0).settings.misbehaviour = Misbehaviour::OverflowBlock;
+    usb.device(0).settings.misbehaviour = Misbehaviour::FailBlock;
     usb.device(0).settings.atBlock = 2;
+    usb.device(0).settings.failure = fromSystemError(122);  // ERROR_INSUFFICIENT_BUFFER
     send();
     EXPECT_EQ(fake.tooMuchData, 2);
     EXPECT_EQ(fake.statusUnderBox, u"Transferred 1KiB / 64KiB");
