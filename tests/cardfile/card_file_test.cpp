@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "cardfile/card_file.h"
-#include "cardfile/card_file_messages.h"
 #include "test_files.h"
 
 namespace {
@@ -332,13 +331,4 @@ TEST(CardFileFiles, PathsAndSystemErrors) {
     EXPECT_EQ(readFileBytes(path).size(), 38u);
     releaseDocument(loaded);
     releaseDocument(document);
-}
-
-TEST(CardFileMessages, GiveTheReasonForEachCode) {
-    EXPECT_STREQ(cardFileLoadReason(ErrorCode::Incomplete), "The file is incomplete");
-    EXPECT_STREQ(cardFileLoadReason(ErrorCode::InvalidFormat), "Invalid file format");
-    EXPECT_STREQ(cardFileLoadReason(ErrorCode::TooLarge), "The file is too big to load");
-    EXPECT_STREQ(cardFileLoadReason(ErrorCode::TooNew), "The file is too new for this software-version");
-    EXPECT_STREQ(cardFileLoadReason(ErrorCode::NotFound), "Inconsistent file");
-    EXPECT_STREQ(cardFileLoadReason(ErrorCode::AccessDenied), "Inconsistent file");
 }
