@@ -1,5 +1,6 @@
 #include "simulated_card_writer.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +19,15 @@ void putLE(uint8_t* at, uint32_t value, int bytes) {
 }
 
 }  // namespace
+
+void SimulatedUsb::log(const char* format, ...) {
+    char line[64];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    requests.push_back(line);
+}
 
 uint32_t SimulatedUsb::plug(uint16_t vendorId, uint16_t productId, const std::u16string& serial,
                             const SimulatedWriterSettings& settings, bool isWriter) {
@@ -69,7 +79,7 @@ SimulatedUsb::SimulatedUsb() {
         for (uint32_t i = 0; i < usb.devices_.size(); ++i) {
             SimulatedDevice& d = usb.devices_[i];
             if (d.path != path) continue;
-            usb.requests.push_back({SimulatedRequest::Open, i, {}, 0, 0});
+            usb.log("open %u", i);
             if (!d.plugged) break;
             if (d.settings.misbehaviour == Misbehaviour::FailOpen) return fromSystemError(5);
             file = kFileBase + i;
@@ -82,7 +92,7 @@ SimulatedUsb::SimulatedUsb() {
         SimulatedUsb& usb = self(context);
         usbInterface = kInvalidUsbHandle;
         uint32_t i = uint32_t(file - kFileBase);
-        usb.requests.push_back({SimulatedRequest::Initialize, i, {}, 0, 0});
+        usb.log("initialize %u", i);
         SimulatedDevice& d = usb.devices_[i];
         if (!d.plugged) return kGone;
         if (!d.isWriter || d.settings.misbehaviour == Misbehaviour::FailInitialize) return ErrorCode::Failed;
@@ -92,15 +102,15 @@ SimulatedUsb::SimulatedUsb() {
         return ErrorCode::Ok;
     };
     transport_.setPipeTimeout = [](void* context, UsbHandle usbInterface, uint8_t pipe, uint32_t milliseconds) {
-        self(context).requests.push_back(
-            {SimulatedRequest::Timeout, uint32_t(usbInterface - kInterfaceBase), {}, pipe, milliseconds});
+        self(context).log("timeout %u %u %u", unsigned(usbInterface - kInterfaceBase), pipe, milliseconds);
         return ErrorCode::Ok;
     };
     transport_.controlTransfer = [](void* context, UsbHandle usbInterface, const UsbSetupPacket& setup,
                                     uint8_t* data, uint32_t& transferred) {
         SimulatedUsb& usb = self(context);
         uint32_t i = uint32_t(usbInterface - kInterfaceBase);
-        usb.requests.push_back({SimulatedRequest::Control, i, setup, 0, 0});
+        usb.log("control %u %02x %02x %04x %04x %04x", i, setup.requestType, setup.request, setup.value, setup.index,
+                setup.length);
         SimulatedDevice& d = usb.devices_[i];
         const SimulatedWriterSettings& s = d.settings;
         transferred = 0;
@@ -139,7 +149,7 @@ SimulatedUsb::SimulatedUsb() {
                               uint32_t size, uint32_t& transferred) {
         SimulatedUsb& usb = self(context);
         uint32_t i = uint32_t(usbInterface - kInterfaceBase);
-        usb.requests.push_back({SimulatedRequest::Bulk, i, {}, pipe, size});
+        usb.log("bulk %u %u %u", i, pipe, size);
         SimulatedDevice& d = usb.devices_[i];
         const SimulatedWriterSettings& s = d.settings;
         transferred = 0;
@@ -153,12 +163,11 @@ SimulatedUsb::SimulatedUsb() {
         return ErrorCode::Ok;
     };
     transport_.freeInterface = [](void* context, UsbHandle usbInterface) {
-        self(context).requests.push_back(
-            {SimulatedRequest::FreeInterface, uint32_t(usbInterface - kInterfaceBase), {}, 0, 0});
+        self(context).log("free %u", unsigned(usbInterface - kInterfaceBase));
         --self(context).openHandles_;
     };
     transport_.closeDevice = [](void* context, UsbHandle file) {
-        self(context).requests.push_back({SimulatedRequest::Close, uint32_t(file - kFileBase), {}, 0, 0});
+        self(context).log("close %u", unsigned(file - kFileBase));
         --self(context).openHandles_;
     };
 }

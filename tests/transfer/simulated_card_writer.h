@@ -36,14 +36,6 @@ struct SimulatedWriterSettings {
     ErrorCode failure = ErrorCode::Failed;
 };
 
-struct SimulatedRequest {
-    enum Kind { Open, Initialize, Timeout, Control, Bulk, FreeInterface, Close } kind;
-    uint32_t device;
-    UsbSetupPacket setup;  // Control
-    uint8_t pipe;          // Timeout, Bulk
-    uint32_t value;        // Timeout: milliseconds; Bulk: bytes asked
-};
-
 struct SimulatedDevice {
     std::u16string path;
     bool isWriter;
@@ -67,12 +59,15 @@ public:
     uint32_t deviceCount() const { return uint32_t(devices_.size()); }
     const UsbTransport& transport() const { return transport_; }
     uint32_t openHandles() const { return openHandles_; }
-    std::vector<SimulatedRequest> requests;
+    // Every call on a device, as "open 0", "initialize 0", "timeout 0 <pipe> <ms>",
+    // "control 0 <type> <request> <value> <index> <length>" in hex, "bulk 0 <pipe> <bytes>", "free 0", "close 0".
+    std::vector<std::string> requests;
     // Enumeration fails with this code after `enumerationFailsAfter` interfaces (never when unset).
     ErrorCode enumerationFailure = ErrorCode::Ok;
     uint32_t enumerationFailsAfter = UINT32_MAX;
 
 private:
+    void log(const char* format, ...);
     uint32_t plug(uint16_t vendorId, uint16_t productId, const std::u16string& serial,
                   const SimulatedWriterSettings& settings, bool isWriter);
     std::vector<SimulatedDevice> devices_;
