@@ -60,14 +60,11 @@ TEST(CardSampleByte, IsInvertedOffsetBinary) {
     EXPECT_EQ(cardSampleByte(NAN), 0x80);
 }
 
-TEST_F(CardFixture, EmptyCardIsHeaderUnusedSlotsAndFill) {
+TEST_F(CardFixture, EmptyCardIsHeaderUnusedSlotsAndFillWithTheNameCutToEight) {
     ASSERT_EQ(build(), ErrorCode::Ok);
     EXPECT_EQ(bytes(0, 32), header(0));
     for (uint32_t slot = 0; slot < 8; ++slot) EXPECT_EQ(bytes(32 + 16 * slot, 16), kUnusedEntry) << slot;
     EXPECT_TRUE(allAre(160, kCardCapacity, 0xFF));
-}
-
-TEST_F(CardFixture, CardNameIsCutToEightAndFilledWithFF) {
     assignText(document.name, viewOf("ABC"));
     ASSERT_EQ(build(), ErrorCode::Ok);
     EXPECT_EQ(bytes(22, 8), (Bytes{0x41, 0x42, 0x43, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
@@ -146,25 +143,4 @@ TEST_F(CardFixture, AnExactlyFullCardFitsAndOneBlockMoreDoesNot) {
     ASSERT_EQ(recountUsage(document), -1024);
     EXPECT_EQ(build(), ErrorCode::BufferTooSmall);
     EXPECT_EQ(buildCardImage(document, image.data(), kCardCapacity - 1), ErrorCode::BufferTooSmall);
-}
-
-TEST(PrepareCardSamples, PadsToBlocksAndConvertsDownsampledSpans) {
-    Instrument instrument = {};
-    resizeBuffer(instrument.samples, 3000);
-    for (uint32_t i = 0; i < 3000; ++i) instrument.samples.data[i] = 0.5f;
-    instrument.end = 3000;
-    instrument.decay = 1;
-    SampleBuffer out = {};
-    ASSERT_EQ(prepareCardSamples(instrument, out), ErrorCode::Ok);
-    EXPECT_EQ(out.count, 3072u);
-    EXPECT_EQ(out.data[2999], 0.5f);
-    EXPECT_EQ(out.data[3000], 0.0f);
-    instrument.downsample = true;
-    ASSERT_EQ(prepareCardSamples(instrument, out), ErrorCode::Ok);
-    EXPECT_EQ(out.count, 2048u);
-    EXPECT_NEAR(out.data[0], 0.4167f, 0.0001f);  // the resampler's fade-in
-    EXPECT_NEAR(out.data[1000], 0.5f, 0.0001f);
-    EXPECT_EQ(out.data[2000], 0.0f);
-    releaseBuffer(out);
-    releaseBuffer(instrument.samples);
 }
