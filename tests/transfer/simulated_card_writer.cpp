@@ -29,26 +29,17 @@ void SimulatedUsb::log(const char* format, ...) {
     requests.push_back(line);
 }
 
-uint32_t SimulatedUsb::plug(uint16_t vendorId, uint16_t productId, const std::u16string& serial,
-                            const SimulatedWriterSettings& settings, bool isWriter) {
+uint32_t SimulatedUsb::plugWriter(const SimulatedWriterSettings& settings, const std::u16string& serial,
+                                  uint16_t vendorId, uint16_t productId) {
     // The path the system gives a USB device interface with these ids.
     char ids[32];
     snprintf(ids, sizeof ids, "\\\\?\\usb#vid_%04x&pid_%04x#", vendorId, productId);
     SimulatedDevice device = {};
     device.path = std::u16string(ids, ids + strlen(ids)) + serial + u"#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-    device.isWriter = isWriter;
     device.plugged = true;
     device.settings = settings;
     devices_.push_back(device);
     return uint32_t(devices_.size() - 1);
-}
-
-uint32_t SimulatedUsb::plugWriter(const SimulatedWriterSettings& settings, const std::u16string& serial) {
-    return plug(0x0483, 0xA2A1, serial, settings, true);
-}
-
-uint32_t SimulatedUsb::plugOtherDevice(uint16_t vendorId, uint16_t productId, const std::u16string& serial) {
-    return plug(vendorId, productId, serial, {}, false);
 }
 
 SimulatedUsb::SimulatedUsb() {
@@ -95,7 +86,7 @@ SimulatedUsb::SimulatedUsb() {
         usb.log("initialize %u", i);
         SimulatedDevice& d = usb.devices_[i];
         if (!d.plugged) return kGone;
-        if (!d.isWriter || d.settings.misbehaviour == Misbehaviour::FailInitialize) return ErrorCode::Failed;
+        if (d.settings.misbehaviour == Misbehaviour::FailInitialize) return ErrorCode::Failed;
         if (d.settings.misbehaviour == Misbehaviour::LoseInterface) return ErrorCode::Ok;
         usbInterface = kInterfaceBase + i;
         ++usb.openHandles_;

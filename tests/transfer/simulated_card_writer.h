@@ -38,7 +38,6 @@ struct SimulatedWriterSettings {
 
 struct SimulatedDevice {
     std::u16string path;
-    bool isWriter;
     bool plugged;
     SimulatedWriterSettings settings;
     std::map<uint16_t, std::vector<uint8_t>> banks;  // the images the writer kept
@@ -52,9 +51,9 @@ struct SimulatedDevice {
 class SimulatedUsb {
 public:
     SimulatedUsb();
-    // A writer with vendor 0x0483 and product 0xA2A1, or another USB device; returns its number.
-    uint32_t plugWriter(const SimulatedWriterSettings& settings, const std::u16string& serial);
-    uint32_t plugOtherDevice(uint16_t vendorId, uint16_t productId, const std::u16string& serial);
+    // A writer, at the ids of the card writer unless others are given; returns its number.
+    uint32_t plugWriter(const SimulatedWriterSettings& settings, const std::u16string& serial,
+                        uint16_t vendorId = 0x0483, uint16_t productId = 0xA2A1);
     SimulatedDevice& device(uint32_t number) { return devices_[number]; }
     uint32_t deviceCount() const { return uint32_t(devices_.size()); }
     const UsbTransport& transport() const { return transport_; }
@@ -68,8 +67,6 @@ public:
 
 private:
     void log(const char* format, ...);
-    uint32_t plug(uint16_t vendorId, uint16_t productId, const std::u16string& serial,
-                  const SimulatedWriterSettings& settings, bool isWriter);
     std::vector<SimulatedDevice> devices_;
     UsbTransport transport_;
     uint32_t openHandles_ = 0;

@@ -46,8 +46,8 @@ TEST_F(DiscoveryFixture, ListsOnlyWritersOfTheCorvaneModel) {
     model4.cardModel = 4;
     usb.plugWriter(model4, u"M4");
     usb.plugWriter(writer(2), u"M7");
-    usb.plugOtherDevice(0x0403, 0x6001, u"ftdi");
-    usb.plugOtherDevice(0x0483, 0x5740, u"other-product");
+    usb.plugWriter(writer(3), u"ftdi", 0x0403, 0x6001);  // other devices, however they would answer
+    usb.plugWriter(writer(4), u"other-product", 0x0483, 0x5740);
     refresh();
     ASSERT_EQ(combo.items.size(), 1u);
     EXPECT_EQ(combo.items[0], u"Corvane (2)");
