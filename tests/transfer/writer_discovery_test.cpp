@@ -14,10 +14,13 @@ struct DiscoveryFixture : ::testing::Test {
     FakeWriterListView combo;
     void TearDown() override { releaseWriterList(list); }
     void refresh() { refreshCardWriterList(usb.transport(), list, combo.view(), false); }
-    SimulatedWriterSettings writer(uint32_t displayNumber) {
+    // A writer showing this display number, its settings changed by `change`.
+    using Change = void (*)(SimulatedWriterSettings&);
+    uint32_t plug(uint32_t displayNumber, Change change = nullptr, uint16_t vendor = 0x0483, uint16_t product = 0xA2A1) {
         SimulatedWriterSettings s;
         s.displayNumber = displayNumber;
-        return s;
+        if (change) change(s);
+        return usb.plugWriter(s, std::u16string(1, char16_t(u'a' + usb.deviceCount())), vendor, product);
     }
 };
 
@@ -42,12 +45,10 @@ TEST(ParseHexAfterKey, ReadsFourDigitsAfterTheKey) {
 }
 
 TEST_F(DiscoveryFixture, ListsOnlyWritersOfTheCorvaneModel) {
-    SimulatedWriterSettings model4 = writer(5);
-    model4.cardModel = 4;
-    usb.plugWriter(model4, u"M4");
-    usb.plugWriter(writer(2), u"M7");
-    usb.plugWriter(writer(3), u"ftdi", 0x0403, 0x6001);  // other devices, however they would answer
-    usb.plugWriter(writer(4), u"other-product", 0x0483, 0x5740);
+    plug(5, [](SimulatedWriterSettings& s) { s.cardModel = 4; });
+    plug(2);
+    plug(3, nullptr, 0x0403, 0x6001);  // other devices, however they would answer
+    plug(4, nullptr, 0x0483, 0x5740);
     refresh();
     ASSERT_EQ(combo.items.size(), 1u);
     EXPECT_EQ(combo.items[0], u"Corvane (2)");
@@ -60,9 +61,7 @@ TEST_F(DiscoveryFixture, ListsOnlyWritersOfTheCorvaneModel) {
 }
 
 TEST_F(DiscoveryFixture, KeepsTheListInStepAsWritersComeAndGo) {
-    uint32_t a = usb.plugWriter(writer(1), u"A");
-    uint32_t b = usb.plugWriter(writer(2), u"B");
-    uint32_t c = usb.plugWriter(writer(3), u"C");
+    uint32_t a = plug(1), b = plug(2), c = plug(3);
     refresh();
     combo.selected = 1;
     usb.requests.clear();
@@ -92,10 +91,7 @@ TEST_F(DiscoveryFixture, KeepsTheListInStepAsWritersComeAndGo) {
 }
 
 TEST_F(DiscoveryFixture, AWriterInModeTwoIsAskedToChangeModeAndNotListed) {
-    SimulatedWriterSettings s = writer(1);
-    s.mode = 2;
-    s.modeWord = 0x0102;
-    uint32_t device = usb.plugWriter(s, u"A");
+    uint32_t device = plug(1, [](SimulatedWriterSettings& s) { s.mode = 2, s.modeWord = 0x0102; });
     refresh();
     EXPECT_TRUE(combo.items.empty());
     EXPECT_EQ(usb.device(device).modeTwoRequests, 1u);
@@ -104,36 +100,25 @@ TEST_F(DiscoveryFixture, AWriterInModeTwoIsAskedToChangeModeAndNotListed) {
     EXPECT_EQ(usb.openHandles(), 0u);
 
     // mode 2 with a mode word of 0 or 0xFFFF is an ordinary writer
-    SimulatedWriterSettings plain = writer(4);
-    plain.mode = 2;
-    plain.modeWord = 0xFFFF;
-    uint32_t other = usb.plugWriter(plain, u"B");
+    uint32_t other = plug(4, [](SimulatedWriterSettings& s) { s.mode = 2, s.modeWord = 0xFFFF; });
     refresh();
     EXPECT_EQ(combo.items, (std::vector<std::u16string>{u"Corvane (4)"}));
     EXPECT_EQ(usb.device(other).modeTwoRequests, 0u);
 }
 
 TEST_F(DiscoveryFixture, WritersAnsweringInTheLongFormOrWronglyAreNotListed) {
-    SimulatedWriterSettings longForm = writer(1);
-    longForm.replyLength = 36;
-    usb.plugWriter(longForm, u"A");
-    SimulatedWriterSettings wrong = writer(2);
-    wrong.replyLength = 35;
-    usb.plugWriter(wrong, u"B");
-    SimulatedWriterSettings silent = writer(3);
-    silent.misbehaviour = Misbehaviour::FailIdentify;
-    usb.plugWriter(silent, u"C");
-    SimulatedWriterSettings medium = writer(6);
-    medium.replyLength = 34;
-    usb.plugWriter(medium, u"D");
+    plug(1, [](SimulatedWriterSettings& s) { s.replyLength = 36; });
+    plug(2, [](SimulatedWriterSettings& s) { s.replyLength = 35; });
+    plug(3, [](SimulatedWriterSettings& s) { s.misbehaviour = Misbehaviour::FailIdentify; });
+    plug(6, [](SimulatedWriterSettings& s) { s.replyLength = 34; });
     refresh();
     EXPECT_EQ(combo.items, (std::vector<std::u16string>{u"Corvane (6)"}));
     EXPECT_EQ(usb.openHandles(), 0u);
 }
 
 TEST_F(DiscoveryFixture, AFailedEnumerationEndsThePassWithoutRemovals) {
-    usb.plugWriter(writer(1), u"A");
-    usb.plugWriter(writer(2), u"B");
+    plug(1);
+    plug(2);
     refresh();
     int updates = combo.controlUpdates;
     usb.enumerationFailure = ErrorCode::OutOfMemory;
@@ -148,7 +133,7 @@ TEST_F(DiscoveryFixture, AFailedEnumerationEndsThePassWithoutRemovals) {
 }
 
 TEST_F(DiscoveryFixture, DoesNothingWhileATransferRuns) {
-    usb.plugWriter(writer(1), u"A");
+    plug(1);
     refreshCardWriterList(usb.transport(), list, combo.view(), true);
     EXPECT_TRUE(combo.items.empty());
     EXPECT_TRUE(usb.requests.empty());
