@@ -108,19 +108,19 @@ TEST(MarkerPosition, ClampsToItsLimitsAndDragsToTheNearestSample) {
 
 TEST(MarkerPlacement, HandlesHangBesideASharedLineCentreWithRoomAndStayInside) {
     PlotArea a = {1, 1, 418, 119};
-    float pps = pixelsPerSampleOf(a, 1000);
+    float pps = pixelsPerSampleOf(a, 1000);  // 0.418
     MarkerPlacement m[2] = {{true, 100, 13, 0, 0}, {true, 100, 13, 0, 0}};
     placeMarkers(m, 2, a, pps);
-    float line = std::floor(pps * 100 + 1);
-    EXPECT_EQ(m[0].lineX, line);
-    EXPECT_EQ(m[0].handleX, line - 13 + 1);  // S left of the line
-    EXPECT_EQ(m[1].handleX, line - 1);       // E right of it
+    EXPECT_EQ(m[0].lineX, 42);    // 41.8 + 1, down
+    EXPECT_EQ(m[0].handleX, 30);  // S left of the shared line
+    EXPECT_EQ(m[1].handleX, 41);  // E right of it
 
     MarkerPlacement apart[2] = {{true, 0, 13, 0, 0}, {true, 500, 13, 0, 0}};
     placeMarkers(apart, 2, a, pps);
     EXPECT_EQ(apart[0].lineX, 2);    // kept one pixel inside
     EXPECT_EQ(apart[0].handleX, 1);  // no room to the left: hangs right, from x0
-    EXPECT_EQ(apart[1].handleX, std::floor(apart[1].lineX - 6 + 1));  // centred
+    EXPECT_EQ(apart[1].lineX, 210);
+    EXPECT_EQ(apart[1].handleX, 205);  // centred: 210 - 6 + 1
     MarkerPlacement end[1] = {{true, 1000, 13, 0, 0}};
     placeMarkers(end, 1, a, pps);
     EXPECT_EQ(end[0].lineX, 418);
