@@ -11,7 +11,6 @@
 #include "simulated_card_writer.h"
 #include "transfer/card_image.h"
 #include "transfer/transfer_job.h"
-#include "writer_list_view.h"
 
 namespace {
 
@@ -119,7 +118,6 @@ struct FakeTransferControls {
 struct TransferFixture : ::testing::Test {
     SimulatedUsb usb;
     CardWriterList writers = {};
-    FakeWriterListView combo;
     FakeTransferControls fake;
     TransferControls controls = fake.controls();
     TransferJob job;
@@ -139,8 +137,11 @@ struct TransferFixture : ::testing::Test {
         EXPECT_EQ(usb.openHandles(), 0u);
     }
     uint32_t plug(const SimulatedWriterSettings& settings = {}) {
-        uint32_t device = usb.plugWriter(settings, u"W" + std::u16string(1, char16_t(u'0' + writers.count)));
-        refreshCardWriterList(usb.transport(), writers, combo.view(), job.busy);
+        uint32_t device = usb.plugWriter(settings, u"W");
+        CardWriterRecord record = {};
+        EXPECT_EQ(queryCardWriter(usb.transport(), record, usb.device(device).path.c_str(), 0x0483, 0xA2A1),
+                  ErrorCode::Ok);
+        appendWriterRecord(writers, record);
         return device;
     }
     void send() {
