@@ -85,27 +85,6 @@ float fromBits(uint32_t bits) {
 
 }  // namespace
 
-TEST(CardFileWriter, EmptyCardIsThe38ByteLayout) {
-    CardDocument document = {};
-    resetDocument(document);
-    ScratchFolder folder;
-    std::string path = folder.file("empty.vxcor");
-    ASSERT_EQ(writeCardFile(document, viewOf(path)), ErrorCode::Ok);
-    const Bytes expected = {'c', 'v', 'n', 'e', 0x01, 0x00, 0x01, 0x0F, 0x00, 0x00, 'C', 'o', 'r',
-                            'v', 'a', 'n', 'e', ' ',  0x00, 0x00, 0,    0,    0,    0,    0,    0,
-                            0,   0,   0,   0,   0,    0,    0,    0,    'e',  'n',  'v',  'c'};
-    EXPECT_EQ(readFileBytes(path), expected);
-
-    CardDocument loaded = {};
-    resetDocument(loaded);
-    assignText(loaded.name, viewOf("Other"));
-    ASSERT_EQ(readCardFile(loaded, viewOf(path)), ErrorCode::Ok);
-    EXPECT_EQ(nameOf(loaded.name), "Corvane");
-    EXPECT_EQ(loaded.cardCode, 0x0F01);
-    EXPECT_EQ(loaded.instruments.count, 0u);
-    releaseDocument(loaded);
-}
-
 TEST(CardFileWriter, RecordLayoutMatchesTheTable) {
     CardDocument document = {};
     resetDocument(document);
