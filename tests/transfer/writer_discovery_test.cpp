@@ -79,8 +79,8 @@ TEST(ParseHexAfterKey, ReadsFourDigitsAfterTheKey) {
 TEST_F(DiscoveryFixture, ListsOnlyWritersOfTheCorvaneModel) {
     plug(5, [](SimulatedWriterSettings& s) { s.cardModel = 4; });
     plug(2);
-    plug(3, nullptr, 0x0403, 0x6001);  // other devices, however they would answer
-    plug(4, nullptr, 0x0483, 0x5740);
+    plug(3, nullptr, 0x0403, 0xA2A1);  // other devices, however they would answer: another vendor
+    plug(4, nullptr, 0x0483, 0x5740);  // and another product
     refresh();
     ASSERT_EQ(combo.items.size(), 1u);
     EXPECT_EQ(combo.items[0], u"Corvane (2)");
