@@ -12,12 +12,6 @@ struct Path {
     ~Path() { releasePathPoints(points); }
 };
 
-std::vector<float> ramp(uint32_t n) {
-    std::vector<float> s(n);
-    for (uint32_t i = 0; i < n; ++i) s[i] = std::sin(0.1f * i) * 0.8f;
-    return s;
-}
-
 }  // namespace
 
 TEST(PlotArea, TakesTheBorderOffAndKeepsTheCentreOnARow) {
@@ -31,7 +25,8 @@ TEST(PlotArea, TakesTheBorderOffAndKeepsTheCentreOnARow) {
 
 TEST(SeriesPath, OnePointPerSampleUpToThePlotWidth) {
     PlotArea a = {1, 1, 418, 119};
-    std::vector<float> s = ramp(418);
+    std::vector<float> s(418);
+    for (uint32_t i = 0; i < 418; ++i) s[i] = std::sin(0.1f * i) * 0.8f;
     Path path;
     ASSERT_EQ(buildSeriesPath(path.points, s.data(), 418, a, false), ErrorCode::Ok);
     ASSERT_EQ(path.points.count, 1u + 418);

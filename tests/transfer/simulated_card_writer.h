@@ -7,9 +7,9 @@
 #include "transfer/usb_transport.h"
 
 // Card writers simulated from the device's side of the protocol, behind the
-// same table of functions as the real USB layer. Writers (and other USB
-// devices) can be plugged in and out between discovery passes, and told to
-// misbehave.
+// same table of functions as the real USB layer. Writers, at the card writer's
+// ids or at others, can be plugged in and out between discovery passes
+// (`plugged`), and told to misbehave.
 
 enum class Misbehaviour {
     None,
