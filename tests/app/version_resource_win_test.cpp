@@ -4,32 +4,19 @@
 
 #include "app/version_resource_win.h"
 
-static std::u16string asString(const ApplicationTitle& b) { return std::u16string(b.units, b.length); }
-
 // The version block is read back from a real module through the system's version API.
-static std::u16string titleOf(const wchar_t* library) {
+static std::u16string fromLibrary(const wchar_t* library, void (*read)(ApplicationTitle&, HMODULE)) {
     HMODULE module = LoadLibraryW(library);
     EXPECT_NE(module, nullptr) << "cannot load the fixture library";
-    ApplicationTitle title = {};
-    appendText(title, viewOf(u"stale"));
-    buildApplicationTitle(title, module);
+    ApplicationTitle text = {};
+    appendText(text, viewOf(u"stale"));
+    read(text, module);
     if (module) FreeLibrary(module);
-    return asString(title);
+    return std::u16string(text.units, text.length);
 }
 
-TEST(ApplicationTitle, ComesFromProductNameAndProductVersion) {
-    EXPECT_EQ(titleOf(L"version_2579.dll"), u"Corvane v2.5.7");
-}
-
-TEST(ApplicationTitle, IsEmptyWithoutATranslationTable) {
-    EXPECT_EQ(titleOf(L"no_translation.dll"), u"");
-}
-
-TEST(ApplicationTitle, ReadsTheLegalNotice) {
-    HMODULE module = LoadLibraryW(L"version_2579.dll");
-    ASSERT_NE(module, nullptr);
-    ApplicationTitle notice = {};
-    readLegalNotice(notice, module);
-    EXPECT_EQ(asString(notice), u"Copyright (C) 2026 Quellbrook");
-    FreeLibrary(module);
+TEST(ApplicationTitle, ComesFromProductNameAndProductVersionOfTheFirstTranslation) {
+    EXPECT_EQ(fromLibrary(L"version_2579.dll", buildApplicationTitle), u"Corvane v2.5.7");
+    EXPECT_EQ(fromLibrary(L"version_2579.dll", readLegalNotice), u"Copyright (C) 2026 Quellbrook");
+    EXPECT_EQ(fromLibrary(L"no_translation.dll", buildApplicationTitle), u"");
 }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "cardfile/card_file.h"
-#include "cardfile/card_file_messages.h"
 #include "test_files.h"
 
 namespace {
@@ -85,27 +84,6 @@ float fromBits(uint32_t bits) {
 }
 
 }  // namespace
-
-TEST(CardFileWriter, EmptyCardIsThe38ByteLayout) {
-    CardDocument document = {};
-    resetDocument(document);
-    ScratchFolder folder;
-    std::string path = folder.file("empty.vxcor");
-    ASSERT_EQ(writeCardFile(document, viewOf(path)), ErrorCode::Ok);
-    const Bytes expected = {'c', 'v', 'n', 'e', 0x01, 0x00, 0x01, 0x0F, 0x00, 0x00, 'C', 'o', 'r',
-                            'v', 'a', 'n', 'e', ' ',  0x00, 0x00, 0,    0,    0,    0,    0,    0,
-                            0,   0,   0,   0,   0,    0,    0,    0,    'e',  'n',  'v',  'c'};
-    EXPECT_EQ(readFileBytes(path), expected);
-
-    CardDocument loaded = {};
-    resetDocument(loaded);
-    assignText(loaded.name, viewOf("Other"));
-    ASSERT_EQ(readCardFile(loaded, viewOf(path)), ErrorCode::Ok);
-    EXPECT_EQ(nameOf(loaded.name), "Corvane");
-    EXPECT_EQ(loaded.cardCode, 0x0F01);
-    EXPECT_EQ(loaded.instruments.count, 0u);
-    releaseDocument(loaded);
-}
 
 TEST(CardFileWriter, RecordLayoutMatchesTheTable) {
     CardDocument document = {};
@@ -332,13 +310,4 @@ TEST(CardFileFiles, PathsAndSystemErrors) {
     EXPECT_EQ(readFileBytes(path).size(), 38u);
     releaseDocument(loaded);
     releaseDocument(document);
-}
-
-TEST(CardFileMessages, GiveTheReasonForEachCode) {
-    EXPECT_STREQ(cardFileLoadReason(ErrorCode::Incomplete), "The file is incomplete");
-    EXPECT_STREQ(cardFileLoadReason(ErrorCode::InvalidFormat), "Invalid file format");
-    EXPECT_STREQ(cardFileLoadReason(ErrorCode::TooLarge), "The file is too big to load");
-    EXPECT_STREQ(cardFileLoadReason(ErrorCode::TooNew), "The file is too new for this software-version");
-    EXPECT_STREQ(cardFileLoadReason(ErrorCode::NotFound), "Inconsistent file");
-    EXPECT_STREQ(cardFileLoadReason(ErrorCode::AccessDenied), "Inconsistent file");
 }

@@ -14,16 +14,10 @@
 #endif
 
 static void plugWriters(SimulatedUsb& usb, const char* list) {
-    std::string writers = list ? list : "";
-    size_t at = 0;
-    int serial = 0;
-    while (at < writers.size()) {
-        size_t comma = writers.find(',', at);
-        std::string one = writers.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
-        at = comma == std::string::npos ? writers.size() : comma + 1;
+    for (const char* one = list; one && *one;) {
         unsigned model = 7, display = 1, banks = 99, block = 0;
         char misbehaviour[16] = "";
-        sscanf(one.c_str(), "%u:%u:%u:%15[a-z]@%u", &model, &display, &banks, misbehaviour, &block);
+        sscanf(one, "%u:%u:%u:%15[a-z]@%u", &model, &display, &banks, misbehaviour, &block);
         SimulatedWriterSettings settings;
         settings.cardModel = uint8_t(model);
         settings.displayNumber = display;
@@ -32,7 +26,9 @@ static void plugWriters(SimulatedUsb& usb, const char* list) {
         if (!strcmp(misbehaviour, "partial")) settings.misbehaviour = Misbehaviour::PartialBlock;
         if (!strcmp(misbehaviour, "fail")) settings.misbehaviour = Misbehaviour::FailBlock;
         if (!strcmp(misbehaviour, "removed")) settings.misbehaviour = Misbehaviour::RemovedAtBlock;
-        usb.plugWriter(settings, u"sim" + std::u16string(1, char16_t(u'0' + serial++)));
+        usb.plugWriter(settings, u"sim" + std::u16string(1, char16_t(u'0' + usb.deviceCount())));
+        one = strchr(one, ',');
+        if (one) ++one;
     }
 }
 
@@ -53,10 +49,10 @@ int main(int argc, char** argv) {
         for (const auto& bank : usb.device(w).banks) {
             std::string path = std::string(output) + "/writer-" + std::to_string(w + 1) + "-bank-" +
                                std::to_string(bank.first) + ".bin";
-            FILE* file = fopen(path.c_str(), "wb");
-            if (!file) continue;
-            fwrite(bank.second.data(), 1, bank.second.size(), file);
-            fclose(file);
+            if (FILE* file = fopen(path.c_str(), "wb")) {
+                fwrite(bank.second.data(), 1, bank.second.size(), file);
+                fclose(file);
+            }
         }
     }
     return status;

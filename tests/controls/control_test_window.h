@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "controls/rotary_knob_win.h"
@@ -45,10 +46,8 @@ inline uint32_t systemColour(int index) {
 
 // How far apart two colours are: the sum of the channel differences.
 inline int colourDistance(uint32_t a, uint32_t b) {
-    auto channel = [](uint32_t c, int shift) { return int(c >> shift & 0xFF); };
     int d = 0;
-    for (int shift : {16, 8, 0}) d += channel(a, shift) > channel(b, shift) ? channel(a, shift) - channel(b, shift)
-                                                                          : channel(b, shift) - channel(a, shift);
+    for (int shift : {16, 8, 0}) d += abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF));
     return d;
 }
 

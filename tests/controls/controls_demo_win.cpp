@@ -2,15 +2,11 @@
 // (tools/screenshot_controls.sh takes pictures at 96 and 144 DPI).
 #include <windows.h>
 
-#include <commctrl.h>
-#include <gdiplus.h>
-
 #include <cmath>
 #include <vector>
 
+#include "control_test_window.h"
 #include "controls/window_dpi_win.h"
-#include "controls/rotary_knob_win.h"
-#include "controls/waveform_view_win.h"
 #include "core/text.h"
 
 static std::vector<float> samples, envelope;
@@ -22,13 +18,7 @@ static LRESULT CALLBACK demoProcedure(HWND window, UINT message, WPARAM wParam, 
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    INITCOMMONCONTROLSEX init = {sizeof init, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&init);
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    registerRotaryKnobClass(instance);
-    registerWaveformViewClass(instance);
+    startControlsForTests();
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = demoProcedure;
     windowClass.hInstance = instance;
@@ -47,28 +37,25 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     lstrcpyW(description.lfFaceName, L"Segoe UI");
     HFONT font = CreateFontIndirectW(&description);
 
-    HWND view = CreateWindowExW(0, kWaveformViewClass, L"", WS_CHILD | WS_VISIBLE, x(10), y(10), x(420), y(120),
-                                window, nullptr, instance, nullptr);
-    HWND decay = CreateWindowExW(0, kRotaryKnobClass, L"Decay", WS_CHILD | WS_VISIBLE | WS_TABSTOP, x(440), y(20),
-                                 x(50), y(90), window, nullptr, instance, nullptr);
-    HWND boost = CreateWindowExW(0, kRotaryKnobClass, L"Boost", WS_CHILD | WS_VISIBLE | WS_TABSTOP, x(500), y(20),
-                                 x(50), y(90), window, nullptr, instance, nullptr);
-    SendMessageW(view, WM_SETFONT, WPARAM(font), TRUE);
-    SendMessageW(decay, WM_SETFONT, WPARAM(font), TRUE);
-    SendMessageW(boost, WM_SETFONT, WPARAM(font), TRUE);
-
-    double one = 1, top = 255, ten = 10, zero = 0, decayValue = 64, boostValue = 6;
-    SendMessageW(decay, KM_SETMIN, WPARAM(&one), 0);
-    SendMessageW(decay, KM_SETMAX, WPARAM(&top), 0);
-    SendMessageW(decay, KM_SETDECIMALS, 0, 0);
-    SendMessageW(decay, KM_SETVALUE, WPARAM(&decayValue), 0);
-    SendMessageW(decay, KM_SETRING, 1, 0);
+    auto child = [&](const wchar_t* cls, const wchar_t* text, int left, int top, int width, int height) {
+        HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, x(left), y(top), x(width),
+                                       y(height), window, nullptr, instance, nullptr);
+        SendMessageW(control, WM_SETFONT, WPARAM(font), TRUE);
+        return control;
+    };
+    auto knob = [&](const wchar_t* label, int left, double minimum, double maximum, double value) {
+        HWND control = child(kRotaryKnobClass, label, left, 20, 50, 90);
+        SendMessageW(control, KM_SETMIN, WPARAM(&minimum), 0);
+        SendMessageW(control, KM_SETMAX, WPARAM(&maximum), 0);
+        SendMessageW(control, KM_SETDECIMALS, 0, 0);
+        SendMessageW(control, KM_SETVALUE, WPARAM(&value), 0);
+        return control;
+    };
+    HWND view = child(kWaveformViewClass, L"", 10, 10, 420, 120);
+    SendMessageW(knob(L"Decay", 440, 1, 255, 64), KM_SETRING, 1, 0);
+    HWND boost = knob(L"Boost", 500, 0, 10, 6);
     Utf16View unit = viewOf(u"dB");
-    SendMessageW(boost, KM_SETMIN, WPARAM(&zero), 0);
-    SendMessageW(boost, KM_SETMAX, WPARAM(&ten), 0);
-    SendMessageW(boost, KM_SETDECIMALS, 0, 0);
     SendMessageW(boost, KM_SETUNIT, WPARAM(&unit), 0);
-    SendMessageW(boost, KM_SETVALUE, WPARAM(&boostValue), 0);
 
     // A plucked tone with its decay envelope, and the start and end markers.
     const uint32_t count = 60000, decayLength = 45000;

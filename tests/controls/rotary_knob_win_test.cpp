@@ -17,20 +17,26 @@ struct Knob : ::testing::Test {
     ControlTestWindow window{kRotaryKnobClass, L"Decay", 50, 90};
     HWND knob = window.control();
     void SetUp() override {
-        double minimum = 1, maximum = 255, value = 100;
-        SendMessageW(knob, KM_SETMIN, WPARAM(&minimum), 0);
-        SendMessageW(knob, KM_SETMAX, WPARAM(&maximum), 0);
-        SendMessageW(knob, KM_SETVALUE, WPARAM(&value), 0);
+        set(KM_SETMIN, 1);
+        set(KM_SETMAX, 255);
+        set(KM_SETVALUE, 100);
         SendMessageW(knob, KM_SETDECIMALS, 0, 0);
         window.knobNotifications.clear();
     }
+    void set(UINT message, double v) { SendMessageW(knob, message, WPARAM(&v), 0); }
     double value() {
         double v = 0;
         SendMessageW(knob, KM_GETVALUE, WPARAM(&v), 0);
         return v;
     }
-    void setValue(double v) { SendMessageW(knob, KM_SETVALUE, WPARAM(&v), 0); }
     HWND valueEntry() { return FindWindowExW(knob, nullptr, L"Edit", nullptr); }
+    // A press on the value text opens the entry, its text selected.
+    HWND openEntry() {
+        SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 55));
+        HWND edit = valueEntry();
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        return edit;
+    }
     void type(HWND edit, const wchar_t* text) {
         for (const wchar_t* c = text; *c; ++c) SendMessageW(edit, WM_CHAR, *c, 1);
     }
@@ -94,11 +100,10 @@ TEST_F(Knob, WheelAndArrowKeysStep) {
 }
 
 TEST_F(Knob, SettingValuesAndLimitsDoesNotNotify) {
-    setValue(100);  // the same value
-    double minimum = 120;
-    SendMessageW(knob, KM_SETMIN, WPARAM(&minimum), 0);
+    set(KM_SETVALUE, 100);  // the same value
+    set(KM_SETMIN, 120);
     EXPECT_EQ(value(), 120);
-    setValue(5);
+    set(KM_SETVALUE, 5);
     EXPECT_EQ(value(), 120);
     EXPECT_TRUE(window.knobNotifications.empty());
 }
@@ -110,14 +115,12 @@ TEST_F(Knob, TypedValuesAreAppliedWithEnterAndDroppedWithEscape) {
         window.pumpMessages();
         return stillThere && !IsWindow(edit) && !valueEntry();
     };
-    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 55));  // the value text
+    HWND edit = openEntry();
     SendMessageW(knob, WM_LBUTTONUP, 0, point(25, 55));
-    HWND edit = valueEntry();
     ASSERT_NE(edit, nullptr);
     wchar_t shown[16] = {};
     GetWindowTextW(edit, shown, 16);
     EXPECT_STREQ(shown, L"100");
-    SendMessageW(edit, EM_SETSEL, 0, -1);
     type(edit, L"x42");  // the letter is refused
     SendMessageW(edit, WM_CHAR, 13, 1);
     EXPECT_TRUE(closesAfterwards(edit));
@@ -126,19 +129,15 @@ TEST_F(Knob, TypedValuesAreAppliedWithEnterAndDroppedWithEscape) {
     ASSERT_EQ(window.knobNotifications.size(), 1u);
     EXPECT_EQ(window.knobNotifications[0].dragging, 0);
 
-    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 55));
-    edit = valueEntry();
+    edit = openEntry();
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(window.cursorAt(25, 55), LoadCursorW(nullptr, IDC_IBEAM));  // the knob leaves it to the entry
-    SendMessageW(edit, EM_SETSEL, 0, -1);
     type(edit, L"-3");
     SendMessageW(edit, WM_CHAR, 27, 1);
     EXPECT_TRUE(closesAfterwards(edit));
     EXPECT_EQ(value(), 42);
 
-    SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 55));
-    edit = valueEntry();
-    SendMessageW(edit, EM_SETSEL, 0, -1);
+    edit = openEntry();
     type(edit, L"-3");
     SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 85));  // its focus loss applies it, clamped
     EXPECT_TRUE(closesAfterwards(edit));
@@ -150,11 +149,11 @@ TEST_F(Knob, PaintsThePointerWhereTheValueSaysAndGreysItWhenDisabled) {
     // The dial (3, 1, 44, 44): its pointer dot, of radius 3.5, lies 13.2 from the
     // centre (25, 23), at (15.7, 32.3) for the minimum and (34.3, 32.3) for the maximum.
     const uint32_t text = systemColour(COLOR_BTNTEXT);
-    setValue(255);
+    set(KM_SETVALUE, 255);
     std::vector<uint32_t> pixels = window.capture();
     EXPECT_LE(colourDistance(window.pixel(pixels, 34, 32), text), 24);
     EXPECT_GT(colourDistance(window.pixel(pixels, 15, 32), text), 100);
-    setValue(1);
+    set(KM_SETVALUE, 1);
     pixels = window.capture();
     EXPECT_LE(colourDistance(window.pixel(pixels, 15, 32), text), 24);
     EXPECT_GT(colourDistance(window.pixel(pixels, 34, 32), text), 100);

@@ -12,12 +12,6 @@ struct Path {
     ~Path() { releasePathPoints(points); }
 };
 
-std::vector<float> ramp(uint32_t n) {
-    std::vector<float> s(n);
-    for (uint32_t i = 0; i < n; ++i) s[i] = std::sin(0.1f * i) * 0.8f;
-    return s;
-}
-
 }  // namespace
 
 TEST(PlotArea, TakesTheBorderOffAndKeepsTheCentreOnARow) {
@@ -31,7 +25,8 @@ TEST(PlotArea, TakesTheBorderOffAndKeepsTheCentreOnARow) {
 
 TEST(SeriesPath, OnePointPerSampleUpToThePlotWidth) {
     PlotArea a = {1, 1, 418, 119};
-    std::vector<float> s = ramp(418);
+    std::vector<float> s(418);
+    for (uint32_t i = 0; i < 418; ++i) s[i] = std::sin(0.1f * i) * 0.8f;
     Path path;
     ASSERT_EQ(buildSeriesPath(path.points, s.data(), 418, a, false), ErrorCode::Ok);
     ASSERT_EQ(path.points.count, 1u + 418);
@@ -108,19 +103,19 @@ TEST(MarkerPosition, ClampsToItsLimitsAndDragsToTheNearestSample) {
 
 TEST(MarkerPlacement, HandlesHangBesideASharedLineCentreWithRoomAndStayInside) {
     PlotArea a = {1, 1, 418, 119};
-    float pps = pixelsPerSampleOf(a, 1000);
+    float pps = pixelsPerSampleOf(a, 1000);  // 0.418
     MarkerPlacement m[2] = {{true, 100, 13, 0, 0}, {true, 100, 13, 0, 0}};
     placeMarkers(m, 2, a, pps);
-    float line = std::floor(pps * 100 + 1);
-    EXPECT_EQ(m[0].lineX, line);
-    EXPECT_EQ(m[0].handleX, line - 13 + 1);  // S left of the line
-    EXPECT_EQ(m[1].handleX, line - 1);       // E right of it
+    EXPECT_EQ(m[0].lineX, 42);    // 41.8 + 1, down
+    EXPECT_EQ(m[0].handleX, 30);  // S left of the shared line
+    EXPECT_EQ(m[1].handleX, 41);  // E right of it
 
     MarkerPlacement apart[2] = {{true, 0, 13, 0, 0}, {true, 500, 13, 0, 0}};
     placeMarkers(apart, 2, a, pps);
     EXPECT_EQ(apart[0].lineX, 2);    // kept one pixel inside
     EXPECT_EQ(apart[0].handleX, 1);  // no room to the left: hangs right, from x0
-    EXPECT_EQ(apart[1].handleX, std::floor(apart[1].lineX - 6 + 1));  // centred
+    EXPECT_EQ(apart[1].lineX, 210);
+    EXPECT_EQ(apart[1].handleX, 205);  // centred: 210 - 6 + 1
     MarkerPlacement end[1] = {{true, 1000, 13, 0, 0}};
     placeMarkers(end, 1, a, pps);
     EXPECT_EQ(end[0].lineX, 418);

@@ -60,14 +60,11 @@ TEST(CardSampleByte, IsInvertedOffsetBinary) {
     EXPECT_EQ(cardSampleByte(NAN), 0x80);
 }
 
-TEST_F(CardFixture, EmptyCardIsHeaderUnusedSlotsAndFill) {
+TEST_F(CardFixture, EmptyCardIsHeaderUnusedSlotsAndFillWithTheNameCutToEight) {
     ASSERT_EQ(build(), ErrorCode::Ok);
     EXPECT_EQ(bytes(0, 32), header(0));
     for (uint32_t slot = 0; slot < 8; ++slot) EXPECT_EQ(bytes(32 + 16 * slot, 16), kUnusedEntry) << slot;
     EXPECT_TRUE(allAre(160, kCardCapacity, 0xFF));
-}
-
-TEST_F(CardFixture, CardNameIsCutToEightAndFilledWithFF) {
     assignText(document.name, viewOf("ABC"));
     ASSERT_EQ(build(), ErrorCode::Ok);
     EXPECT_EQ(bytes(22, 8), (Bytes{0x41, 0x42, 0x43, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
@@ -109,34 +106,28 @@ TEST_F(CardFixture, DownsampledInstrumentGetsASilenceBlock) {
     EXPECT_TRUE(allAre(5120, kCardCapacity, 0xFF));
 }
 
-TEST_F(CardFixture, EmptySpanGetsOnlyASilenceBlock) {
-    Instrument* instrument = add("Zero", 100, 0.25f, 1, false);
-    instrument->start = instrument->end = 40;
+TEST_F(CardFixture, PlaysOnlyTheSpanBetweenStartAndEndWithTheBoost) {
+    Instrument* instrument = add("Span", 3000, 0.5f, 1, false);
+    for (uint32_t i = 1000; i < 2024; ++i) instrument->samples.data[i] = -0.05f;
+    instrument->samples.data[1000] = -0.25f;
+    instrument->start = 1000;
+    instrument->end = 2024;
+    ASSERT_EQ(build(), ErrorCode::Ok);
+    EXPECT_EQ(image[1024], 0xA0);            // 128 + 32
+    EXPECT_TRUE(allAre(1025, 2048, 0x86));  // 128 + 6.4
+    EXPECT_TRUE(allAre(2048, kCardCapacity, 0xFF));
+
+    // The span's peak, not the sample's, is driven to 10^(6/20) = 1.995 and clipped at -0.1 dBFS.
+    instrument->boost = 6;
+    ASSERT_EQ(build(), ErrorCode::Ok);
+    EXPECT_EQ(image[1024], 0xFE);  // 128 + 126.5
+    EXPECT_EQ(image[1025], 0xB3);  // -0.05 x 7.98 = -0.399: 128 + 51.1
+
+    instrument->start = instrument->end = 40;  // nothing to play: only the block of silence
     ASSERT_EQ(build(), ErrorCode::Ok);
     EXPECT_EQ(bytes(32, 6), (Bytes{0x01, 0x00, 0x01, 0x00, 0x04, 0x01}));  // end 1024 / 4, start 1025
     EXPECT_TRUE(allAre(1024, 2048, 0x80));
     EXPECT_TRUE(allAre(2048, kCardCapacity, 0xFF));
-}
-
-TEST_F(CardFixture, PlaysOnlyTheSpanBetweenStartAndEnd) {
-    Instrument* instrument = add("Span", 3000, 0.0f, 1, false);
-    for (uint32_t i = 0; i < 3000; ++i) instrument->samples.data[i] = i < 1000 ? 0.5f : (i < 2024 ? -0.5f : 0.5f);
-    instrument->start = 1000;
-    instrument->end = 2024;
-    ASSERT_EQ(build(), ErrorCode::Ok);
-    EXPECT_TRUE(allAre(1024, 2048, 0xC0));
-    EXPECT_TRUE(allAre(2048, kCardCapacity, 0xFF));
-}
-
-TEST_F(CardFixture, BoostIsAppliedToTheCardSamples) {
-    Instrument* instrument = add("Loud", 1024, 0.1f, 1, false);
-    instrument->samples.data[0] = 0.5f;
-    instrument->boost = 6;
-    ASSERT_EQ(build(), ErrorCode::Ok);
-    EXPECT_EQ(image[1024], cardSampleByte(0.98855311f));  // clipped at -0.1 dBFS
-    float gain = float(std::pow(10.0, 0.3)) / 0.5f;
-    EXPECT_EQ(image[1025], cardSampleByte(0.1f * gain));
-    EXPECT_NE(image[1025], cardSampleByte(0.1f));
 }
 
 TEST_F(CardFixture, AnExactlyFullCardFitsAndOneBlockMoreDoesNot) {
@@ -151,29 +142,5 @@ TEST_F(CardFixture, AnExactlyFullCardFitsAndOneBlockMoreDoesNot) {
     add("Over", 0, 0.0f, 1, false);
     ASSERT_EQ(recountUsage(document), -1024);
     EXPECT_EQ(build(), ErrorCode::BufferTooSmall);
-}
-
-TEST_F(CardFixture, RefusesAnImageSmallerThanACard) {
     EXPECT_EQ(buildCardImage(document, image.data(), kCardCapacity - 1), ErrorCode::BufferTooSmall);
-}
-
-TEST(PrepareCardSamples, PadsToBlocksAndConvertsDownsampledSpans) {
-    Instrument instrument = {};
-    resizeBuffer(instrument.samples, 3000);
-    for (uint32_t i = 0; i < 3000; ++i) instrument.samples.data[i] = 0.5f;
-    instrument.end = 3000;
-    instrument.decay = 1;
-    SampleBuffer out = {};
-    ASSERT_EQ(prepareCardSamples(instrument, out), ErrorCode::Ok);
-    EXPECT_EQ(out.count, 3072u);
-    EXPECT_EQ(out.data[2999], 0.5f);
-    EXPECT_EQ(out.data[3000], 0.0f);
-    instrument.downsample = true;
-    ASSERT_EQ(prepareCardSamples(instrument, out), ErrorCode::Ok);
-    EXPECT_EQ(out.count, 2048u);
-    EXPECT_NEAR(out.data[0], 0.4167f, 0.0001f);  // the resampler's fade-in
-    EXPECT_NEAR(out.data[1000], 0.5f, 0.0001f);
-    EXPECT_EQ(out.data[2000], 0.0f);
-    releaseBuffer(out);
-    releaseBuffer(instrument.samples);
 }

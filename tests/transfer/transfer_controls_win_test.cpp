@@ -44,27 +44,26 @@ struct ControlWindow : ::testing::Test {
     void SetUp() override {
         INITCOMMONCONTROLSEX init = {sizeof init, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&init);
-        WNDCLASSW owner = {};
-        owner.lpfnWndProc = ownerProc;
-        owner.hInstance = GetModuleHandleW(nullptr);
-        owner.lpszClassName = L"TransferTestOwner";
+        WNDCLASSW owner = {0, ownerProc, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr,
+                           L"TransferTestOwner"};
         RegisterClassW(&owner);  // fails harmlessly for every test after the first
         window = CreateWindowExW(0, L"TransferTestOwner", L"test", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+                                 nullptr, owner.hInstance, nullptr);
         ASSERT_NE(window, nullptr);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&job));
-        auto child = [&](const wchar_t* cls, DWORD style, int y) {
-            return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, 10, y, 200, 23, window, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
+        int y = 10;
+        auto child = [&](const wchar_t* cls, DWORD style) {
+            return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, 10, y += 30, 200, 23, window, nullptr,
+                                   nullptr, nullptr);
         };
-        windows.owner = window;
-        windows.caption = kCaption;
-        windows.writerCombo = child(L"ComboBox", CBS_DROPDOWNLIST, 10);
-        windows.sendButton = child(L"Button", 0, 40);
-        windows.progress = child(L"msctls_progress32", 0, 70);
-        windows.bankEdit = child(L"Edit", ES_NUMBER, 100);
-        windows.bankSpin = child(L"msctls_updown32", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY, 100);
-        windows.statusText = child(L"Static", 0, 130);
+        windows = {window,
+                   kCaption,
+                   child(L"ComboBox", CBS_DROPDOWNLIST),
+                   child(L"Button", 0),
+                   child(L"msctls_progress32", 0),
+                   child(L"Edit", ES_NUMBER),
+                   child(L"msctls_updown32", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY),
+                   child(L"Static", 0)};
         SendMessageW(windows.bankSpin, UDM_SETRANGE32, 1, 99);
         SendMessageW(windows.bankSpin, UDM_SETPOS32, 0, 1);
         resetDocument(document);

@@ -11,7 +11,6 @@
 #include "simulated_card_writer.h"
 #include "transfer/card_image.h"
 #include "transfer/transfer_job.h"
-#include "writer_list_view.h"
 
 namespace {
 
@@ -119,7 +118,6 @@ struct FakeTransferControls {
 struct TransferFixture : ::testing::Test {
     SimulatedUsb usb;
     CardWriterList writers = {};
-    FakeWriterListView combo;
     FakeTransferControls fake;
     TransferControls controls = fake.controls();
     TransferJob job;
@@ -139,8 +137,11 @@ struct TransferFixture : ::testing::Test {
         EXPECT_EQ(usb.openHandles(), 0u);
     }
     uint32_t plug(const SimulatedWriterSettings& settings = {}) {
-        uint32_t device = usb.plugWriter(settings, u"W" + std::u16string(1, char16_t(u'0' + writers.count)));
-        refreshCardWriterList(usb.transport(), writers, combo.view(), job.busy);
+        uint32_t device = usb.plugWriter(settings, u"W");
+        CardWriterRecord record = {};
+        EXPECT_EQ(queryCardWriter(usb.transport(), record, usb.device(device).path.c_str(), 0x0483, 0xA2A1),
+                  ErrorCode::Ok);
+        appendWriterRecord(writers, record);
         return device;
     }
     void send() {
@@ -162,32 +163,30 @@ struct TransferFixture : ::testing::Test {
     }
 };
 
-std::u16string sizeText(uint32_t bytes) {
-    StatusText text = {};
-    appendSizeText(text, bytes);
-    return std::u16string(text.units, text.length);
-}
-
-std::u16string finishText(bool success, float seconds) {
-    StatusText text = {};
-    buildFinishText(text, success, seconds);
-    return std::u16string(text.units, text.length);
-}
-
 }  // namespace
 
 TEST(TransferTexts, SizesInBinaryUnitsAndTimesInTruncatedHundredths) {
-    EXPECT_EQ(sizeText(1023), u"1023Byte");
-    EXPECT_EQ(sizeText(1024), u"1KiB");
-    EXPECT_EQ(sizeText(1536), u"1,50KiB");
-    EXPECT_EQ(sizeText(1076), u"1,05KiB");
-    EXPECT_EQ(sizeText(1048575), u"1023,99KiB");
-    EXPECT_EQ(sizeText(1048576), u"1MiB");
-    EXPECT_EQ(sizeText(4294967295u), u"4095,99MiB");  // n * 100 needs 64 bits
-    EXPECT_EQ(finishText(true, 1.25f), u"Transfer Successful (Time: 1,25s)");
-    EXPECT_EQ(finishText(true, 2.05f), u"Transfer Successful (Time: 2,05s)");
-    EXPECT_EQ(finishText(true, 12.999f), u"Transfer Successful (Time: 12,99s)");
-    EXPECT_EQ(finishText(false, 3.0f), u"Transfer Failed");
+    auto size = [](uint32_t bytes) {
+        StatusText text = {};
+        appendSizeText(text, bytes);
+        return std::u16string(text.units, text.length);
+    };
+    auto finish = [](bool success, float seconds) {
+        StatusText text = {};
+        buildFinishText(text, success, seconds);
+        return std::u16string(text.units, text.length);
+    };
+    EXPECT_EQ(size(1023), u"1023Byte");
+    EXPECT_EQ(size(1024), u"1KiB");
+    EXPECT_EQ(size(1536), u"1,50KiB");
+    EXPECT_EQ(size(1076), u"1,05KiB");
+    EXPECT_EQ(size(1048575), u"1023,99KiB");
+    EXPECT_EQ(size(1048576), u"1MiB");
+    EXPECT_EQ(size(4294967295u), u"4095,99MiB");  // n * 100 needs 64 bits
+    EXPECT_EQ(finish(true, 1.25f), u"Transfer Successful (Time: 1,25s)");
+    EXPECT_EQ(finish(true, 2.05f), u"Transfer Successful (Time: 2,05s)");
+    EXPECT_EQ(finish(true, 12.999f), u"Transfer Successful (Time: 12,99s)");
+    EXPECT_EQ(finish(false, 3.0f), u"Transfer Failed");
 }
 
 TEST_F(TransferFixture, ASuccessfulTransferShowsEveryBlockInOrderAndItsTime) {
@@ -232,17 +231,15 @@ TEST_F(TransferFixture, TooMuchDataIsShownBeforeTheFailure) {
     EXPECT_EQ(fake.tooMuchData, 1);
     EXPECT_EQ(fake.statusUnderBox, u"");  // the finish waited for the box
     EXPECT_EQ(fake.statuses, std::vector<std::u16string>{u"Transfer Failed"});
-    for (const SimulatedRequest& r : usb.requests) {
-        EXPECT_NE(r.kind, SimulatedRequest::Control);
-        EXPECT_NE(r.kind, SimulatedRequest::Bulk);
-    }
+    EXPECT_EQ(usb.requests, (std::vector<std::string>{"open 0", "close 0"}));  // nothing sent
     EXPECT_TRUE(idle());
 
     // A send error of an overflowing buffer says the same.
     releaseDocument(document);
     resetDocument(document);
-    usb.device(0).settings.misbehaviour = Misbehaviour::OverflowBlock;
+    usb.device(0).settings.misbehaviour = Misbehaviour::FailBlock;
     usb.device(0).settings.atBlock = 2;
+    usb.device(0).settings.failure = fromSystemError(122);  // ERROR_INSUFFICIENT_BUFFER
     send();
     EXPECT_EQ(fake.tooMuchData, 2);
     EXPECT_EQ(fake.statusUnderBox, u"Transferred 1KiB / 64KiB");
@@ -322,8 +319,7 @@ TEST_F(TransferFixture, ShutdownWaitsForTheRunningWorkerBeforeClosingTheWriter) 
     EXPECT_EQ(job.thread, 0u);
     EXPECT_EQ(usb.openHandles(), 0u);
     EXPECT_EQ(usb.device(writer).banks.count(1), 1u);  // the whole card went before the writer was closed
-    ASSERT_GE(usb.requests.size(), 2u);
-    EXPECT_EQ(usb.requests.back().kind, SimulatedRequest::Close);
+    EXPECT_EQ(usb.requests.back(), "close 0");
     fake.applyPosted();  // left over: they change nothing any more
     EXPECT_TRUE(fake.statuses.empty());
 }

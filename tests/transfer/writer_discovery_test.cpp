@@ -1,12 +1,44 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "simulated_card_writer.h"
 #include "transfer/writer_discovery.h"
-#include "writer_list_view.h"
 
 namespace {
+
+// Stands in for the writer combo box and the transfer controls beside it.
+struct FakeWriterListView {
+    std::vector<std::u16string> items;
+    int32_t selected = -1;
+    bool comboEnabled = false;
+    bool othersEnabled = false;
+    int controlUpdates = 0;
+
+    WriterListView view() {
+        return {this,
+                [](void* c) { return static_cast<FakeWriterListView*>(c)->selected; },
+                [](void* c, int32_t index) {
+                    auto* self = static_cast<FakeWriterListView*>(c);
+                    self->selected = index < int32_t(self->items.size()) ? index : -1;
+                },
+                [](void* c, uint32_t index) {
+                    auto* self = static_cast<FakeWriterListView*>(c);
+                    self->items.erase(self->items.begin() + index);
+                    // a list box forgets a selection whose item went away
+                    if (self->selected == int32_t(index)) self->selected = -1;
+                    else if (self->selected > int32_t(index)) --self->selected;
+                },
+                [](void* c, const char16_t* label) { static_cast<FakeWriterListView*>(c)->items.push_back(label); },
+                [](void* c, bool combo, bool others) {
+                    auto* self = static_cast<FakeWriterListView*>(c);
+                    self->comboEnabled = combo;
+                    self->othersEnabled = others;
+                    ++self->controlUpdates;
+                }};
+    }
+};
 
 struct DiscoveryFixture : ::testing::Test {
     SimulatedUsb usb;
@@ -14,10 +46,13 @@ struct DiscoveryFixture : ::testing::Test {
     FakeWriterListView combo;
     void TearDown() override { releaseWriterList(list); }
     void refresh() { refreshCardWriterList(usb.transport(), list, combo.view(), false); }
-    SimulatedWriterSettings writer(uint32_t displayNumber) {
+    // A writer showing this display number, its settings changed by `change`.
+    using Change = void (*)(SimulatedWriterSettings&);
+    uint32_t plug(uint32_t displayNumber, Change change = nullptr, uint16_t vendor = 0x0483, uint16_t product = 0xA2A1) {
         SimulatedWriterSettings s;
         s.displayNumber = displayNumber;
-        return s;
+        if (change) change(s);
+        return usb.plugWriter(s, std::u16string(1, char16_t(u'a' + usb.deviceCount())), vendor, product);
     }
 };
 
@@ -42,12 +77,10 @@ TEST(ParseHexAfterKey, ReadsFourDigitsAfterTheKey) {
 }
 
 TEST_F(DiscoveryFixture, ListsOnlyWritersOfTheCorvaneModel) {
-    SimulatedWriterSettings model4 = writer(5);
-    model4.cardModel = 4;
-    usb.plugWriter(model4, u"M4");
-    usb.plugWriter(writer(2), u"M7");
-    usb.plugOtherDevice(0x0403, 0x6001, u"ftdi");
-    usb.plugOtherDevice(0x0483, 0x5740, u"other-product");
+    plug(5, [](SimulatedWriterSettings& s) { s.cardModel = 4; });
+    plug(2);
+    plug(3, nullptr, 0x0403, 0xA2A1);  // other devices, however they would answer: another vendor
+    plug(4, nullptr, 0x0483, 0x5740);  // and another product
     refresh();
     ASSERT_EQ(combo.items.size(), 1u);
     EXPECT_EQ(combo.items[0], u"Corvane (2)");
@@ -55,54 +88,34 @@ TEST_F(DiscoveryFixture, ListsOnlyWritersOfTheCorvaneModel) {
     EXPECT_EQ(combo.selected, 0);  // the first writer is selected when nothing was
     EXPECT_TRUE(combo.comboEnabled);
     EXPECT_TRUE(combo.othersEnabled);
-    // only the writer ids were opened: the other devices were filtered by their paths
-    for (const SimulatedRequest& r : usb.requests) {
-        if (r.kind == SimulatedRequest::Open) {
-            EXPECT_TRUE(usb.device(r.device).isWriter);
-        }
-    }
+    // the other devices, 2 and 3, were filtered by their paths, never opened
+    for (const std::string& r : usb.requests) EXPECT_TRUE(r != "open 2" && r != "open 3") << r;
 }
 
-TEST_F(DiscoveryFixture, ASecondPassWithoutChangesChangesNothing) {
-    usb.plugWriter(writer(1), u"A");
-    usb.plugWriter(writer(2), u"B");
+TEST_F(DiscoveryFixture, KeepsTheListInStepAsWritersComeAndGo) {
+    uint32_t a = plug(1), b = plug(2), c = plug(3);
     refresh();
-    ASSERT_EQ(combo.items.size(), 2u);
     combo.selected = 1;
     usb.requests.clear();
-    refresh();
-    EXPECT_EQ(combo.items, (std::vector<std::u16string>{u"Corvane (1)", u"Corvane (2)"}));
+    refresh();  // nothing changed: writers are known by their paths, nobody is asked again
+    EXPECT_EQ(combo.items, (std::vector<std::u16string>{u"Corvane (1)", u"Corvane (2)", u"Corvane (3)"}));
     EXPECT_EQ(combo.selected, 1);
-    EXPECT_EQ(list.count, 2u);
-    for (const SimulatedRequest& r : usb.requests) EXPECT_NE(r.kind, SimulatedRequest::Open);  // known by path
-}
+    for (const std::string& r : usb.requests) EXPECT_NE(r.substr(0, 4), "open");
 
-TEST_F(DiscoveryFixture, AnUnpluggedSelectedWriterIsRemovedAndTheSelectionMovesToTheFirst) {
-    usb.plugWriter(writer(1), u"A");
-    uint32_t b = usb.plugWriter(writer(2), u"B");
-    usb.plugWriter(writer(3), u"C");
-    refresh();
-    combo.selected = 1;
-    usb.unplug(b);
+    usb.device(b).plugged = false;  // the selected writer goes: the selection moves to the first
     refresh();
     EXPECT_EQ(combo.items, (std::vector<std::u16string>{u"Corvane (1)", u"Corvane (3)"}));
     EXPECT_EQ(combo.selected, 0);
     ASSERT_EQ(list.count, 2u);
     EXPECT_EQ(list.items[1].displayNumber, 3u);
 
-    usb.replug(b);
+    usb.device(b).plugged = true;
     refresh();  // back at the end of the list
     EXPECT_EQ(combo.items.back(), u"Corvane (2)");
     EXPECT_EQ(list.items[2].displayNumber, 2u);
-}
 
-TEST_F(DiscoveryFixture, WithEveryWriterUnpluggedOnlyTheComboIsEnabled) {
-    uint32_t a = usb.plugWriter(writer(1), u"A");
-    uint32_t b = usb.plugWriter(writer(2), u"B");
-    refresh();
-    usb.unplug(a);
-    usb.unplug(b);
-    refresh();
+    for (uint32_t device : {a, b, c}) usb.device(device).plugged = false;
+    refresh();  // with no writer only the combo box stays enabled
     EXPECT_TRUE(combo.items.empty());
     EXPECT_EQ(list.count, 0u);
     EXPECT_TRUE(combo.comboEnabled);
@@ -110,10 +123,7 @@ TEST_F(DiscoveryFixture, WithEveryWriterUnpluggedOnlyTheComboIsEnabled) {
 }
 
 TEST_F(DiscoveryFixture, AWriterInModeTwoIsAskedToChangeModeAndNotListed) {
-    SimulatedWriterSettings s = writer(1);
-    s.mode = 2;
-    s.modeWord = 0x0102;
-    uint32_t device = usb.plugWriter(s, u"A");
+    uint32_t device = plug(1, [](SimulatedWriterSettings& s) { s.mode = 2, s.modeWord = 0x0102; });
     refresh();
     EXPECT_TRUE(combo.items.empty());
     EXPECT_EQ(usb.device(device).modeTwoRequests, 1u);
@@ -122,36 +132,25 @@ TEST_F(DiscoveryFixture, AWriterInModeTwoIsAskedToChangeModeAndNotListed) {
     EXPECT_EQ(usb.openHandles(), 0u);
 
     // mode 2 with a mode word of 0 or 0xFFFF is an ordinary writer
-    SimulatedWriterSettings plain = writer(4);
-    plain.mode = 2;
-    plain.modeWord = 0xFFFF;
-    uint32_t other = usb.plugWriter(plain, u"B");
+    uint32_t other = plug(4, [](SimulatedWriterSettings& s) { s.mode = 2, s.modeWord = 0xFFFF; });
     refresh();
     EXPECT_EQ(combo.items, (std::vector<std::u16string>{u"Corvane (4)"}));
     EXPECT_EQ(usb.device(other).modeTwoRequests, 0u);
 }
 
 TEST_F(DiscoveryFixture, WritersAnsweringInTheLongFormOrWronglyAreNotListed) {
-    SimulatedWriterSettings longForm = writer(1);
-    longForm.replyLength = 36;
-    usb.plugWriter(longForm, u"A");
-    SimulatedWriterSettings wrong = writer(2);
-    wrong.replyLength = 35;
-    usb.plugWriter(wrong, u"B");
-    SimulatedWriterSettings silent = writer(3);
-    silent.misbehaviour = Misbehaviour::TimeoutIdentify;
-    usb.plugWriter(silent, u"C");
-    SimulatedWriterSettings medium = writer(6);
-    medium.replyLength = 34;
-    usb.plugWriter(medium, u"D");
+    plug(1, [](SimulatedWriterSettings& s) { s.replyLength = 36; });
+    plug(2, [](SimulatedWriterSettings& s) { s.replyLength = 35; });
+    plug(3, [](SimulatedWriterSettings& s) { s.misbehaviour = Misbehaviour::FailIdentify; });
+    plug(6, [](SimulatedWriterSettings& s) { s.replyLength = 34; });
     refresh();
     EXPECT_EQ(combo.items, (std::vector<std::u16string>{u"Corvane (6)"}));
     EXPECT_EQ(usb.openHandles(), 0u);
 }
 
 TEST_F(DiscoveryFixture, AFailedEnumerationEndsThePassWithoutRemovals) {
-    usb.plugWriter(writer(1), u"A");
-    usb.plugWriter(writer(2), u"B");
+    plug(1);
+    plug(2);
     refresh();
     int updates = combo.controlUpdates;
     usb.enumerationFailure = ErrorCode::OutOfMemory;
@@ -166,7 +165,7 @@ TEST_F(DiscoveryFixture, AFailedEnumerationEndsThePassWithoutRemovals) {
 }
 
 TEST_F(DiscoveryFixture, DoesNothingWhileATransferRuns) {
-    usb.plugWriter(writer(1), u"A");
+    plug(1);
     refreshCardWriterList(usb.transport(), list, combo.view(), true);
     EXPECT_TRUE(combo.items.empty());
     EXPECT_TRUE(usb.requests.empty());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -9,10 +10,7 @@
 
 namespace {
 
-bool samePacket(const UsbSetupPacket& a, const UsbSetupPacket& b) {
-    return a.requestType == b.requestType && a.request == b.request && a.value == b.value && a.index == b.index &&
-           a.length == b.length;
-}
+using Log = std::vector<std::string>;
 
 CardWriterRecord query(SimulatedUsb& usb, uint32_t device, ErrorCode expected = ErrorCode::Ok) {
     CardWriterRecord record;
@@ -22,32 +20,16 @@ CardWriterRecord query(SimulatedUsb& usb, uint32_t device, ErrorCode expected = 
     return record;
 }
 
-struct ProgressLog {
-    std::vector<std::pair<uint32_t, uint32_t>> reports;
-    static void report(void* context, uint32_t done, uint32_t total) {
-        static_cast<ProgressLog*>(context)->reports.push_back({done, total});
-    }
-};
+std::string idText(const CardWriterRecord& r) { return std::string(reinterpret_cast<const char*>(r.idText), 24); }
 
 }  // namespace
 
 TEST(IdentifyReply, ReadsTheThreeForms) {
-    SimulatedUsb usb;
-    SimulatedWriterSettings s;
-    s.mode = 3;
-    s.cardModel = 7;
-    s.infoWord = 0xA1B2;
-    s.modeWord = 0xC3D4;
-    s.bankCount = 12;
-    s.infoByte = 0x5A;
-    s.cardSize = 0x00010000;
-    s.displayNumber = 0x01020304;
-    s.identifier[0] = 0x01;
-    s.identifier[1] = 0xAB;
-    s.identifier[11] = 0xFF;
-    s.tailWord = 0xBEEF;
-    s.replyLength = 28;
-    CardWriterRecord r = query(usb, usb.plugWriter(s, u"A"));
+    // mode, model, info word, mode word, banks, info byte, card size, display number, 12 id bytes, tail word
+    std::vector<uint8_t> reply = {0x03, 0x07, 0xB2, 0xA1, 0xD4, 0xC3, 0x0C, 0x5A, 0x00, 0x00, 0x01, 0x00,
+                                  0x04, 0x03, 0x02, 0x01, 0x01, 0xAB, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xEF, 0xBE};
+    CardWriterRecord r = {};
+    ASSERT_EQ(parseIdentifyReply(r, reply.data(), 28), ErrorCode::Ok);
     EXPECT_EQ(r.mode, 3);
     EXPECT_EQ(r.cardModel, 7);
     EXPECT_EQ(r.infoWord, 0xA1B2);
@@ -56,69 +38,60 @@ TEST(IdentifyReply, ReadsTheThreeForms) {
     EXPECT_EQ(r.infoByte, 0x5Au);
     EXPECT_EQ(r.cardSize, 65536u);
     EXPECT_EQ(r.displayNumber, 0x01020304u);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(r.idText), 24), "01AB000000000000000000FF");
+    EXPECT_EQ(idText(r), "01AB000000000000000000FF");
     EXPECT_EQ(r.tailWord, 0);
     EXPECT_EQ(r.formFlags, 0);
     EXPECT_EQ(r.present, 1);
-    EXPECT_EQ(std::u16string(r.devicePath), usb.device(0).path);
-    EXPECT_EQ(r.vendorId, 0x0483);
 
-    s.replyLength = 34;
-    EXPECT_EQ(query(usb, usb.plugWriter(s, u"B")).tailWord, 0xBEEF);
+    ASSERT_EQ(parseIdentifyReply(r, reply.data(), 34), ErrorCode::Ok);
+    EXPECT_EQ(r.tailWord, 0xBEEF);
 
-    s.replyLength = 36;
-    memcpy(s.identifier, "Writer-identifier-text!!", 24);
-    CardWriterRecord longForm = query(usb, usb.plugWriter(s, u"C"));
-    EXPECT_EQ(longForm.displayNumber, 0u);
-    EXPECT_EQ(longForm.infoByte, 0u);
-    EXPECT_EQ(longForm.formFlags, 0x0100);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(longForm.idText), 24), "Writer-identifier-text!!");
+    // The long form: 24 bytes of identifier text in place of the number.
+    reply.resize(36);
+    memcpy(&reply[12], "Writer-identifier-text!!", 24);
+    ASSERT_EQ(parseIdentifyReply(r, reply.data(), 36), ErrorCode::Ok);
+    EXPECT_EQ(r.displayNumber, 0u);
+    EXPECT_EQ(r.infoByte, 0u);
+    EXPECT_EQ(r.formFlags, 0x0100);
+    EXPECT_EQ(idText(r), "Writer-identifier-text!!");
+    for (uint32_t wrong : {0u, 27u, 35u}) EXPECT_EQ(parseIdentifyReply(r, reply.data(), wrong), ErrorCode::BadResponse);
 }
 
-TEST(IdentifyReply, IsSentWithAShortTimeoutAndReleasesEverything) {
+TEST(QueryCardWriter, AsksWithAShortTimeoutAndReleasesEverything) {
     SimulatedUsb usb;
-    query(usb, usb.plugWriter({}, u"A"));
-    ASSERT_GE(usb.requests.size(), 6u);
-    EXPECT_EQ(usb.requests[0].kind, SimulatedRequest::Open);
-    EXPECT_EQ(usb.requests[1].kind, SimulatedRequest::Initialize);
-    EXPECT_EQ(usb.requests[2].kind, SimulatedRequest::Timeout);
-    EXPECT_EQ(usb.requests[2].pipe, 0x00);
-    EXPECT_EQ(usb.requests[2].value, 50u);
-    EXPECT_EQ(usb.requests[3].kind, SimulatedRequest::Control);
-    EXPECT_TRUE(samePacket(usb.requests[3].setup, {0xC0, 0x01, 0x0001, 0x0000, 0x0024}));
-    EXPECT_EQ(usb.requests[4].kind, SimulatedRequest::FreeInterface);
-    EXPECT_EQ(usb.requests[5].kind, SimulatedRequest::Close);
+    CardWriterRecord r = query(usb, usb.plugWriter({}, u"A"));
+    EXPECT_EQ(r.present, 1);
+    EXPECT_EQ(std::u16string(r.devicePath), usb.device(0).path);
+    EXPECT_EQ(r.vendorId, 0x0483);
+    EXPECT_EQ(usb.requests,
+              (Log{"open 0", "initialize 0", "timeout 0 0 50", "control 0 c0 01 0001 0000 0024", "free 0", "close 0"}));
     EXPECT_EQ(usb.openHandles(), 0u);
 }
 
-TEST(IdentifyReply, FailuresAreReportedAndNothingStaysOpen) {
+TEST(QueryCardWriter, FailuresAreReportedAndNothingStaysOpen) {
     struct Case {
-        const char* what;
-        SimulatedWriterSettings settings;
+        Misbehaviour misbehaviour;
+        ErrorCode failure;
+        uint32_t replyLength;
         ErrorCode code;
+    } cases[] = {
+        {Misbehaviour::None, {}, 35, ErrorCode::BadResponse},
+        {Misbehaviour::None, {}, 0, ErrorCode::BadResponse},
+        {Misbehaviour::FailOpen, {}, 28, ErrorCode::AccessDenied},
+        {Misbehaviour::FailInitialize, {}, 28, ErrorCode::Failed},
+        {Misbehaviour::LoseInterface, {}, 28, ErrorCode::NoDevice},
+        {Misbehaviour::FailIdentify, ErrorCode::Failed, 28, ErrorCode::Failed},
+        {Misbehaviour::FailIdentify, ErrorCode::Timeout, 28, ErrorCode::Timeout},
     };
-    std::vector<Case> cases;
-    SimulatedWriterSettings s;
-    s.replyLength = 35;
-    cases.push_back({"35-byte reply", s, ErrorCode::BadResponse});
-    s.replyLength = 0;
-    cases.push_back({"empty reply", s, ErrorCode::BadResponse});
-    s = {};
-    s.misbehaviour = Misbehaviour::FailOpen;
-    cases.push_back({"cannot open", s, ErrorCode::AccessDenied});
-    s.misbehaviour = Misbehaviour::FailInitialize;
-    cases.push_back({"no WinUSB", s, ErrorCode::Failed});
-    s.misbehaviour = Misbehaviour::LoseInterface;
-    cases.push_back({"no interface", s, ErrorCode::NoDevice});
-    s.misbehaviour = Misbehaviour::FailIdentify;
-    cases.push_back({"request fails", s, ErrorCode::Failed});
-    s.misbehaviour = Misbehaviour::TimeoutIdentify;
-    cases.push_back({"request times out", s, fromSystemError(121)});
     for (const Case& c : cases) {
         SimulatedUsb usb;
-        CardWriterRecord r = query(usb, usb.plugWriter(c.settings, u"A"), c.code);
-        EXPECT_EQ(r.present, 0) << c.what;
-        EXPECT_EQ(usb.openHandles(), 0u) << c.what;
+        SimulatedWriterSettings s;
+        s.misbehaviour = c.misbehaviour;
+        s.failure = c.failure;
+        s.replyLength = c.replyLength;
+        CardWriterRecord r = query(usb, usb.plugWriter(s, u"A"), c.code);
+        EXPECT_EQ(r.present, 0) << int(c.misbehaviour);
+        EXPECT_EQ(usb.openHandles(), 0u) << int(c.misbehaviour);
     }
 }
 
@@ -130,29 +103,18 @@ TEST(SendCardImage, SendsSixtyFourBlocksBetweenBeginAndEnd) {
     CardWriterConnection connection = kClosedConnection;
     ASSERT_EQ(openCardWriter(usb.transport(), connection, usb.device(writer).path.c_str()), ErrorCode::Ok);
     usb.requests.clear();
-    ProgressLog log;
-    ASSERT_EQ(sendCardImage(usb.transport(), connection, 3, image.data(), 65536, {&log, ProgressLog::report}),
-              ErrorCode::Ok);
+    std::vector<std::pair<uint32_t, uint32_t>> reports;
+    TransferProgress progress = {&reports, [](void* c, uint32_t done, uint32_t total) {
+                                     static_cast<decltype(reports)*>(c)->push_back({done, total});
+                                 }};
+    ASSERT_EQ(sendCardImage(usb.transport(), connection, 3, image.data(), 65536, progress), ErrorCode::Ok);
 
-    // initialise, the two time-outs, begin, 64 blocks, end, release the interface
-    ASSERT_EQ(usb.requests.size(), 1u + 2 + 1 + 64 + 1 + 1);
-    EXPECT_EQ(usb.requests[0].kind, SimulatedRequest::Initialize);
-    EXPECT_EQ(usb.requests[1].kind, SimulatedRequest::Timeout);
-    EXPECT_EQ(usb.requests[1].pipe, 0x00);
-    EXPECT_EQ(usb.requests[1].value, 1000u);
-    EXPECT_EQ(usb.requests[2].pipe, 0x01);
-    EXPECT_EQ(usb.requests[2].value, 5000u);
-    EXPECT_TRUE(samePacket(usb.requests[3].setup, {0x40, 0x02, 0x0003, 0x0000, 0x0000}));
-    for (uint32_t k = 0; k < 64; ++k) {
-        EXPECT_EQ(usb.requests[4 + k].kind, SimulatedRequest::Bulk);
-        EXPECT_EQ(usb.requests[4 + k].pipe, 0x01);
-        EXPECT_EQ(usb.requests[4 + k].value, 1024u);
-    }
-    EXPECT_TRUE(samePacket(usb.requests[68].setup, {0x40, 0x03, 0x0000, 0x0000, 0x0000}));
-    EXPECT_EQ(usb.requests[69].kind, SimulatedRequest::FreeInterface);
-
-    ASSERT_EQ(log.reports.size(), 64u);
-    for (uint32_t k = 0; k < 64; ++k) EXPECT_EQ(log.reports[k], std::make_pair(k * 1024, 65536u));
+    Log expected = {"initialize 0", "timeout 0 0 1000", "timeout 0 1 5000", "control 0 40 02 0003 0000 0000"};
+    expected.insert(expected.end(), 64, "bulk 0 1 1024");
+    expected.insert(expected.end(), {"control 0 40 03 0000 0000 0000", "free 0"});
+    EXPECT_EQ(usb.requests, expected);
+    ASSERT_EQ(reports.size(), 64u);
+    for (uint32_t k = 0; k < 64; ++k) EXPECT_EQ(reports[k], std::make_pair(k * 1024, 65536u));
     EXPECT_EQ(usb.device(writer).banks.at(3), image);
     closeCardWriter(usb.transport(), connection);
     EXPECT_EQ(usb.openHandles(), 0u);
@@ -162,36 +124,32 @@ TEST(SendCardImage, StopsAtTheFirstFailure) {
     struct Case {
         Misbehaviour misbehaviour;
         uint32_t atBlock;
-        ErrorCode code;
-        size_t bulkWrites;
+        ErrorCode failure, code;
+        long bulkWrites;
         bool endSent;
     } cases[] = {
-        {Misbehaviour::PartialBlock, 5, ErrorCode::Incomplete, 6, false},
-        {Misbehaviour::FailBlock, 0, ErrorCode::Failed, 1, false},
-        {Misbehaviour::TimeoutBlock, 63, fromSystemError(121), 64, false},
-        {Misbehaviour::RemovedAtBlock, 10, fromSystemError(1167), 11, false},
-        {Misbehaviour::FailBeginWrite, 0, ErrorCode::Failed, 0, false},
-        {Misbehaviour::FailEndWrite, 0, ErrorCode::Failed, 64, true},
-        {Misbehaviour::LoseInterface, 0, ErrorCode::NoDevice, 0, false},
+        {Misbehaviour::PartialBlock, 5, {}, ErrorCode::Incomplete, 6, false},
+        {Misbehaviour::FailBlock, 0, ErrorCode::Failed, ErrorCode::Failed, 1, false},
+        {Misbehaviour::FailBlock, 63, ErrorCode::Timeout, ErrorCode::Timeout, 64, false},
+        {Misbehaviour::RemovedAtBlock, 10, {}, fromSystemError(1167), 11, false},
+        {Misbehaviour::FailBeginWrite, 0, {}, ErrorCode::Failed, 0, false},
+        {Misbehaviour::FailEndWrite, 0, {}, ErrorCode::Failed, 64, true},
+        {Misbehaviour::LoseInterface, 0, {}, ErrorCode::NoDevice, 0, false},
     };
     for (const Case& c : cases) {
         SimulatedUsb usb;
         SimulatedWriterSettings s;
         s.misbehaviour = c.misbehaviour;
         s.atBlock = c.atBlock;
+        s.failure = c.failure;
         uint32_t writer = usb.plugWriter(s, u"A");
         std::vector<uint8_t> image(65536, 0x80);
         CardWriterConnection connection = kClosedConnection;
         ASSERT_EQ(openCardWriter(usb.transport(), connection, usb.device(writer).path.c_str()), ErrorCode::Ok);
         EXPECT_EQ(sendCardImage(usb.transport(), connection, 1, image.data(), 65536, {}), c.code);
-        size_t bulk = 0;
-        bool end = false;
-        for (const SimulatedRequest& r : usb.requests) {
-            bulk += r.kind == SimulatedRequest::Bulk;
-            end |= r.kind == SimulatedRequest::Control && r.setup.request == 0x03;
-        }
-        EXPECT_EQ(bulk, c.bulkWrites) << int(c.misbehaviour);
-        EXPECT_EQ(end, c.endSent) << int(c.misbehaviour);
+        EXPECT_EQ(std::count(usb.requests.begin(), usb.requests.end(), "bulk 0 1 1024"), c.bulkWrites)
+            << int(c.misbehaviour);
+        EXPECT_EQ(usb.requests.back() == "control 0 40 03 0000 0000 0000", c.endSent) << int(c.misbehaviour);
         EXPECT_TRUE(usb.device(writer).banks.empty());
         closeCardWriter(usb.transport(), connection);
         EXPECT_EQ(usb.openHandles(), 0u);
