@@ -153,7 +153,13 @@ void refreshCardWriterList(const UsbTransport& usb, CardWriterList& list, const 
     while (nextCardWriterEvent(usb, list, scan, screenCardWriter)) {
         if (scan.event == WriterEvent::Removed) {
             view.deleteItem(view.context, scan.index);
-            if (remembered == int32_t(scan.index)) view.setSelection(view.context, 0);
+            // The entries behind a removed one move up: follow the chosen writer.
+            if (remembered == int32_t(scan.index)) {
+                remembered = list.count > 0 ? 0 : -1;
+                view.setSelection(view.context, 0);
+            } else if (remembered > int32_t(scan.index)) {
+                view.setSelection(view.context, --remembered);
+            }
         } else if (scan.event == WriterEvent::Added) {
             Utf8Buffer<kDeviceLabelCapacity> label = {};
             deviceLabel(*scan.record, label);
@@ -161,7 +167,10 @@ void refreshCardWriterList(const UsbTransport& usb, CardWriterList& list, const 
             appendUtf8AsUtf16(wide, viewOf(label));
             terminateText(wide);
             view.addItem(view.context, wide.units);
-            if (remembered < 0) view.setSelection(view.context, 0);
+            if (remembered < 0) {
+                remembered = 0;
+                view.setSelection(view.context, 0);
+            }
         }
     }
     if (failed(scan.error)) {

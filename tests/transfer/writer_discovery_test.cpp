@@ -122,6 +122,24 @@ TEST_F(DiscoveryFixture, KeepsTheListInStepAsWritersComeAndGo) {
     EXPECT_FALSE(combo.othersEnabled);
 }
 
+// Writers that go in one pass shift the entries behind them: the chosen
+// writer stays chosen while it is there, and the first is chosen when it goes.
+TEST_F(DiscoveryFixture, TheChosenWriterStaysChosenWhenOthersGoTogether) {
+    uint32_t w[4] = {plug(1), plug(2), plug(3), plug(4)};
+    refresh();
+    combo.selected = 2;
+    usb.device(w[1]).plugged = usb.device(w[3]).plugged = false;
+    refresh();
+    ASSERT_EQ(combo.items, (std::vector<std::u16string>{u"Corvane (1)", u"Corvane (3)"}));
+    EXPECT_EQ(combo.selected, 1);
+
+    usb.device(w[0]).plugged = usb.device(w[2]).plugged = false;
+    usb.device(w[1]).plugged = true;
+    refresh();
+    ASSERT_EQ(combo.items, (std::vector<std::u16string>{u"Corvane (2)"}));
+    EXPECT_EQ(combo.selected, 0);
+}
+
 TEST_F(DiscoveryFixture, AWriterInModeTwoIsAskedToChangeModeAndNotListed) {
     uint32_t device = plug(1, [](SimulatedWriterSettings& s) { s.mode = 2, s.modeWord = 0x0102; });
     refresh();
