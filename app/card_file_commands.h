@@ -8,6 +8,11 @@
 // New, Open, Save, Save As, closing the window and a dropped card-file, with
 // the question whether to save unsaved changes first.
 
+// The save question, as the message box shows it.
+constexpr char16_t kSaveQuestion[] =
+    u"Do you want to save the changes you made in the card-file?\n\n"
+    u"Your changes will be lost if you don\u2019t save them.";
+
 // The command to run once the save question is settled.
 enum class PendingAction : uint8_t { None, New, Open, OpenDropped, Close };
 
@@ -28,6 +33,9 @@ struct CardFileCommands {
     PathBuffer currentPath;  // empty for a card never saved or loaded
     PathBuffer droppedPath;  // a dropped card-file waiting for the save question
     PendingAction pendingAction;
+    // True while one of the commands' dialogs is open: the main window still
+    // receives messages then, and a command arriving meanwhile is ignored.
+    bool dialogOpen;
     const UserDialogs* dialogs;
     const CardFileWindow* window;
 };
@@ -45,5 +53,6 @@ void closeRequested(CardFileCommands& commands);
 void openDroppedCard(CardFileCommands& commands, Utf8View path);
 // Reads the card-file into a fresh document and takes it on success; on
 // failure says why and keeps the card as it was. Also the card-file given on
-// the command line.
+// the command line. Does not ask about unsaved changes: callers that may
+// replace a modified card go through the commands above.
 void loadCard(CardFileCommands& commands, Utf8View path);
