@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/user_dialogs_win.h"
+#include "core/text_win.h"
+#include "dialog_robot_win.h"
+
+namespace {
+
+constexpr wchar_t kTestValue[] = L"TestFolder";
+
+std::u16string textOf(const DialogPath& path) { return std::u16string(path.units, path.length); }
+
+std::u16string readFolder(const wchar_t* value) {
+    DialogPath folder;
+    return readRememberedFolder(value, folder) ? textOf(folder) : u"(none)";
+}
+
+void deleteValue(const wchar_t* value) { RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, value); }
+
+// What a message box showed, read while it was open.
+struct BoxSeen {
+    std::u16string caption, text;
+    HWND owner = nullptr;
+    std::vector<int> buttons;
+};
+
+BoxSeen inspect(HWND box) {
+    BoxSeen seen;
+    seen.caption = windowText(box);
+    seen.owner = GetWindow(box, GW_OWNER);
+    for (int id : {IDOK, IDCANCEL, IDYES, IDNO})
+        if (GetDlgItem(box, id)) seen.buttons.push_back(id);
+    // The text is the static control with the longest text (the icon's has none).
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        GetClassNameW(child, className, 16);
+        std::u16string text = windowText(child);
+        if (_wcsicmp(className, L"Static") == 0 && text.size() > seen.text.size()) seen.text = text;
+    }
+    return seen;
+}
+
+struct Owner {
+    ApplicationTitle caption = {};
+    DialogOwner owner = {};
+    UserDialogs dialogs = {};
+    Owner() {
+        assignText(caption, viewOf(u"Corvane v1.0.0"));
+        owner = {dialogOwnerWindow(), &caption};
+        dialogs = makeUserDialogs(owner);
+    }
+};
+
+}  // namespace
+
+TEST(RememberedFolder, IsWrittenWithItsBackslashAndReadBack) {
+    deleteValue(kTestValue);
+    EXPECT_EQ(readFolder(kTestValue), u"(none)");
+
+    rememberFolderOf(kTestValue, L"C:\\Samples\\kick.wav");
+    EXPECT_EQ(readFolder(kTestValue), u"C:\\Samples\\");
+    rememberFolderOf(kTestValue, L"D:\\Kl\u00e4nge \u266b\\snare.aif");
+    EXPECT_EQ(readFolder(kTestValue), u"D:\\Kl\u00e4nge \u266b\\");
+    // A name without a folder leaves the remembered one.
+    rememberFolderOf(kTestValue, L"hat.wav");
+    EXPECT_EQ(readFolder(kTestValue), u"D:\\Kl\u00e4nge \u266b\\");
+
+    // Only a string counts as a folder.
+    DWORD number = 7;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kTestValue, REG_DWORD, &number, sizeof number);
+    EXPECT_EQ(readFolder(kTestValue), u"(none)");
+
+    deleteValue(kTestValue);
+    EXPECT_EQ(readFolder(kTestValue), u"(none)");
+}
+
+TEST(UserDialogsWin, TheSaveQuestionAndTheErrorAreOwnedAndCaptioned) {
+    Owner owner;
+    const BoxSeen expected = {u"Corvane v1.0.0",
+                              u"Do you want to save the changes you made in the card-file?\n\n"
+                              u"Your changes will be lost if you don\u2019t save them.",
+                              dialogOwnerWindow(),
+                              {IDCANCEL, IDYES, IDNO}};
+    for (auto answer : {std::make_pair(IDYES, SaveAnswer::Yes), std::make_pair(IDNO, SaveAnswer::No),
+                        std::make_pair(IDCANCEL, SaveAnswer::Cancel)}) {
+        BoxSeen seen;
+        DialogRobot robot([&](HWND box) {
+            seen = inspect(box);
+            pressButton(box, answer.first);
+        });
+        EXPECT_EQ(owner.dialogs.askToSave(owner.dialogs.context), answer.second);
+        ASSERT_TRUE(robot.acted());
+        EXPECT_EQ(seen.caption, expected.caption);
+        EXPECT_EQ(seen.text, expected.text);
+        EXPECT_EQ(seen.owner, expected.owner);
+        EXPECT_EQ(seen.buttons, expected.buttons);
+    }
+
+    BoxSeen seen;
+    DialogRobot robot([&](HWND box) {
+        seen = inspect(box);
+        pressButton(box, IDOK);
+    });
+    owner.dialogs.showError(owner.dialogs.context, viewOf(u"Can't save the card-file\n\nThe disk is full"));
+    ASSERT_TRUE(robot.acted());
+    EXPECT_EQ(seen.caption, u"Corvane v1.0.0");
+    EXPECT_EQ(seen.text, u"Can't save the card-file\n\nThe disk is full");
+    EXPECT_EQ(seen.buttons, std::vector<int>{IDOK});
+}
