@@ -30,6 +30,6 @@ TEST(ApplicationTitle, ReadsTheLegalNotice) {
     ASSERT_NE(module, nullptr);
     ApplicationTitle notice = {};
     readLegalNotice(notice, module);
-    EXPECT_EQ(asString(notice), u"Copyright (C) 2026 Quellbrook");
+    EXPECT_EQ(asString(notice), u"\u00a9 2026 Quellbrook");
     FreeLibrary(module);
 }
