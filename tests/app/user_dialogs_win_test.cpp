@@ -1,9 +1,12 @@
+#include "app/user_dialogs_win.h"
+
+#include <commdlg.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/user_dialogs_win.h"
 #include "core/text_win.h"
 #include "dialog_robot_win.h"
 
@@ -109,4 +112,63 @@ TEST(UserDialogsWin, TheSaveQuestionAndTheErrorAreOwnedAndCaptioned) {
     EXPECT_EQ(seen.caption, u"Corvane v1.0.0");
     EXPECT_EQ(seen.text, u"Can't save the card-file\n\nThe disk is full");
     EXPECT_EQ(seen.buttons, std::vector<int>{IDOK});
+}
+
+namespace {
+
+// The registry value as it was before a test, put back afterwards.
+struct SavedValue {
+    const wchar_t* value;
+    DialogPath before = {};
+    bool existed;
+    explicit SavedValue(const wchar_t* name) : value(name), existed(readRememberedFolder(name, before)) {}
+    ~SavedValue() {
+        if (existed)
+            RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, value, REG_SZ, before.units,
+                            DWORD((before.length + 1) * sizeof(char16_t)));
+        else
+            deleteValue(value);
+    }
+};
+
+std::u16string folderShownBy(HWND dialog) {
+    wchar_t folder[MAX_PATH] = {};
+    SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
+    return std::u16string(reinterpret_cast<char16_t*>(folder));
+}
+
+}  // namespace
+
+TEST(UserDialogsWin, SaveAsAddsTheExtensionAndTheNextDialogOpensInItsFolder) {
+    SavedValue saved(kLastCardPathValue);
+    deleteValue(kLastCardPathValue);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + L"corvane dialog \u00e4\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    Owner owner;
+
+    std::u16string fileType;
+    DialogRobot typeAName([&](HWND dialog) {
+        fileType = controlText(dialog, cmb1);
+        SetDlgItemTextW(dialog, cmb13, (folder + L"Drums").c_str());
+        pressButton(dialog, IDOK);
+    });
+    PathBuffer path = {};
+    ASSERT_TRUE(owner.dialogs.chooseCardFileToSave(owner.dialogs.context, path));
+    EXPECT_EQ(fileType, u"Corvane Card");
+    Utf8Buffer<1024> expected = {};
+    appendUtf16AsUtf8(expected, viewOfWide((folder + L"Drums.vxcor").c_str()));
+    EXPECT_EQ(std::string(path.units, path.length), std::string(expected.units, expected.length));
+    EXPECT_EQ(readFolder(kLastCardPathValue), std::u16string(folder.begin(), folder.end()));
+
+    std::u16string shown;
+    DialogRobot cancel([&](HWND dialog) {
+        shown = folderShownBy(dialog);
+        pressButton(dialog, IDCANCEL);
+    });
+    EXPECT_FALSE(owner.dialogs.chooseFileToOpen(owner.dialogs.context, FileKind::CardFile, path));
+    EXPECT_EQ(shown + u"\\", std::u16string(folder.begin(), folder.end()));
+    EXPECT_EQ(readFolder(kLastCardPathValue), std::u16string(folder.begin(), folder.end()));
+    RemoveDirectoryW(folder.c_str());
 }
