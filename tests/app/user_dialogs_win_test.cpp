@@ -172,3 +172,30 @@ TEST(UserDialogsWin, SaveAsAddsTheExtensionAndTheNextDialogOpensInItsFolder) {
     EXPECT_EQ(readFolder(kLastCardPathValue), std::u16string(folder.begin(), folder.end()));
     RemoveDirectoryW(folder.c_str());
 }
+
+TEST(UserDialogsWin, TheSampleDialogRemembersItsOwnFolder) {
+    SavedValue savedSamples(kLastSamplePathValue), savedCards(kLastCardPathValue);
+    deleteValue(kLastSamplePathValue);
+    deleteValue(kLastCardPathValue);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + L"corvane samples\\";
+    std::wstring kick = folder + L"kick.wav";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CloseHandle(CreateFileW(kick.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    Owner owner;
+
+    std::u16string fileType;
+    DialogRobot chooseKick([&](HWND dialog) {
+        fileType = controlText(dialog, cmb1);
+        SetDlgItemTextW(dialog, cmb13, kick.c_str());
+        pressButton(dialog, IDOK);
+    });
+    PathBuffer path = {};
+    EXPECT_TRUE(owner.dialogs.chooseFileToOpen(owner.dialogs.context, FileKind::Sample, path));
+    EXPECT_EQ(fileType, u"Sample File");
+    EXPECT_EQ(readFolder(kLastSamplePathValue), std::u16string(folder.begin(), folder.end()));
+    EXPECT_EQ(readFolder(kLastCardPathValue), u"(none)");
+    DeleteFileW(kick.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
