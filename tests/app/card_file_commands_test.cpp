@@ -74,16 +74,17 @@ struct StandIn {
         return choose(self, self.saveChoices, path);
     }
 
-    // A card with unsaved edits: a name and one instrument with samples.
-    void edit(const char* name) {
-        assignText(document.name, viewOf(name));
+    // A card with unsaved edits (loaded from `from` first unless it is ""):
+    // a new name and one more instrument with samples.
+    void startEdited(const std::string& from) {
+        if (!from.empty()) loadCard(commands, viewOf(from));
+        assignText(document.name, viewOf("Edited"));
         Instrument* instrument = appendInstrument(document);
-        assignText(instrument->name, viewOf("Kick"));
         ASSERT_FALSE(failed(resizeBuffer(instrument->samples, 100)));
         for (uint32_t i = 0; i < 100; ++i) instrument->samples.data[i] = float(i) / 100.0f;
         instrument->end = 100;
-        instrument->decay = 1;
         document.modified = true;
+        calls.clear();
     }
     std::string path() const { return std::string(commands.currentPath.units, commands.currentPath.length); }
 };
@@ -124,63 +125,42 @@ struct CardFileCommandsTest : ::testing::Test {
 }  // namespace
 
 TEST_F(CardFileCommandsTest, NewFollowsTheAnswerToTheSaveQuestion) {
-    {
-        SCOPED_TRACE("unmodified: no question");
+    struct Case {
+        const char* what;
+        bool modified;
+        SaveAnswer answer;
+        Calls calls;
+        const char* cardAfter;
+        const char* fileAfter;
+    };
+    const Case cases[] = {
+        {"unmodified: no question", false, SaveAnswer::Cancel, {"show"}, "Corvane", "Before"},
+        {"Yes: saved to its path, then new", true, SaveAnswer::Yes, {"ask", "refresh", "show"}, "Corvane", "Edited"},
+        {"No: discarded, the file untouched", true, SaveAnswer::No, {"ask", "show"}, "Corvane", "Before"},
+        {"Cancel: all as it was", true, SaveAnswer::Cancel, {"ask"}, "Edited", "Before"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string path = writeCard("new.vxcor", "Before", 0);
         StandIn user;
-        user.edit("Edited");
-        user.document.modified = false;
+        user.startEdited(path);
+        user.document.modified = c.modified;
+        user.answers = {c.answer};
         newCard(user.commands);
-        EXPECT_EQ(user.calls, (Calls{"show"}));
-        EXPECT_EQ(nameOf(user.document), "Corvane");
-    }
-    {
-        SCOPED_TRACE("Yes: saved to its own path, then the new card");
-        std::string path = writeCard("yes.vxcor", "Before", 0);
-        StandIn user;
-        loadCard(user.commands, viewOf(path));
-        user.edit("Edited");
-        user.calls.clear();
-        user.answers = {SaveAnswer::Yes};
-        newCard(user.commands);
-        EXPECT_EQ(user.calls, (Calls{"ask", "refresh", "show"}));
-        EXPECT_EQ(cardNameInFile(path), "Edited");
-        EXPECT_EQ(nameOf(user.document), "Corvane");
-        EXPECT_EQ(user.path(), "");
-    }
-    {
-        SCOPED_TRACE("No: discarded, the file untouched");
-        StandIn user;
-        loadCard(user.commands, viewOf(drums));
-        user.edit("Edited");
-        user.calls.clear();
-        user.answers = {SaveAnswer::No};
-        newCard(user.commands);
-        EXPECT_EQ(user.calls, (Calls{"ask", "show"}));
-        EXPECT_EQ(cardNameInFile(drums), "Drums");
-        EXPECT_EQ(nameOf(user.document), "Corvane");
-        EXPECT_EQ(user.document.instruments.count, 0u);
-        EXPECT_FALSE(user.document.modified);
-        EXPECT_EQ(user.path(), "");
-    }
-    {
-        SCOPED_TRACE("Cancel: everything as it was");
-        StandIn user;
-        loadCard(user.commands, viewOf(drums));
-        user.edit("Edited");
-        user.calls.clear();
-        user.answers = {SaveAnswer::Cancel};
-        newCard(user.commands);
-        EXPECT_EQ(user.calls, (Calls{"ask"}));
-        EXPECT_EQ(nameOf(user.document), "Edited");
-        EXPECT_TRUE(user.document.modified);
-        EXPECT_EQ(user.path(), drums);
+        EXPECT_EQ(user.calls, c.calls);
+        EXPECT_EQ(nameOf(user.document), c.cardAfter);
+        EXPECT_EQ(cardNameInFile(path), c.fileAfter);
+        bool kept = std::string(c.cardAfter) == "Edited";
+        EXPECT_EQ(user.document.instruments.count, kept ? 1u : 0u);
+        EXPECT_EQ(user.document.modified, kept);
+        EXPECT_EQ(user.path(), kept ? path : "");
         EXPECT_EQ(user.commands.pendingAction, PendingAction::None);
     }
 }
 
 TEST_F(CardFileCommandsTest, OpenWithYesOnAnUnnamedCardAndSaveAsCancelledChangesNothing) {
     StandIn user;
-    user.edit("Edited");
+    user.startEdited("");
     user.answers = {SaveAnswer::Yes};
     openCard(user.commands);
     EXPECT_EQ(user.calls, (Calls{"ask", "save as"}));
@@ -205,7 +185,7 @@ TEST_F(CardFileCommandsTest, OpenAfterNoLoadsTheChosenFileOrKeepsTheCard) {
     {
         SCOPED_TRACE("a card-file");
         StandIn user;
-        user.edit("Edited");
+        user.startEdited("");
         user.answers = {SaveAnswer::No};
         user.openChoices = {drums};
         openCard(user.commands);
@@ -218,10 +198,8 @@ TEST_F(CardFileCommandsTest, OpenAfterNoLoadsTheChosenFileOrKeepsTheCard) {
     for (const std::string* chosen : {static_cast<const std::string*>(&broken), &kCancel}) {
         SCOPED_TRACE(chosen == &kCancel ? "dialog cancelled" : "a damaged file");
         StandIn user;
-        loadCard(user.commands, viewOf(drums));
-        user.edit("Edited");
+        user.startEdited(drums);
         const float* samples = instrumentAt(user.document, 2)->samples.data;
-        user.calls.clear();
         user.answers = {SaveAnswer::No};
         user.openChoices = {*chosen};
         openCard(user.commands);
@@ -241,7 +219,7 @@ TEST_F(CardFileCommandsTest, OpenAfterNoLoadsTheChosenFileOrKeepsTheCard) {
 
 TEST_F(CardFileCommandsTest, AFailedSaveAfterYesSaysWhyAndTheCommandAsksAgain) {
     StandIn user;
-    user.edit("Edited");
+    user.startEdited("");
     user.answers = {SaveAnswer::Yes, SaveAnswer::Cancel};
     user.saveChoices = {missingFolder};
     closeRequested(user.commands);
@@ -276,10 +254,8 @@ TEST_F(CardFileCommandsTest, ClosingAsksOnlyAboutUnsavedChanges) {
         SCOPED_TRACE(testing::Message() << "modified " << c.modified << ", answer " << int(c.answer));
         std::string path = writeCard("close.vxcor", "Before", 0);
         StandIn user;
-        loadCard(user.commands, viewOf(path));
-        user.edit("Edited");
+        user.startEdited(path);
         user.document.modified = c.modified;
-        user.calls.clear();
         user.answers = {c.answer};
         closeRequested(user.commands);
         EXPECT_EQ(user.calls, c.calls);
@@ -289,9 +265,7 @@ TEST_F(CardFileCommandsTest, ClosingAsksOnlyAboutUnsavedChanges) {
 
 TEST_F(CardFileCommandsTest, SaveWritesToTheCardsPathAndAFailureKeepsTheChanges) {
     StandIn user;
-    loadCard(user.commands, viewOf(drums));
-    user.edit("Edited");
-    user.calls.clear();
+    user.startEdited(drums);
     saveCard(user.commands);
     EXPECT_EQ(user.calls, (Calls{"refresh"}));
     EXPECT_EQ(cardNameInFile(drums), "Edited");
@@ -318,7 +292,7 @@ TEST_F(CardFileCommandsTest, ADroppedFileOpensOnlyWithTheExactExtension) {
     }
     for (SaveAnswer answer : {SaveAnswer::No, SaveAnswer::Cancel}) {
         StandIn user;
-        user.edit("Edited");
+        user.startEdited("");
         user.answers = {answer};
         openDroppedCard(user.commands, viewOf(drums));
         EXPECT_EQ(nameOf(user.document), answer == SaveAnswer::No ? "Drums" : "Edited");
@@ -331,7 +305,7 @@ TEST_F(CardFileCommandsTest, ADroppedFileOpensOnlyWithTheExactExtension) {
 
 TEST_F(CardFileCommandsTest, CommandsArrivingWhileADialogIsOpenAreIgnored) {
     StandIn user;
-    user.edit("Edited");
+    user.startEdited("");
     user.whileDialogOpen = [&] {
         newCard(user.commands);
         openCard(user.commands);
