@@ -106,6 +106,13 @@ static void onEndChanged(Instrument& instrument) {
     parameterChanged(instrument);
 }
 
+// A number typed beyond the field's range changes nothing: when the field is
+// left, it shows again what counts.
+static void showStoredPosition(Control spin, uint32_t position) {
+    UpdatingControls updating;
+    SendMessageW(controlWindow(spin), UDM_SETPOS32, 0, LPARAM(position));
+}
+
 static void onLoadSample() {
     int32_t selected = listSelection();
     if (!loadSampleCommand(cardDocument, selected, mainWindow.dialogs)) return;
@@ -126,9 +133,11 @@ static void onInstrumentFieldCommand(Control control, uint16_t notification) {
         break;
     case Control::StartEdit:
         if (notification == EN_CHANGE) onStartChanged(*instrument);
+        if (notification == EN_KILLFOCUS) showStoredPosition(Control::StartSpin, instrument->start);
         break;
     case Control::EndEdit:
         if (notification == EN_CHANGE) onEndChanged(*instrument);
+        if (notification == EN_KILLFOCUS) showStoredPosition(Control::EndSpin, instrument->end);
         break;
     case Control::DownsampleCheck:
         instrument->downsample =
@@ -180,32 +189,36 @@ void onKnobChanged(const KnobNotification& notification, HWND knob) {
     parameterChanged(*instrument);
 }
 
-// Only the release of a marker counts; the spin fields follow it without
-// running their own edit handlers.
+// A released marker: the field and the other marker's limit follow it,
+// without the field's own edit handler running again.
+static void storeStartMarker(Instrument& instrument, uint32_t position) {
+    UpdatingControls updating;
+    instrument.start = position < instrument.end ? position : instrument.end;
+    SendMessageW(controlWindow(Control::EndSpin), UDM_SETRANGE32, instrument.start, instrument.samples.count);
+    SendMessageW(controlWindow(Control::StartSpin), UDM_SETPOS32, 0, LPARAM(instrument.start));
+    SendMessageW(controlWindow(Control::WaveformView), WV_SETMARKERMIN, kEndMarker, LPARAM(instrument.start));
+}
+
+static void storeEndMarker(Instrument& instrument, uint32_t position) {
+    UpdatingControls updating;
+    uint32_t end = position < instrument.samples.count ? position : instrument.samples.count;
+    instrument.end = end > instrument.start ? end : instrument.start;
+    SendMessageW(controlWindow(Control::StartSpin), UDM_SETRANGE32, 0, instrument.end);
+    SendMessageW(controlWindow(Control::EndSpin), UDM_SETPOS32, 0, LPARAM(instrument.end));
+    SendMessageW(controlWindow(Control::WaveformView), WV_SETMARKERMAX, kStartMarker, LPARAM(instrument.end));
+}
+
+// Only the release of a marker counts.
 void onMarkerMoved(const MarkerNotification& notification, HWND) {
     if (notification.dragging) return;
     Instrument* instrument = selectedInstrument();
     if (!instrument) return;
-    HWND view = controlWindow(Control::WaveformView);
-    bool wasUpdating = mainWindow.updatingControls;
-    mainWindow.updatingControls = true;
-    if (notification.marker == kStartMarker) {
-        instrument->start = notification.position < instrument->end ? notification.position : instrument->end;
-        SendMessageW(controlWindow(Control::EndSpin), UDM_SETRANGE32, instrument->start, instrument->samples.count);
-        SendMessageW(controlWindow(Control::StartSpin), UDM_SETPOS32, 0, LPARAM(instrument->start));
-        SendMessageW(view, WV_SETMARKERMIN, kEndMarker, LPARAM(instrument->start));
-    } else if (notification.marker == kEndMarker) {
-        uint32_t end = notification.position < instrument->samples.count ? notification.position
-                                                                         : instrument->samples.count;
-        instrument->end = end > instrument->start ? end : instrument->start;
-        SendMessageW(controlWindow(Control::StartSpin), UDM_SETRANGE32, 0, instrument->end);
-        SendMessageW(controlWindow(Control::EndSpin), UDM_SETPOS32, 0, LPARAM(instrument->end));
-        SendMessageW(view, WV_SETMARKERMAX, kStartMarker, LPARAM(instrument->end));
-    } else {
-        mainWindow.updatingControls = wasUpdating;
+    if (notification.marker == kStartMarker)
+        storeStartMarker(*instrument, notification.position);
+    else if (notification.marker == kEndMarker)
+        storeEndMarker(*instrument, notification.position);
+    else
         return;
-    }
-    mainWindow.updatingControls = wasUpdating;
     parameterChanged(*instrument);
 }
 

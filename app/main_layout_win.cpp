@@ -106,15 +106,15 @@ void releaseFontsAndIcons() {
 void sizeToClientArea(HWND window, const POINT* position) {
     ClientSize client = mainClientSize(mainWindow.dpi);
     RECT frame = {0, 0, client.width, client.height};
-    AdjustWindowRectExForDpi(&frame, DWORD(GetWindowLongW(window, GWL_STYLE)), GetMenu(window) != nullptr,
-                             DWORD(GetWindowLongW(window, GWL_EXSTYLE)), UINT(mainWindow.dpi.y));
+    // A first guess from the system's frame metrics; what the window really draws is measured below.
+    AdjustWindowRectEx(&frame, DWORD(GetWindowLongW(window, GWL_STYLE)), GetMenu(window) != nullptr,
+                       DWORD(GetWindowLongW(window, GWL_EXSTYLE)));
     mainWindow.frame = {(frame.right - frame.left) - client.width, (frame.bottom - frame.top) - client.height};
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (position ? 0 : SWP_NOMOVE);
     int x = position ? position->x : 0, y = position ? position->y : 0;
     SetWindowPos(window, nullptr, x, y, frame.right - frame.left, frame.bottom - frame.top, flags);
-    // The frame the system really draws can differ from the one computed for
-    // the DPI (a menu bar that wraps, a frame still at the old DPI): measured
-    // and corrected once.
+    // The frame the system really draws differs from the guess at another DPI
+    // than the system's, or when the menu bar wraps: measured and corrected once.
     RECT outer, now;
     GetWindowRect(window, &outer);
     GetClientRect(window, &now);

@@ -22,12 +22,8 @@ constexpr LPARAM kNoMarker = LPARAM(0xFFFFFFFF);
 constexpr WPARAM kStartMarker = 0;
 constexpr WPARAM kEndMarker = 1;
 
-// Notifications the controls send while the refresh fills them are no edits.
-struct UpdatingControls {
-    bool previous = mainWindow.updatingControls;
-    UpdatingControls() { mainWindow.updatingControls = true; }
-    ~UpdatingControls() { mainWindow.updatingControls = previous; }
-};
+UpdatingControls::UpdatingControls() : previous(mainWindow.updatingControls) { mainWindow.updatingControls = true; }
+UpdatingControls::~UpdatingControls() { mainWindow.updatingControls = previous; }
 
 int32_t listSelection() {
     LRESULT selected = SendMessageW(controlWindow(Control::InstrumentList), LB_GETCURSEL, 0, 0);
@@ -74,8 +70,8 @@ void refreshInstrumentList() {
     UpdatingControls updating;
     updateWindowTitle();
     HWND list = controlWindow(Control::InstrumentList);
-    LONG style = GetWindowLongW(list, GWL_STYLE);
-    SetWindowLongW(list, GWL_STYLE, style | LBS_NOREDRAW);
+    // Refilled without drawing each step (a list takes its no-redraw style from this message).
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     for (uint32_t i = 0; i < cardDocument.instruments.count; ++i) {
@@ -85,7 +81,7 @@ void refreshInstrumentList() {
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideChars(name)));
     }
     SendMessageW(list, LB_SETCURSEL, selected, 0);  // beyond the new count: no selection
-    SetWindowLongW(list, GWL_STYLE, style);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     setNameText(controlWindow(Control::CardNameEdit), cardDocument.name);
     updateMemoryDisplay();

@@ -5,6 +5,14 @@
 
 // Bringing the main window's controls up to date with the card.
 
+// While one lives, the notifications that the controls send as they are
+// filled are not taken for the user's edits.
+struct UpdatingControls {
+    bool previous;
+    UpdatingControls();
+    ~UpdatingControls();
+};
+
 // The instrument list's selection (LB_GETCURSEL), -1 for none.
 int32_t listSelection();
 // The selected instrument, or null without a valid selection.

@@ -143,6 +143,16 @@ static void onClose(HWND window) {
     closeRequested(cardFileCommands);
 }
 
+// Windows is ending the session: unsaved changes get the save question
+// first. A save or No closes the window; Cancel, or a dialog already open,
+// keeps the session from ending.
+static LRESULT onQueryEndSession(HWND window) {
+    if (!cardDocument.modified) return TRUE;
+    if (!IsWindowEnabled(window) || cardFileCommands.dialogOpen) return FALSE;
+    closeRequested(cardFileCommands);
+    return mainWindow.window ? FALSE : TRUE;
+}
+
 static void onDestroy() {
     endListDrag();
     // The player's notifications would reach a window that is going.
@@ -178,6 +188,7 @@ static LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wP
         return DefWindowProcW(window, message, wParam, lParam);
     case WM_SIZE: layoutControls(); return 0;
     case WM_CLOSE: onClose(window); return 0;
+    case WM_QUERYENDSESSION: return onQueryEndSession(window);
     case WM_SETTINGCHANGE: onSettingChange(window, wParam, lParam); return 0;
     case WM_GETMINMAXINFO:
         // Also sent before WM_CREATE, when nothing is sized yet.

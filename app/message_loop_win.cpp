@@ -30,7 +30,9 @@ void handleLoopMessage(MSG& message, HACCEL accelerators) {
     HWND window = mainWindow.window;
     if (window && accelerators && TranslateAcceleratorW(window, accelerators, &message)) return;
     if (window && message.message == WM_MOUSEMOVE && !(message.wParam & MK_LBUTTON)) signalHover(message);
-    if (window && message.message == WM_KEYDOWN && message.wParam == VK_SPACE) onSpaceKey();
+    // A held key repeats its key-down (bit 30: it was down already): one press, one toggle.
+    if (window && message.message == WM_KEYDOWN && message.wParam == VK_SPACE && !(message.lParam & (1 << 30)))
+        onSpaceKey();
     if (window && IsDialogMessageW(window, &message)) return;
     TranslateMessage(&message);
     DispatchMessageW(&message);

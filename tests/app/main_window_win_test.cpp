@@ -224,8 +224,14 @@ TEST_F(MainWindowTest, StartAndEndMoveTheMarkersAndLimitEachOther) {
     EXPECT_EQ(markerPosition(0), 3000u);
     SendMessageW(control(Control::WaveformView), WV_SETMARKERPOS, 0, 1000);
 
-    typeInto(Control::StartEdit, L"4000");  // beyond the end: the start stays within it
+    // Beyond the end: the start stays within it, and the field shows it again once left.
+    SetFocus(control(Control::StartEdit));
+    typeInto(Control::StartEdit, L"4000");
     EXPECT_LE(tone.start, tone.end);
+    SetFocus(control(Control::InstrumentList));
+    pumpMessages();
+    std::string start = std::to_string(tone.start);
+    EXPECT_EQ(textOf(control(Control::StartEdit)), std::u16string(start.begin(), start.end()));
 
     // Markers count when they are let go.
     releaseMarker(0, 2000, true);
@@ -476,11 +482,16 @@ TEST_F(MainWindowTest, LaysOutAt96AndAfterAMoveTo144Dpi) {
     EXPECT_EQ(view.top, 15);
     EXPECT_EQ(view.right - view.left, 630);
     EXPECT_EQ(view.bottom - view.top, 180);
-    LOGFONTW plus = {}, base = {};
-    GetObjectW(HFONT(SendMessageW(control(Control::AddButton), WM_GETFONT, 0, 0)), sizeof plus, &plus);
+    RECT plus = placeOf(Control::AddButton);  // 10, 173, 23 x 23 at 96 DPI
+    EXPECT_EQ(plus.left, 15);
+    EXPECT_EQ(plus.top, 259);
+    EXPECT_EQ(plus.right - plus.left, 34);
+    EXPECT_EQ(plus.bottom - plus.top, 34);
+    LOGFONTW bold = {}, base = {};
+    GetObjectW(HFONT(SendMessageW(control(Control::AddButton), WM_GETFONT, 0, 0)), sizeof bold, &bold);
     GetObjectW(HFONT(SendMessageW(control(Control::CardNameEdit), WM_GETFONT, 0, 0)), sizeof base, &base);
-    EXPECT_EQ(plus.lfHeight, -26);  // 13 points
-    EXPECT_EQ(plus.lfWeight, FW_BOLD);
+    EXPECT_EQ(bold.lfHeight, -26);  // 13 points
+    EXPECT_EQ(bold.lfWeight, FW_BOLD);
     EXPECT_EQ(base.lfHeight, -20);  // 10 points
     EXPECT_EQ(std::wstring(base.lfFaceName), L"Segoe UI");
 
@@ -496,6 +507,10 @@ TEST_F(MainWindowTest, SpaceIsPlayAndStopExceptOnButtonsAndInFields) {
     EXPECT_FALSE(playing());
     dropTone(5000);
     pressSpace(Control::InstrumentList);
+    EXPECT_TRUE(playing());
+    // Space held down repeats its key-down, which toggles nothing.
+    PostMessageW(control(Control::InstrumentList), WM_KEYDOWN, VK_SPACE, 1 | 1 << 30);
+    pumpMessages();
     EXPECT_TRUE(playing());
     pressSpace(Control::InstrumentList);
     EXPECT_FALSE(playing());
@@ -597,6 +612,10 @@ TEST(MainWindowClosing, AsksFirstAndEndsCleanlyEvenDuringATransfer) {
     ASSERT_NE(mainWindow.window, nullptr);
     EXPECT_TRUE(cardDocument.modified);
     EXPECT_EQ(cardFileCommands.pendingAction, PendingAction::None);
+    // Logging off asks too; Cancel keeps the session from ending.
+    scriptedDialogs.saveAnswers = {SaveAnswer::Cancel};
+    EXPECT_EQ(SendMessageW(mainWindow.window, WM_QUERYENDSESSION, 0, 0), FALSE);
+    ASSERT_NE(mainWindow.window, nullptr);
 
     // No while a transfer runs: the window goes at once, the transfer ends
     // with the program and leaves no device open.
