@@ -88,8 +88,12 @@ static uint32_t spinPosition(Control spin, uint32_t low, uint32_t high) {
     return uint32_t(position);
 }
 
+// A field, knob or marker that ends where it was changes nothing: the card
+// is not marked modified by a click.
 static void onStartChanged(Instrument& instrument) {
-    instrument.start = spinPosition(Control::StartSpin, 0, instrument.end);
+    uint32_t start = spinPosition(Control::StartSpin, 0, instrument.end);
+    if (start == instrument.start) return;
+    instrument.start = start;
     SendMessageW(controlWindow(Control::EndSpin), UDM_SETRANGE32, instrument.start, instrument.samples.count);
     HWND view = controlWindow(Control::WaveformView);
     SendMessageW(view, WV_SETMARKERPOS, kStartMarker, LPARAM(instrument.start));
@@ -98,7 +102,9 @@ static void onStartChanged(Instrument& instrument) {
 }
 
 static void onEndChanged(Instrument& instrument) {
-    instrument.end = spinPosition(Control::EndSpin, instrument.start, instrument.samples.count);
+    uint32_t end = spinPosition(Control::EndSpin, instrument.start, instrument.samples.count);
+    if (end == instrument.end) return;
+    instrument.end = end;
     SendMessageW(controlWindow(Control::StartSpin), UDM_SETRANGE32, 0, instrument.end);
     HWND view = controlWindow(Control::WaveformView);
     SendMessageW(view, WV_SETMARKERMAX, kStartMarker, LPARAM(instrument.end));
@@ -180,32 +186,45 @@ void onCommand(HWND, uint16_t identifier, HWND control, uint16_t notification) {
 void onKnobChanged(const KnobNotification& notification, HWND knob) {
     Instrument* instrument = selectedInstrument();
     if (!instrument) return;
-    if (knob == controlWindow(Control::DecayKnob))
-        instrument->decay = clampDecay(notification.value);
-    else if (knob == controlWindow(Control::BoostKnob))
-        instrument->boost = clampBoost(notification.value);
-    else
-        return;
+    uint8_t* stored = nullptr;
+    uint8_t value = 0;
+    if (knob == controlWindow(Control::DecayKnob)) {
+        stored = &instrument->decay;
+        value = clampDecay(notification.value);
+    } else if (knob == controlWindow(Control::BoostKnob)) {
+        stored = &instrument->boost;
+        value = clampBoost(notification.value);
+    }
+    // The end of every drag is told too, moved or not.
+    if (!stored || *stored == value) return;
+    *stored = value;
     parameterChanged(*instrument);
 }
 
 // A released marker: the field and the other marker's limit follow it,
-// without the field's own edit handler running again.
-static void storeStartMarker(Instrument& instrument, uint32_t position) {
+// without the field's own edit handler running again. False when it was let
+// go where it was.
+static bool storeStartMarker(Instrument& instrument, uint32_t position) {
+    uint32_t start = position < instrument.end ? position : instrument.end;
+    if (start == instrument.start) return false;
     UpdatingControls updating;
-    instrument.start = position < instrument.end ? position : instrument.end;
+    instrument.start = start;
     SendMessageW(controlWindow(Control::EndSpin), UDM_SETRANGE32, instrument.start, instrument.samples.count);
     SendMessageW(controlWindow(Control::StartSpin), UDM_SETPOS32, 0, LPARAM(instrument.start));
     SendMessageW(controlWindow(Control::WaveformView), WV_SETMARKERMIN, kEndMarker, LPARAM(instrument.start));
+    return true;
 }
 
-static void storeEndMarker(Instrument& instrument, uint32_t position) {
-    UpdatingControls updating;
+static bool storeEndMarker(Instrument& instrument, uint32_t position) {
     uint32_t end = position < instrument.samples.count ? position : instrument.samples.count;
-    instrument.end = end > instrument.start ? end : instrument.start;
+    if (end < instrument.start) end = instrument.start;
+    if (end == instrument.end) return false;
+    UpdatingControls updating;
+    instrument.end = end;
     SendMessageW(controlWindow(Control::StartSpin), UDM_SETRANGE32, 0, instrument.end);
     SendMessageW(controlWindow(Control::EndSpin), UDM_SETPOS32, 0, LPARAM(instrument.end));
     SendMessageW(controlWindow(Control::WaveformView), WV_SETMARKERMAX, kStartMarker, LPARAM(instrument.end));
+    return true;
 }
 
 // Only the release of a marker counts.
@@ -213,13 +232,10 @@ void onMarkerMoved(const MarkerNotification& notification, HWND) {
     if (notification.dragging) return;
     Instrument* instrument = selectedInstrument();
     if (!instrument) return;
-    if (notification.marker == kStartMarker)
-        storeStartMarker(*instrument, notification.position);
-    else if (notification.marker == kEndMarker)
-        storeEndMarker(*instrument, notification.position);
-    else
-        return;
-    parameterChanged(*instrument);
+    bool changed = false;
+    if (notification.marker == kStartMarker) changed = storeStartMarker(*instrument, notification.position);
+    if (notification.marker == kEndMarker) changed = storeEndMarker(*instrument, notification.position);
+    if (changed) parameterChanged(*instrument);
 }
 
 void openCommandLineCard(const wchar_t* commandLine) {

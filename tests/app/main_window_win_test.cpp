@@ -240,7 +240,11 @@ TEST_F(MainWindowTest, StartAndEndMoveTheMarkersAndLimitEachOther) {
     EXPECT_EQ(tone.start, 2000u);
     EXPECT_EQ(textOf(control(Control::StartEdit)), u"2000");
     EXPECT_EQ(spinRange(Control::EndSpin), std::make_pair(2000, 5000));
+    cardDocument.modified = false;
+    releaseMarker(0, 2000, false);  // let go where it was
+    EXPECT_FALSE(cardDocument.modified);
     releaseMarker(1, 4500, false);
+    EXPECT_TRUE(cardDocument.modified);
     EXPECT_EQ(tone.end, 4500u);
     EXPECT_EQ(textOf(control(Control::EndEdit)), u"4500");
     EXPECT_EQ(spinRange(Control::StartSpin), std::make_pair(0, 4500));
@@ -255,6 +259,12 @@ TEST_F(MainWindowTest, KnobsStoreWholeDecayAndBoost) {
     uint8_t decay = tone.decay;
     ASSERT_GT(decay, 3);
     cardDocument.modified = false;
+    updateWindowTitle();
+    // A click on a knob ends a drag that moved nothing: no change to save.
+    KnobNotification unmoved = {double(decay), 0};
+    SendMessageW(mainWindow.window, KN_VALUECHANGED, reinterpret_cast<WPARAM>(&unmoved),
+                 reinterpret_cast<LPARAM>(control(Control::DecayKnob)));
+    EXPECT_EQ(caption(), kUnnamed);
 
     pressOnKnob(Control::BoostKnob, VK_UP, 3);
     EXPECT_EQ(tone.boost, 3);
