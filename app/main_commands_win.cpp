@@ -166,7 +166,8 @@ void onCommand(HWND, uint16_t identifier, HWND control, uint16_t notification) {
     case Control::AddButton: addInstrument(); break;
     case Control::RemoveButton: removeSelectedInstrument(); break;
     case Control::InstrumentList:
-        if (notification == LBN_SELCHANGE) {
+        // During a drag the list's selection follows the cursor, over the placeholder too.
+        if (notification == LBN_SELCHANGE && mainWindow.dragFrom < 0) {
             showInstrument(listSelection());
             updateControlStates();
         }
