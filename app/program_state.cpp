@@ -1,4 +1,19 @@
 #include "app/program_state.h"
 
 CardDocument cardDocument = {};
-Utf8Buffer<kCardFilePathCapacity> cardFilePath = {};
+CardFileCommands cardFileCommands = {};
+SampleBuffer previewSamples = {};
+SampleBuffer previewEnvelope = {};
+PreviewPlayer previewPlayer = {};
+CardWriterList cardWriterList = {};
+TransferJob transferJob;
+
+void releaseProgramState() {
+    // A job never started (no window) has no controls and nothing to end.
+    if (transferJob.controls) shutdownTransferJob(transferJob);
+    releaseWriterList(cardWriterList);
+    shutdownAudioOutput(previewPlayer);
+    releaseBuffer(previewSamples);
+    releaseBuffer(previewEnvelope);
+    releaseDocument(cardDocument);
+}

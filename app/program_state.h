@@ -1,9 +1,24 @@
 #pragma once
+#include "app/card_file_commands.h"
+#include "audio/preview_player.h"
 #include "core/card_document.h"
-#include "core/text.h"
+#include "core/growable_buffers.h"
+#include "transfer/transfer_job.h"
+#include "transfer/writer_discovery.h"
 
-constexpr uint32_t kCardFilePathCapacity = 260;
-
-// The program-wide objects of the user-interface thread.
+// The program-wide objects. All belong to the user-interface thread, except
+// what the transfer worker and the audio output read while they run.
 extern CardDocument cardDocument;
-extern Utf8Buffer<kCardFilePathCapacity> cardFilePath;  // empty after New
+extern CardFileCommands cardFileCommands;  // the card-file's path and the save question
+// The selected instrument as previewed: boosted and faded copy, and its fade.
+// Lent to the waveform view and the player, which never free them.
+extern SampleBuffer previewSamples;
+extern SampleBuffer previewEnvelope;
+extern PreviewPlayer previewPlayer;
+extern CardWriterList cardWriterList;
+extern TransferJob transferJob;
+
+// At exit, in this order: the transfer (its worker may still use the
+// connection), the writer list, the audio output and the preview buffers,
+// the document.
+void releaseProgramState();

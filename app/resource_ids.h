@@ -8,3 +8,10 @@
 #define kCommandNew 40001
 #define kCommandOpen 40002
 #define kCommandSave 40003
+#define kCommandSaveAs 40004
+#define kCommandExit 40005
+#define kCommandAbout 40006
+
+// The About box's two lines, filled at run time.
+#define kAboutVersionText 1001
+#define kAboutLegalNoticeText 1002

@@ -9,3 +9,15 @@ const char* cardFileLoadReason(ErrorCode code) {
     default: return "Inconsistent file";
     }
 }
+
+const char* cardFileSaveReason(ErrorCode code) {
+    switch (code) {
+    case ErrorCode::AccessDenied: return "Access to the file is denied";
+    case ErrorCode::NotFound: return "The folder does not exist";
+    case ErrorCode::DiskFull: return "The disk is full";
+    case ErrorCode::InvalidArgument: return "The file name is not valid";
+    case ErrorCode::OutOfMemory: return "Not enough memory";
+    case ErrorCode::CannotOpen: return "The file cannot be opened for writing";
+    default: return "The file could not be written";
+    }
+}

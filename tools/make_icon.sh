@@ -10,8 +10,16 @@ convert -size 256x256 xc:none \
   -stroke white -strokewidth 14 -fill none \
   -draw 'stroke-linejoin round stroke-linecap round polyline 52,140 80,140 96,84 116,196 136,100 152,168 168,124 184,140 204,140' \
   "$work/icon256.png"
-for size in 16 24 32 48 64; do
+# Every size Windows asks for from 100% to 200% scaling (small icons 16 to 32,
+# large ones 32 to 64, the About box, Explorer's views up to 256), so the
+# system never has to scale one.
+# 48 comes first: an icon loaded at its "actual size" (the About box's icon
+# control) takes the first image, and 48 pixels fill that control at 96 DPI.
+sizes=(48 16 20 24 32 40 64 96 128 256)
+images=()
+for size in "${sizes[@]}"; do
   convert "$work/icon256.png" -resize ${size}x${size} "$work/icon$size.png"
+  images+=("$work/icon$size.png")
 done
-convert "$work/icon16.png" "$work/icon24.png" "$work/icon32.png" "$work/icon48.png" \
-  "$work/icon64.png" "$work/icon256.png" app/corvane.ico
+convert "${images[@]}" -depth 8 app/corvane.ico
+identify app/corvane.ico

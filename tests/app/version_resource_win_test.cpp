@@ -17,6 +17,6 @@ static std::u16string fromLibrary(const wchar_t* library, void (*read)(Applicati
 
 TEST(ApplicationTitle, ComesFromProductNameAndProductVersionOfTheFirstTranslation) {
     EXPECT_EQ(fromLibrary(L"version_2579.dll", buildApplicationTitle), u"Corvane v2.5.7");
-    EXPECT_EQ(fromLibrary(L"version_2579.dll", readLegalNotice), u"Copyright (C) 2026 Quellbrook");
+    EXPECT_EQ(fromLibrary(L"version_2579.dll", readLegalNotice), u"\u00a9 2026 Quellbrook");
     EXPECT_EQ(fromLibrary(L"no_translation.dll", buildApplicationTitle), u"");
 }

@@ -1,0 +1,245 @@
+#include "app/main_commands_win.h"
+
+#include <commctrl.h>
+
+#include "app/about_box_win.h"
+#include "app/command_line_win.h"
+#include "app/load_sample_command.h"
+#include "app/main_refresh_win.h"
+#include "app/main_window_win.h"
+#include "app/preview_controls_win.h"
+#include "app/program_state.h"
+#include "app/resource_ids.h"
+#include "core/text_win.h"
+
+// Names are limited to 8 characters in the edit fields; room for 15 is read.
+constexpr int kNameReadCapacity = 16;
+constexpr WPARAM kStartMarker = 0;
+constexpr WPARAM kEndMarker = 1;
+
+// After a change of start, end, downsampling, decay or boost: the title's
+// "*", the preview (a playing one follows the edit) and the memory figures.
+static void parameterChanged(const Instrument& instrument) {
+    if (!cardDocument.modified) {
+        cardDocument.modified = true;
+        updateWindowTitle();
+    }
+    showPreview(instrument);
+    updateMemoryDisplay();
+}
+
+static void onMenuCommand(uint16_t identifier) {
+    switch (identifier) {
+    case kCommandNew: newCard(cardFileCommands); break;
+    case kCommandOpen: openCard(cardFileCommands); break;
+    case kCommandSave: saveCard(cardFileCommands); break;
+    case kCommandSaveAs: saveCardAs(cardFileCommands); break;
+    case kCommandExit: SendMessageW(mainWindow.window, WM_CLOSE, 0, 0); break;
+    case kCommandAbout: showAboutBox(mainWindow.window); break;
+    default: break;
+    }
+}
+
+static void addInstrument() {
+    if (cardDocument.instruments.count >= kMaxInstruments) return;
+    if (!addNamedInstrument(cardDocument)) return;
+    cardDocument.modified = true;
+    refreshAndSelect(int32_t(cardDocument.instruments.count) - 1);
+}
+
+static void removeSelectedInstrument() {
+    int32_t selected = listSelection();
+    if (!selectedInstrument()) return;
+    removeInstrument(cardDocument, uint32_t(selected));
+    cardDocument.modified = true;
+    refreshAndSelect(selected > 0 ? selected - 1 : 0);
+}
+
+static void readName(HWND edit, WideBuffer<kNameReadCapacity>& text) {
+    wchar_t units[kNameReadCapacity] = {};
+    int length = GetWindowTextW(edit, units, kNameReadCapacity);
+    assignText(text, Utf16View{reinterpret_cast<const char16_t*>(units), uint32_t(length > 0 ? length : 0)});
+}
+
+static void onCardNameChanged() {
+    WideBuffer<kNameReadCapacity> text = {};
+    readName(controlWindow(Control::CardNameEdit), text);
+    setCardName(cardDocument, viewOf(text));
+    if (!cardDocument.modified) {
+        cardDocument.modified = true;
+        updateWindowTitle();
+    }
+}
+
+static void onInstrumentNameChanged(Instrument& instrument) {
+    WideBuffer<kNameReadCapacity> text = {};
+    readName(controlWindow(Control::InstNameEdit), text);
+    setInstrumentName(instrument, viewOf(text));
+    cardDocument.modified = true;
+    refreshInstrumentList();
+}
+
+// The number a spin reads from its buddy field, held to 0 .. limit.
+static uint32_t spinPosition(Control spin, uint32_t low, uint32_t high) {
+    LRESULT value = SendMessageW(controlWindow(spin), UDM_GETPOS32, 0, 0);
+    int64_t position = int32_t(value);
+    if (position < int64_t(low)) return low;
+    if (position > int64_t(high)) return high;
+    return uint32_t(position);
+}
+
+// A field, knob or marker that ends where it was changes nothing: the card
+// is not marked modified by a click.
+static void onStartChanged(Instrument& instrument) {
+    uint32_t start = spinPosition(Control::StartSpin, 0, instrument.end);
+    if (start == instrument.start) return;
+    instrument.start = start;
+    SendMessageW(controlWindow(Control::EndSpin), UDM_SETRANGE32, instrument.start, instrument.samples.count);
+    HWND view = controlWindow(Control::WaveformView);
+    SendMessageW(view, WV_SETMARKERPOS, kStartMarker, LPARAM(instrument.start));
+    SendMessageW(view, WV_SETMARKERMIN, kEndMarker, LPARAM(instrument.start));
+    parameterChanged(instrument);
+}
+
+static void onEndChanged(Instrument& instrument) {
+    uint32_t end = spinPosition(Control::EndSpin, instrument.start, instrument.samples.count);
+    if (end == instrument.end) return;
+    instrument.end = end;
+    SendMessageW(controlWindow(Control::StartSpin), UDM_SETRANGE32, 0, instrument.end);
+    HWND view = controlWindow(Control::WaveformView);
+    SendMessageW(view, WV_SETMARKERMAX, kStartMarker, LPARAM(instrument.end));
+    SendMessageW(view, WV_SETMARKERPOS, kEndMarker, LPARAM(instrument.end));
+    parameterChanged(instrument);
+}
+
+// A number typed beyond the field's range changes nothing: when the field is
+// left, it shows again what counts.
+static void showStoredPosition(Control spin, uint32_t position) {
+    UpdatingControls updating;
+    SendMessageW(controlWindow(spin), UDM_SETPOS32, 0, LPARAM(position));
+}
+
+static void onLoadSample() {
+    int32_t selected = listSelection();
+    if (!loadSampleCommand(cardDocument, selected, mainWindow.dialogs)) return;
+    showInstrument(selected);
+    refreshInstrumentList();
+    updateControlStates();
+}
+
+// Edits of the selected instrument's fields; nothing without a selection,
+// and nothing while the refresh fills the fields.
+static void onInstrumentFieldCommand(Control control, uint16_t notification) {
+    if (mainWindow.updatingControls) return;
+    Instrument* instrument = selectedInstrument();
+    if (!instrument) return;
+    switch (control) {
+    case Control::InstNameEdit:
+        if (notification == EN_CHANGE) onInstrumentNameChanged(*instrument);
+        break;
+    case Control::StartEdit:
+        if (notification == EN_CHANGE) onStartChanged(*instrument);
+        if (notification == EN_KILLFOCUS) showStoredPosition(Control::StartSpin, instrument->start);
+        break;
+    case Control::EndEdit:
+        if (notification == EN_CHANGE) onEndChanged(*instrument);
+        if (notification == EN_KILLFOCUS) showStoredPosition(Control::EndSpin, instrument->end);
+        break;
+    case Control::DownsampleCheck:
+        instrument->downsample =
+            SendMessageW(controlWindow(Control::DownsampleCheck), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+        parameterChanged(*instrument);
+        break;
+    default: break;
+    }
+}
+
+void onCommand(HWND, uint16_t identifier, HWND control, uint16_t notification) {
+    if (!control) {
+        onMenuCommand(identifier);
+        return;
+    }
+    int32_t row = controlOf(control);
+    if (row < 0) return;
+    switch (Control(row)) {
+    case Control::SendButton: sendToCard(transferJob, cardWriterList, cardDocument); break;
+    case Control::AddButton: addInstrument(); break;
+    case Control::RemoveButton: removeSelectedInstrument(); break;
+    case Control::InstrumentList:
+        // During a drag the list's selection follows the cursor, over the placeholder too.
+        if (notification == LBN_SELCHANGE && mainWindow.dragFrom < 0) {
+            showInstrument(listSelection());
+            updateControlStates();
+        }
+        break;
+    case Control::CardNameEdit:
+        if (notification == EN_CHANGE && !mainWindow.updatingControls) onCardNameChanged();
+        break;
+    case Control::LoadSampleButton: onLoadSample(); break;
+    case Control::PlayButton: togglePreviewOfSelection(); break;
+    case Control::InstNameEdit: case Control::StartEdit: case Control::EndEdit: case Control::DownsampleCheck:
+        onInstrumentFieldCommand(Control(row), notification);
+        break;
+    default: break;
+    }
+}
+
+void onKnobChanged(const KnobNotification& notification, HWND knob) {
+    Instrument* instrument = selectedInstrument();
+    if (!instrument) return;
+    uint8_t* stored = nullptr;
+    uint8_t value = 0;
+    if (knob == controlWindow(Control::DecayKnob)) {
+        stored = &instrument->decay;
+        value = clampDecay(notification.value);
+    } else if (knob == controlWindow(Control::BoostKnob)) {
+        stored = &instrument->boost;
+        value = clampBoost(notification.value);
+    }
+    // The end of every drag is told too, moved or not.
+    if (!stored || *stored == value) return;
+    *stored = value;
+    parameterChanged(*instrument);
+}
+
+// A released marker: the field and the other marker's limit follow it,
+// without the field's own edit handler running again. False when it was let
+// go where it was.
+static bool storeStartMarker(Instrument& instrument, uint32_t position) {
+    uint32_t start = position < instrument.end ? position : instrument.end;
+    if (start == instrument.start) return false;
+    UpdatingControls updating;
+    instrument.start = start;
+    SendMessageW(controlWindow(Control::EndSpin), UDM_SETRANGE32, instrument.start, instrument.samples.count);
+    SendMessageW(controlWindow(Control::StartSpin), UDM_SETPOS32, 0, LPARAM(instrument.start));
+    SendMessageW(controlWindow(Control::WaveformView), WV_SETMARKERMIN, kEndMarker, LPARAM(instrument.start));
+    return true;
+}
+
+static bool storeEndMarker(Instrument& instrument, uint32_t position) {
+    uint32_t end = position < instrument.samples.count ? position : instrument.samples.count;
+    if (end < instrument.start) end = instrument.start;
+    if (end == instrument.end) return false;
+    UpdatingControls updating;
+    instrument.end = end;
+    SendMessageW(controlWindow(Control::StartSpin), UDM_SETRANGE32, 0, instrument.end);
+    SendMessageW(controlWindow(Control::EndSpin), UDM_SETPOS32, 0, LPARAM(instrument.end));
+    SendMessageW(controlWindow(Control::WaveformView), WV_SETMARKERMAX, kStartMarker, LPARAM(instrument.end));
+    return true;
+}
+
+// Only the release of a marker counts.
+void onMarkerMoved(const MarkerNotification& notification, HWND) {
+    if (notification.dragging) return;
+    Instrument* instrument = selectedInstrument();
+    if (!instrument) return;
+    bool changed = false;
+    if (notification.marker == kStartMarker) changed = storeStartMarker(*instrument, notification.position);
+    if (notification.marker == kEndMarker) changed = storeEndMarker(*instrument, notification.position);
+    if (changed) parameterChanged(*instrument);
+}
+
+void openCommandLineCard(const wchar_t* commandLine) {
+    PathBuffer path;
+    if (cardFileArgument(commandLine, path)) loadCard(cardFileCommands, viewOf(path));
+}

@@ -1,0 +1,20 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "controls/rotary_knob_win.h"
+#include "controls/waveform_view_win.h"
+
+// What the main window does with the user's commands: the menu, the
+// buttons, the list's selection, the edit fields, the check box, the knobs
+// and the markers.
+
+// `control` is null for the menu and the accelerators.
+void onCommand(HWND window, uint16_t identifier, HWND control, uint16_t notification);
+void onKnobChanged(const KnobNotification& notification, HWND knob);
+void onMarkerMoved(const MarkerNotification& notification, HWND view);
+
+// A card-file named as the first argument of the command line is opened as
+// Open would; one that cannot be read is reported and the card stays empty.
+void openCommandLineCard(const wchar_t* commandLine);

@@ -1,0 +1,33 @@
+#pragma once
+#include <cstdint>
+
+#include "core/card_document.h"
+
+// Bringing the main window's controls up to date with the card.
+
+// While one lives, the notifications that the controls send as they are
+// filled are not taken for the user's edits.
+struct UpdatingControls {
+    bool previous;
+    UpdatingControls();
+    ~UpdatingControls();
+};
+
+// The instrument list's selection (LB_GETCURSEL), -1 for none.
+int32_t listSelection();
+// The selected instrument, or null without a valid selection.
+Instrument* selectedInstrument();
+
+void refreshInstrumentList();
+// Fills the instrument's controls, its preview and the markers; -1 or an
+// index beyond the card empties them. Stops a playing preview.
+void showInstrument(int32_t index);
+void updateControlStates();
+void updateWindowTitle();
+void updateMemoryDisplay();
+// The preview copy of the instrument, rebuilt and handed to the waveform view.
+void showPreview(const Instrument& instrument);
+
+// After a change of the list: refilled, the entry at `index` selected (none
+// beyond the card) and shown, the control states, the focus on the list.
+void refreshAndSelect(int32_t index);

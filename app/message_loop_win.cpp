@@ -1,0 +1,49 @@
+#include "app/message_loop_win.h"
+
+#include <windowsx.h>
+
+#include "app/main_window_win.h"
+#include "app/preview_controls_win.h"
+#include "controls/waveform_view_win.h"
+
+constexpr int kClassNameCapacity = 128;
+
+// Resting the pointer on the Decay knob shows the decay envelope over the
+// waveform; the view redraws only when that changes. Not during a drag.
+static void signalHover(const MSG& message) {
+    POINT point = {GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)};
+    if (message.hwnd != mainWindow.window) MapWindowPoints(message.hwnd, mainWindow.window, &point, 1);
+    bool inside = PtInRect(&mainWindow.hoverRect, point) != FALSE;
+    SendMessageW(controlWindow(Control::WaveformView), WV_SHOWOVERLAY, inside ? 1 : 0, 0);
+}
+
+// Space plays and stops, except where it types or presses a button.
+static void onSpaceKey() {
+    wchar_t className[kClassNameCapacity] = {};
+    HWND focus = GetFocus();
+    if (focus) GetClassNameW(focus, className, kClassNameCapacity);
+    if (lstrcmpW(className, L"Button") == 0 || lstrcmpW(className, L"Edit") == 0) return;
+    togglePreviewOfSelection();
+}
+
+void handleLoopMessage(MSG& message, HACCEL accelerators) {
+    HWND window = mainWindow.window;
+    if (window && accelerators && TranslateAcceleratorW(window, accelerators, &message)) return;
+    if (window && message.message == WM_MOUSEMOVE && !(message.wParam & MK_LBUTTON)) signalHover(message);
+    // A held key repeats its key-down (bit 30: it was down already): one press, one toggle.
+    if (window && message.message == WM_KEYDOWN && message.wParam == VK_SPACE && !(message.lParam & (1 << 30)))
+        onSpaceKey();
+    if (window && IsDialogMessageW(window, &message)) return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+uint32_t runMessageLoop(HACCEL accelerators) {
+    MSG message = {};
+    for (;;) {
+        BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) break;
+        handleLoopMessage(message, accelerators);
+    }
+    return uint32_t(message.wParam);
+}

@@ -1,0 +1,42 @@
+#include "app/preview_controls_win.h"
+
+#include "app/main_refresh_win.h"
+#include "app/main_window_win.h"
+#include "app/program_state.h"
+#include "controls/waveform_view_win.h"
+
+constexpr WPARAM kNoPlayhead = WPARAM(0xFFFFFFFF);
+
+void showPlaybackState() {
+    if (!mainWindow.window) return;
+    HWND view = controlWindow(Control::WaveformView);
+    if (isPlaying(previewPlayer)) {
+        SetWindowTextW(controlWindow(Control::PlayButton), L"Stop");
+        SetTimer(mainWindow.window, kPlayheadTimer, kPlayheadIntervalMs, nullptr);
+        SendMessageW(view, WV_SETPLAYPOSITION, WPARAM(playbackPosition(previewPlayer)), 0);
+    } else {
+        SetWindowTextW(controlWindow(Control::PlayButton), L"Play");
+        KillTimer(mainWindow.window, kPlayheadTimer);
+        SendMessageW(view, WV_SETPLAYPOSITION, kNoPlayhead, 0);
+    }
+}
+
+// A timer belongs to the thread of its window, and an output may end
+// playback from its own thread: such a notification is passed over.
+static void playbackChanged(void* owner) {
+    HWND window = static_cast<HWND>(owner);
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
+        showPlaybackState();
+    else
+        PostMessageW(window, kPreviewStateMessage, 0, 0);
+}
+
+void onPreviewStarted(void* owner) { playbackChanged(owner); }
+void onPreviewStopped(void* owner) { playbackChanged(owner); }
+
+void onPlayheadTimer() {
+    if (!isPlaying(previewPlayer)) return;
+    SendMessageW(controlWindow(Control::WaveformView), WV_SETPLAYPOSITION, WPARAM(playbackPosition(previewPlayer)), 0);
+}
+
+void togglePreviewOfSelection() { togglePreview(previewPlayer, previewSamples, selectedInstrument()); }

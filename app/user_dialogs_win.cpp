@@ -1,0 +1,131 @@
+#include "app/user_dialogs_win.h"
+
+#include <commdlg.h>
+#include <shlwapi.h>
+
+#include "app/card_file_commands.h"
+#include "core/text_win.h"
+#include "import/import_sample.h"
+
+namespace {
+
+constexpr uint32_t kFilterCapacity = 64;
+constexpr uint32_t kMessageCapacity = 512;
+
+// "Corvane Card\0*.vxcor\0\0".
+void buildCardFileFilter(WideBuffer<kFilterCapacity>& filter) {
+    assignText(filter, viewOf(u"Corvane Card"));
+    appendUnit(filter, 0);
+    appendText(filter, viewOf(u"*.vxcor"));
+    appendUnit(filter, 0);
+    appendUnit(filter, 0);
+}
+
+// "Sample File\0*.wav;*.aif;*.aiff;*.aifc;*.mp3\0\0", from the import's own list.
+void buildSampleFileFilter(WideBuffer<kFilterCapacity>& filter) {
+    assignText(filter, viewOf(u"Sample File"));
+    appendUnit(filter, 0);
+    for (uint32_t i = 0; i < sizeof kSampleExtensions / sizeof kSampleExtensions[0]; ++i) {
+        appendText(filter, viewOf(i == 0 ? u"*." : u";*."));
+        appendUtf8AsUtf16(filter, viewOf(kSampleExtensions[i]));
+    }
+    appendUnit(filter, 0);
+    appendUnit(filter, 0);
+}
+
+DialogOwner& ownerOf(void* context) { return *static_cast<DialogOwner*>(context); }
+
+int showMessage(DialogOwner& owner, Utf16View text, UINT type) {
+    WideBuffer<kMessageCapacity> message;
+    assignText(message, text);
+    terminateTextCutting(message);
+    WideBuffer<kApplicationTitleCapacity + 1> caption = {};
+    if (owner.caption) assignText(caption, viewOf(*owner.caption));
+    terminateTextCutting(caption);
+    return MessageBoxW(owner.window, wideChars(message), wideChars(caption), type);
+}
+
+SaveAnswer askToSave(void* context) {
+    switch (showMessage(ownerOf(context), viewOf(kSaveQuestion), MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES: return SaveAnswer::Yes;
+    case IDNO: return SaveAnswer::No;
+    default: return SaveAnswer::Cancel;  // also a box that could not be shown: the card stays
+    }
+}
+
+void showError(void* context, Utf16View text) { showMessage(ownerOf(context), text, MB_OK | MB_ICONERROR); }
+
+// The open or save dialog over the owner, in the folder remembered in
+// `value`; the chosen path in UTF-8. False when cancelled or failed.
+bool chooseFile(DialogOwner& owner, bool save, const WideBuffer<kFilterCapacity>& filter, const wchar_t* value,
+                PathBuffer& path) {
+    DialogPath folder;
+    bool remembered = readRememberedFolder(value, folder);
+    wchar_t file[kDialogPathCapacity] = {};
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner.window;
+    dialog.lpstrFilter = wideChars(filter);
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = kDialogPathCapacity;
+    dialog.lpstrInitialDir = remembered ? wideChars(folder) : nullptr;
+    if (save) {
+        dialog.Flags = OFN_OVERWRITEPROMPT;
+        dialog.lpstrDefExt = L"vxcor";
+    } else {
+        dialog.Flags = OFN_FILEMUSTEXIST;
+    }
+    if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return false;
+    file[kDialogPathCapacity - 1] = 0;
+    rememberFolderOf(value, file);
+    clearText(path);
+    appendUtf16AsUtf8(path, viewOfWide(file));
+    return path.length != 0;
+}
+
+bool chooseFileToOpen(void* context, FileKind kind, PathBuffer& path) {
+    WideBuffer<kFilterCapacity> filter;
+    if (kind == FileKind::CardFile) {
+        buildCardFileFilter(filter);
+        return chooseFile(ownerOf(context), false, filter, kLastCardPathValue, path);
+    }
+    buildSampleFileFilter(filter);
+    return chooseFile(ownerOf(context), false, filter, kLastSamplePathValue, path);
+}
+
+bool chooseCardFileToSave(void* context, PathBuffer& path) {
+    WideBuffer<kFilterCapacity> filter;
+    buildCardFileFilter(filter);
+    return chooseFile(ownerOf(context), true, filter, kLastCardPathValue, path);
+}
+
+}  // namespace
+
+bool readRememberedFolder(const wchar_t* value, DialogPath& folder) {
+    clearText(folder);
+    DWORD bytes = sizeof folder.units;
+    // RRF_RT_REG_SZ: only a string, and the system terminates it.
+    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, value, RRF_RT_REG_SZ, nullptr, folder.units, &bytes) !=
+        ERROR_SUCCESS)
+        return false;
+    while (folder.length < folder.capacity && folder.units[folder.length] != 0) ++folder.length;
+    if (folder.length == 0 || folder.length == folder.capacity) {
+        clearText(folder);
+        return false;
+    }
+    return true;
+}
+
+void rememberFolderOf(const wchar_t* value, const wchar_t* filePath) {
+    const wchar_t* name = PathFindFileNameW(filePath);
+    size_t units = size_t(name - filePath);
+    if (units == 0 || units >= kDialogPathCapacity) return;
+    wchar_t folder[kDialogPathCapacity];
+    for (size_t i = 0; i < units; ++i) folder[i] = filePath[i];
+    folder[units] = 0;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, value, REG_SZ, folder, DWORD((units + 1) * sizeof(wchar_t)));
+}
+
+UserDialogs makeUserDialogs(DialogOwner& owner) {
+    return {&owner, askToSave, showError, chooseFileToOpen, chooseCardFileToSave};
+}

@@ -1,0 +1,642 @@
+// The real main window driven with the messages the user's actions produce.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+#include <dbt.h>
+
+#include <cmath>
+
+#include "app/main_window_win.h"
+#include "app/main_commands_win.h"
+#include "app/main_refresh_win.h"
+#include "app/program_state.h"
+#include "app/resource_ids.h"
+#include "cardfile/card_file.h"
+#include "controls/rotary_knob_win.h"
+#include "controls/waveform_view_win.h"
+#include "import/import_sample.h"
+#include "import/sample_files.h"
+#include "main_window_driver_win.h"
+#include "test_files.h"
+#include "transfer/card_image.h"
+
+namespace {
+
+std::string utf8Of(const NameBuffer& name) { return std::string(name.units, name.length); }
+
+// A mono WAV at the working rate, so the instrument gets exactly `frames` samples.
+void writeToneFile(const std::string& path, uint32_t frames) {
+    using namespace sample_files;
+    std::vector<int16_t> values(frames);
+    for (uint32_t i = 0; i < frames; ++i)
+        values[i] = int16_t(20000.0 * std::exp(-double(i) / frames * 3) * std::sin(i * 0.05));
+    writeFileBytes(path, wav::riff({wav::chunk("fmt ", wav::format(1, 1, kWorkingSampleRate, 16)),
+                                    wav::chunk("data", wav::s16(values))}));
+}
+
+// A card-file named `name` holding the fixture samples as instruments.
+void writeCardFixture(const std::string& path, const char* cardName, std::vector<const char*> samples) {
+    CardDocument document = {};
+    resetDocument(document);
+    assignText(document.name, viewOf(cardName));
+    for (const char* sample : samples) {
+        Instrument* instrument = appendInstrument(document);
+        std::string file = fixture(sample);
+        ASSERT_FALSE(failed(importSample(*instrument, viewOf(file))));
+    }
+    ASSERT_FALSE(failed(writeCardFile(document, viewOf(path))));
+    releaseDocument(document);
+}
+
+void selectEntry(int32_t index) {
+    HWND list = control(Control::InstrumentList);
+    SendMessageW(list, LB_SETCURSEL, WPARAM(index), 0);
+    // What the list tells its parent when the user picks an entry.
+    SendMessageW(mainWindow.window, WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    pumpMessages();
+}
+
+bool isReadOnly(Control field) { return (GetWindowLongW(control(field), GWL_STYLE) & ES_READONLY) != 0; }
+
+uint32_t markerPosition(uint16_t marker) {
+    return uint32_t(SendMessageW(control(Control::WaveformView), WV_GETMARKERPOS, marker, 0));
+}
+
+std::pair<int, int> spinRange(Control spin) {
+    int low = 0, high = 0;
+    SendMessageW(control(spin), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+    return {low, high};
+}
+
+void releaseMarker(uint16_t marker, uint32_t position, bool stillHeld) {
+    MarkerNotification moved = {position, marker, uint8_t(stillHeld)};
+    SendMessageW(mainWindow.window, WN_MARKERMOVED, reinterpret_cast<WPARAM>(&moved),
+                 reinterpret_cast<LPARAM>(control(Control::WaveformView)));
+    pumpMessages();
+}
+
+// Keys pressed on a knob that has the focus; the knob tells the window.
+void pressOnKnob(Control knob, WPARAM key, int repeat) {
+    SetFocus(control(knob));
+    SendMessageW(control(knob), WM_KEYDOWN, key, repeat);
+    pumpMessages();
+}
+
+// How many of the control's pixels pass the test, painted now.
+template <typename Test>
+int pixelsWhere(Control which, Test test) {
+    int width = 0, height = 0, count = 0;
+    for (uint32_t p : capturePixels(control(which), width, height)) count += test(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
+    return count;
+}
+int redPixels(Control which) {
+    return pixelsWhere(which, [](int r, int g, int b) { return r > 150 && g < 90 && b < 90; });
+}
+// The decay envelope's steel-blue fill over the waveform.
+int envelopePixels() {
+    return pixelsWhere(Control::WaveformView, [](int r, int, int b) { return b > r + 40; });
+}
+
+// The drag list's notification with the cursor in the middle of an entry.
+LRESULT drag(UINT notification, int32_t entry) {
+    HWND list = control(Control::InstrumentList);
+    RECT item = {};
+    SendMessageW(list, LB_GETITEMRECT, WPARAM(entry), reinterpret_cast<LPARAM>(&item));
+    DRAGLISTINFO info = {notification, list, {(item.left + item.right) / 2, (item.top + item.bottom) / 2}};
+    ClientToScreen(list, &info.ptCursor);
+    LRESULT result = SendMessageW(mainWindow.window, mainWindow.dragListMessage, 0, reinterpret_cast<LPARAM>(&info));
+    pumpMessages();
+    return result;
+}
+
+bool playing() { return textOf(control(Control::PlayButton)) == u"Stop"; }
+
+void pressSpace(Control focus) {
+    SetFocus(control(focus));
+    PostMessageW(control(focus), WM_KEYDOWN, VK_SPACE, 1);
+    pumpMessages();
+}
+
+struct MainWindowTest : ::testing::Test {
+    ScratchFolder folder;
+    static const std::u16string kUnnamed;
+
+    static void SetUpTestSuite() {
+        if (!mainWindow.window) openMainWindow();
+    }
+    void SetUp() override {
+        ASSERT_NE(mainWindow.window, nullptr);
+        // An empty card, whatever the last test left.
+        cardDocument.modified = false;
+        scriptedDialogs.clear();
+        menuCommand(kCommandNew);
+    }
+    void TearDown() override {
+        EXPECT_TRUE(scriptedDialogs.saveAnswers.empty()) << "a save question was not asked";
+        EXPECT_TRUE(scriptedDialogs.filesToOpen.empty() && scriptedDialogs.filesToSave.empty())
+            << "a file dialog was not shown";
+    }
+    // A tone of `frames` samples dropped on the list: the instrument the edits work on.
+    void dropTone(uint32_t frames, const char* name = "tone.wav") {
+        std::string path = folder.file(name);
+        writeToneFile(path, frames);
+        dropFiles(middleOf(Control::InstrumentList), {path});
+    }
+};
+const std::u16string MainWindowTest::kUnnamed = u"Corvane v1.0.0 - Unnamed";
+
+}  // namespace
+
+TEST_F(MainWindowTest, CaptionNamesTheCardAndMarksTheFirstEdit) {
+    EXPECT_EQ(caption(), kUnnamed);
+    EXPECT_EQ(textOf(control(Control::CardNameEdit)), u"Corvane");
+    typeInto(Control::CardNameEdit, L"Drums");
+    EXPECT_EQ(utf8Of(cardDocument.name), "Drums");
+    EXPECT_EQ(caption(), kUnnamed + u"*");
+}
+
+TEST_F(MainWindowTest, PlusAddsUpToEightAndMinusSelectsTheEntryBefore) {
+    for (int press = 1; press <= 9; ++press) {
+        click(Control::AddButton);
+        EXPECT_EQ(IsWindowEnabled(control(Control::AddButton)) != 0, press < 8) << "after press " << press;
+    }
+    EXPECT_EQ(listEntries(), (std::vector<std::u16string>{u"Inst 1", u"Inst 2", u"Inst 3", u"Inst 4", u"Inst 5",
+                                                          u"Inst 6", u"Inst 7", u"Inst 8"}));
+    EXPECT_EQ(selectedEntry(), 7);
+    EXPECT_EQ(textOf(control(Control::InstNameEdit)), u"Inst 8");
+    EXPECT_EQ(caption(), kUnnamed + u"*");
+
+    scriptedDialogs.saveAnswers = {SaveAnswer::No};
+    menuCommand(kCommandNew);
+    for (int press = 0; press < 3; ++press) click(Control::AddButton);
+    selectEntry(0);
+    click(Control::RemoveButton);
+    EXPECT_EQ(listEntries(), (std::vector<std::u16string>{u"Inst 2", u"Inst 3"}));
+    EXPECT_EQ(selectedEntry(), 0);
+    EXPECT_EQ(textOf(control(Control::InstNameEdit)), u"Inst 2");
+    selectEntry(1);
+    click(Control::RemoveButton);
+    EXPECT_EQ(selectedEntry(), 0);
+    click(Control::RemoveButton);
+    EXPECT_TRUE(listEntries().empty());
+    EXPECT_EQ(selectedEntry(), -1);
+    EXPECT_EQ(textOf(control(Control::InstNameEdit)), u"");
+    EXPECT_FALSE(IsWindowEnabled(control(Control::RemoveButton)));
+    EXPECT_FALSE(IsWindowEnabled(control(Control::PlayButton)));
+    EXPECT_TRUE(isReadOnly(Control::StartEdit));
+    click(Control::RemoveButton);  // nothing left to remove
+    EXPECT_TRUE(listEntries().empty());
+}
+
+TEST_F(MainWindowTest, StartAndEndMoveTheMarkersAndLimitEachOther) {
+    dropTone(5000);
+    ASSERT_EQ(cardDocument.instruments.count, 1u);
+    Instrument& tone = cardDocument.instruments.items[0];
+    ASSERT_EQ(tone.samples.count, 5000u);
+    EXPECT_EQ(markerPosition(0), 0u);
+    EXPECT_EQ(markerPosition(1), 5000u);
+    cardDocument.modified = false;
+    updateWindowTitle();
+
+    typeInto(Control::StartEdit, L"1000");
+    EXPECT_EQ(tone.start, 1000u);
+    EXPECT_EQ(markerPosition(0), 1000u);
+    EXPECT_EQ(spinRange(Control::EndSpin), std::make_pair(1000, 5000));
+    EXPECT_EQ(caption(), kUnnamed + u"*");
+
+    typeInto(Control::EndEdit, L"3000");
+    EXPECT_EQ(tone.end, 3000u);
+    EXPECT_EQ(markerPosition(1), 3000u);
+    EXPECT_EQ(spinRange(Control::StartSpin), std::make_pair(0, 3000));
+    // The start marker cannot pass the end any more.
+    SendMessageW(control(Control::WaveformView), WV_SETMARKERPOS, 0, 4000);
+    EXPECT_EQ(markerPosition(0), 3000u);
+    SendMessageW(control(Control::WaveformView), WV_SETMARKERPOS, 0, 1000);
+
+    // Beyond the end: the start stays within it, and the field shows it again once left.
+    SetFocus(control(Control::StartEdit));
+    typeInto(Control::StartEdit, L"4000");
+    EXPECT_LE(tone.start, tone.end);
+    SetFocus(control(Control::InstrumentList));
+    pumpMessages();
+    std::string start = std::to_string(tone.start);
+    EXPECT_EQ(textOf(control(Control::StartEdit)), std::u16string(start.begin(), start.end()));
+
+    // Markers count when they are let go.
+    releaseMarker(0, 2000, true);
+    EXPECT_NE(tone.start, 2000u);
+    releaseMarker(0, 2000, false);
+    EXPECT_EQ(tone.start, 2000u);
+    EXPECT_EQ(textOf(control(Control::StartEdit)), u"2000");
+    EXPECT_EQ(spinRange(Control::EndSpin), std::make_pair(2000, 5000));
+    cardDocument.modified = false;
+    releaseMarker(0, 2000, false);  // let go where it was
+    EXPECT_FALSE(cardDocument.modified);
+    releaseMarker(1, 4500, false);
+    EXPECT_TRUE(cardDocument.modified);
+    EXPECT_EQ(tone.end, 4500u);
+    EXPECT_EQ(textOf(control(Control::EndEdit)), u"4500");
+    EXPECT_EQ(spinRange(Control::StartSpin), std::make_pair(0, 4500));
+    // What the card holds follows: 2500 samples take three blocks behind the
+    // header, and the decay of 8 blocks for 5000 samples outlasts them by a silent block.
+    EXPECT_EQ(textOf(control(Control::CardSizeValue)), u"5120 Byte");
+}
+
+TEST_F(MainWindowTest, KnobsStoreWholeDecayAndBoost) {
+    dropTone(40000);
+    Instrument& tone = cardDocument.instruments.items[0];
+    uint8_t decay = tone.decay;
+    ASSERT_GT(decay, 3);
+    cardDocument.modified = false;
+    updateWindowTitle();
+    // A click on a knob ends a drag that moved nothing: no change to save.
+    KnobNotification unmoved = {double(decay), 0};
+    SendMessageW(mainWindow.window, KN_VALUECHANGED, reinterpret_cast<WPARAM>(&unmoved),
+                 reinterpret_cast<LPARAM>(control(Control::DecayKnob)));
+    EXPECT_EQ(caption(), kUnnamed);
+
+    pressOnKnob(Control::BoostKnob, VK_UP, 3);
+    EXPECT_EQ(tone.boost, 3);
+    pressOnKnob(Control::BoostKnob, VK_UP, 30);  // held at the knob's top
+    EXPECT_EQ(tone.boost, kMaxBoost);
+    pressOnKnob(Control::DecayKnob, VK_DOWN, 2);
+    EXPECT_EQ(tone.decay, decay - 2);
+    EXPECT_EQ(caption(), kUnnamed + u"*");
+    pressOnKnob(Control::DecayKnob, VK_DOWN, decay - 9);
+    EXPECT_EQ(tone.decay, 7);
+
+    // A fraction (a typed value) is cut to the whole number.
+    KnobNotification changed = {7.9, 0};
+    SendMessageW(mainWindow.window, KN_VALUECHANGED, reinterpret_cast<WPARAM>(&changed),
+                 reinterpret_cast<LPARAM>(control(Control::DecayKnob)));
+    EXPECT_EQ(tone.decay, 7);
+    // 40000 samples take 40 blocks behind the header; a decay that outlasts
+    // them puts a silent block behind them.
+    EXPECT_EQ(textOf(control(Control::CardSizeValue)), u"41984 Byte");
+    pressOnKnob(Control::DecayKnob, VK_UP, 200);
+    EXPECT_EQ(tone.decay, 207);
+    EXPECT_EQ(textOf(control(Control::CardSizeValue)), u"43008 Byte");
+
+    // Selecting the instrument again shows what was stored.
+    selectEntry(0);
+    double shown = 0;
+    SendMessageW(control(Control::BoostKnob), KM_GETVALUE, reinterpret_cast<WPARAM>(&shown), 0);
+    EXPECT_EQ(shown, 10.0);
+}
+
+TEST_F(MainWindowTest, FreeMemoryTurnsRedWhenTheCardOverflows) {
+    EXPECT_EQ(textOf(control(Control::CardSizeValue)), u"1024 Byte");
+    EXPECT_EQ(textOf(control(Control::FreeMemoryValue)), u"64512 Byte");
+    EXPECT_EQ(redPixels(Control::FreeMemoryValue), 0);
+
+    dropTone(65536);  // the whole card behind the header
+    pressOnKnob(Control::DecayKnob, VK_DOWN, 300);  // no silent block behind a shorter end
+    EXPECT_EQ(textOf(control(Control::FreeMemoryValue)), u"-1024 Byte");
+    EXPECT_GT(redPixels(Control::FreeMemoryValue), 20);
+    EXPECT_EQ(redPixels(Control::CardSizeValue), 0);
+
+    typeInto(Control::EndEdit, L"64512");
+    EXPECT_EQ(textOf(control(Control::CardSizeValue)), u"65536 Byte");
+    EXPECT_EQ(textOf(control(Control::FreeMemoryValue)), u"0 Byte");
+    EXPECT_EQ(redPixels(Control::FreeMemoryValue), 0);
+
+    typeInto(Control::EndEdit, L"64513");  // one sample more takes another block
+    EXPECT_EQ(textOf(control(Control::FreeMemoryValue)), u"-1024 Byte");
+    EXPECT_GT(redPixels(Control::FreeMemoryValue), 20);
+}
+
+TEST_F(MainWindowTest, DraggingAnEntryMovesItsInstrument) {
+    click(Control::AddButton);
+    EXPECT_EQ(drag(DL_BEGINDRAG, 0), FALSE);  // one entry cannot be dragged
+    click(Control::AddButton);
+    click(Control::AddButton);
+    cardDocument.modified = false;
+
+    // The first entry onto the empty place behind the last.
+    EXPECT_EQ(drag(DL_BEGINDRAG, 0), TRUE);
+    EXPECT_EQ(drag(DL_DRAGGING, 1), DL_MOVECURSOR);
+    EXPECT_EQ(listEntries().size(), 4u);  // the placeholder
+    drag(DL_DROPPED, 3);
+    EXPECT_EQ(listEntries(), (std::vector<std::u16string>{u"Inst 2", u"Inst 3", u"Inst 1"}));
+    EXPECT_EQ(selectedEntry(), 2);
+    EXPECT_EQ(textOf(control(Control::InstNameEdit)), u"Inst 1");
+    EXPECT_TRUE(cardDocument.modified);
+
+    // Onto itself and onto the entry right behind it: nothing moves.
+    cardDocument.modified = false;
+    for (int32_t target : {1, 2}) {
+        drag(DL_BEGINDRAG, 1);
+        drag(DL_DRAGGING, target);
+        drag(DL_DROPPED, target);
+    }
+    drag(DL_BEGINDRAG, 0);
+    drag(DL_DRAGGING, 2);
+    drag(DL_CANCELDRAG, 2);
+    EXPECT_EQ(listEntries(), (std::vector<std::u16string>{u"Inst 2", u"Inst 3", u"Inst 1"}));
+    EXPECT_FALSE(cardDocument.modified);
+}
+
+TEST_F(MainWindowTest, SampleFilesDroppedOnTheListBecomeInstruments) {
+    for (int i = 0; i < 6; ++i) click(Control::AddButton);
+    std::string broken = folder.file("broken.wav");
+    writeFileBytes(broken, {'R', 'I', 'F', 'F', 0, 0});
+    // The broken one leaves no instrument and its place goes to the next
+    // file; the two files that find no place are left out without a word.
+    dropFiles(middleOf(Control::InstrumentList),
+              {fixture("wav_s16_stereo.wav"), broken, fixture("aiff_s16_stereo.aiff"), fixture("wav_u8_mono.wav"),
+               fixture("wav_f32_stereo.wav")});
+    std::vector<std::u16string> entries = listEntries();
+    ASSERT_EQ(entries.size(), 8u);
+    EXPECT_EQ(entries[6], u"wav_s16_");
+    EXPECT_EQ(entries[7], u"aiff_s16");
+    EXPECT_EQ(selectedEntry(), 7);
+    EXPECT_EQ(scriptedDialogs.errors, std::vector<std::u16string>{u"The file couldn't be imported"});
+
+    scriptedDialogs.errors.clear();
+    dropFiles(middleOf(Control::InstrumentList), {fixture("wav_u8_mono.wav")});  // the card is full
+    EXPECT_EQ(listEntries().size(), 8u);
+    EXPECT_TRUE(scriptedDialogs.errors.empty());
+
+    scriptedDialogs.saveAnswers = {SaveAnswer::No};
+    menuCommand(kCommandNew);
+    dropFiles(middleOf(Control::InstrumentList), {broken, fixture("wav_u8_mono.wav"), fixture("README.md")});
+    EXPECT_EQ(listEntries(), std::vector<std::u16string>{u"wav_u8_m"});
+    EXPECT_EQ(scriptedDialogs.errors, std::vector<std::u16string>{u"2 files couldn't be imported"});
+    EXPECT_EQ(caption(), kUnnamed + u"*");
+}
+
+TEST_F(MainWindowTest, ACardFileDroppedOutsideTheListIsOpened) {
+    std::string drums = folder.file("Drums.vxcor");
+    writeCardFixture(drums, "Drums", {"wav_s16_stereo.wav", "aiff_s16_stereo.aiff"});
+    dropFiles(middleOf(Control::WaveformView), {drums});
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Drums");
+    EXPECT_EQ(listEntries(), (std::vector<std::u16string>{u"wav_s16_", u"aiff_s16"}));
+    EXPECT_EQ(selectedEntry(), 0);
+    EXPECT_EQ(textOf(control(Control::CardNameEdit)), u"Drums");
+
+    // With changes, the save question comes first.
+    typeInto(Control::CardNameEdit, L"Edited");
+    scriptedDialogs.saveAnswers = {SaveAnswer::No};
+    dropFiles(middleOf(Control::StatusText), {drums});
+    EXPECT_EQ(scriptedDialogs.saveQuestions, 1);
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Drums");
+    EXPECT_EQ(textOf(control(Control::CardNameEdit)), u"Drums");
+
+    // Only the exact extension opens; on the list a card-file is a sample that fails.
+    std::string shouting = folder.file("Loud.VXCOR");
+    writeFileBytes(shouting, readFileBytes(drums));
+    dropFiles(middleOf(Control::WaveformView), {shouting});
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Drums");
+    dropFiles(middleOf(Control::InstrumentList), {drums});
+    EXPECT_EQ(scriptedDialogs.errors, std::vector<std::u16string>{u"The file couldn't be imported"});
+    EXPECT_EQ(listEntries().size(), 2u);
+}
+
+TEST_F(MainWindowTest, NewOpenAndSaveAskBeforeChangesAreLost) {
+    click(Control::AddButton);
+    scriptedDialogs.saveAnswers = {SaveAnswer::Cancel};
+    menuCommand(kCommandNew);
+    EXPECT_EQ(listEntries().size(), 1u);
+    EXPECT_EQ(caption(), kUnnamed + u"*");
+
+    // Yes on a card never saved asks where; cancelling that keeps everything,
+    // and a later Save does not go on to open anything.
+    scriptedDialogs.saveAnswers = {SaveAnswer::Yes};
+    scriptedDialogs.filesToSave = {""};
+    menuCommand(kCommandOpen);
+    EXPECT_EQ(scriptedDialogs.openDialogs, 0);
+    EXPECT_EQ(listEntries().size(), 1u);
+    EXPECT_EQ(caption(), kUnnamed + u"*");
+    std::string saved = folder.file("Saved.vxcor");
+    scriptedDialogs.filesToSave = {saved};
+    menuCommand(kCommandSave);
+    EXPECT_EQ(scriptedDialogs.openDialogs, 0);
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Saved");
+    EXPECT_FALSE(readFileBytes(saved).empty());
+
+    typeInto(Control::CardNameEdit, L"Other");
+    scriptedDialogs.saveAnswers = {SaveAnswer::No};
+    menuCommand(kCommandNew);
+    EXPECT_EQ(caption(), kUnnamed);
+    EXPECT_TRUE(listEntries().empty());
+    EXPECT_EQ(textOf(control(Control::CardNameEdit)), u"Corvane");
+
+    scriptedDialogs.filesToOpen = {saved};
+    menuCommand(kCommandOpen);
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Saved");
+    EXPECT_EQ(listEntries(), std::vector<std::u16string>{u"Inst 1"});
+    EXPECT_EQ(selectedEntry(), 0);
+
+    // A file that is no card-file: said why, and the card stays.
+    std::string notACard = folder.file("NotACard.vxcor");
+    writeFileBytes(notACard, {'n', 'o', 'p', 'e', 1, 2, 3, 4});
+    scriptedDialogs.filesToOpen = {notACard};
+    menuCommand(kCommandOpen);
+    EXPECT_EQ(scriptedDialogs.errors, std::vector<std::u16string>{u"Can't load the card-file\n\nInvalid file format"});
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Saved");
+    EXPECT_EQ(listEntries(), std::vector<std::u16string>{u"Inst 1"});
+}
+
+// Opening a good one is seen in the real program's caption (window_caption_test.sh).
+TEST_F(MainWindowTest, ACardFileOnTheCommandLineThatFailsLeavesAnEmptyCard) {
+    openCommandLineCard(L"corvane.exe");
+    EXPECT_TRUE(scriptedDialogs.errors.empty());
+    openCommandLineCard(L"corvane.exe Z:\\nowhere\\Missing.vxcor");
+    ASSERT_EQ(scriptedDialogs.errors.size(), 1u);
+    EXPECT_EQ(scriptedDialogs.errors[0].rfind(u"Can't load the card-file\n\n", 0), 0u);
+    EXPECT_EQ(caption(), kUnnamed);
+    EXPECT_TRUE(listEntries().empty());
+}
+
+TEST_F(MainWindowTest, LaysOutAt96AndAfterAMoveTo144Dpi) {
+    RECT client;
+    GetClientRect(mainWindow.window, &client);
+    EXPECT_EQ(client.right, 770);
+    EXPECT_EQ(client.bottom, 355);
+    RECT view = placeOf(Control::WaveformView);
+    EXPECT_EQ(view.left, 340);
+    EXPECT_EQ(view.top, 10);
+    EXPECT_EQ(view.right, 760);
+    EXPECT_EQ(view.bottom, 130);
+
+    RECT window;
+    GetWindowRect(mainWindow.window, &window);
+    RECT suggested = {window.left, window.top, window.left + 1200, window.top + 600};
+    SendMessageW(mainWindow.window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    pumpMessages();
+    GetClientRect(mainWindow.window, &client);
+    EXPECT_EQ(client.right, 1155);
+    EXPECT_EQ(client.bottom, 532);
+    view = placeOf(Control::WaveformView);
+    EXPECT_EQ(view.left, 510);
+    EXPECT_EQ(view.top, 15);
+    EXPECT_EQ(view.right - view.left, 630);
+    EXPECT_EQ(view.bottom - view.top, 180);
+    RECT plus = placeOf(Control::AddButton);  // 10, 173, 23 x 23 at 96 DPI
+    EXPECT_EQ(plus.left, 15);
+    EXPECT_EQ(plus.top, 259);
+    EXPECT_EQ(plus.right - plus.left, 34);
+    EXPECT_EQ(plus.bottom - plus.top, 34);
+    LOGFONTW bold = {}, base = {};
+    GetObjectW(HFONT(SendMessageW(control(Control::AddButton), WM_GETFONT, 0, 0)), sizeof bold, &bold);
+    GetObjectW(HFONT(SendMessageW(control(Control::CardNameEdit), WM_GETFONT, 0, 0)), sizeof base, &base);
+    EXPECT_EQ(bold.lfHeight, -26);  // 13 points
+    EXPECT_EQ(bold.lfWeight, FW_BOLD);
+    EXPECT_EQ(base.lfHeight, -20);  // 10 points
+    EXPECT_EQ(std::wstring(base.lfFaceName), L"Segoe UI");
+
+    SendMessageW(mainWindow.window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&window));
+    pumpMessages();
+    GetClientRect(mainWindow.window, &client);
+    EXPECT_EQ(client.right, 770);
+    EXPECT_EQ(client.bottom, 355);
+}
+
+TEST_F(MainWindowTest, SpaceIsPlayAndStopExceptOnButtonsAndInFields) {
+    pressSpace(Control::InstrumentList);  // nothing selected: nothing to play
+    EXPECT_FALSE(playing());
+    dropTone(5000);
+    pressSpace(Control::InstrumentList);
+    EXPECT_TRUE(playing());
+    // Space held down repeats its key-down, which toggles nothing.
+    PostMessageW(control(Control::InstrumentList), WM_KEYDOWN, VK_SPACE, 1 | 1 << 30);
+    pumpMessages();
+    EXPECT_TRUE(playing());
+    pressSpace(Control::InstrumentList);
+    EXPECT_FALSE(playing());
+    pressSpace(Control::PlayButton);
+    EXPECT_FALSE(playing());
+    pressSpace(Control::StartEdit);
+    EXPECT_FALSE(playing());
+    pressSpace(Control::DecayKnob);
+    EXPECT_TRUE(playing());
+    // Showing an instrument stops its preview.
+    selectEntry(0);
+    EXPECT_FALSE(playing());
+    click(Control::PlayButton);
+    EXPECT_TRUE(playing());
+    click(Control::PlayButton);
+    EXPECT_FALSE(playing());
+}
+
+TEST_F(MainWindowTest, RestingOnTheDecayKnobShowsTheEnvelope) {
+    dropTone(20000);
+    auto moveTo = [](Control over, WPARAM buttons) {
+        HWND target = control(over);
+        RECT r;
+        GetClientRect(target, &r);
+        PostMessageW(target, WM_MOUSEMOVE, buttons, MAKELPARAM(r.right / 2, r.bottom / 2));
+        pumpMessages();
+    };
+    EXPECT_EQ(envelopePixels(), 0);
+    moveTo(Control::DecayKnob, 0);
+    EXPECT_GT(envelopePixels(), 100);
+    moveTo(Control::InstrumentList, MK_LBUTTON);  // not while a button is held
+    EXPECT_GT(envelopePixels(), 100);
+    moveTo(Control::InstrumentList, 0);
+    EXPECT_EQ(envelopePixels(), 0);
+}
+
+TEST_F(MainWindowTest, SendToCardWritesTheCardThroughTheWriter) {
+    EXPECT_FALSE(IsWindowEnabled(control(Control::SendButton)));
+    SimulatedWriterSettings settings;
+    settings.bankCount = 8;
+    uint32_t writer = simulatedUsb.plugWriter(settings, u"W1");
+    SendMessageW(mainWindow.window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+    EXPECT_EQ(SendMessageW(control(Control::WriterCombo), CB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(control(Control::WriterCombo), CB_GETCURSEL, 0, 0), 0);
+    EXPECT_TRUE(IsWindowEnabled(control(Control::SendButton)));
+
+    dropTone(3000);
+    std::vector<uint8_t> image(kCardCapacity);
+    ASSERT_FALSE(failed(buildCardImage(cardDocument, image.data(), kCardCapacity)));
+    std::vector<std::u16string> statuses;
+    SUBCLASSPROC recordStatus = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR seen) -> LRESULT {
+        if (message == WM_SETTEXT)
+            reinterpret_cast<std::vector<std::u16string>*>(seen)->push_back(reinterpret_cast<const char16_t*>(lParam));
+        return DefSubclassProc(window, message, wParam, lParam);
+    };
+    SetWindowSubclass(control(Control::StatusText), recordStatus, 1, reinterpret_cast<DWORD_PTR>(&statuses));
+    typeInto(Control::BankEdit, L"50");  // more than the writer has: its last bank
+    SendMessageW(mainWindow.window, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control(Control::SendButton)));
+    EXPECT_FALSE(IsWindowEnabled(control(Control::SendButton)));  // until the worker's reports are taken
+    EXPECT_TRUE(pumpUntil([] { return !transferJob.busy; }));
+    RemoveWindowSubclass(control(Control::StatusText), recordStatus, 1);
+
+    ASSERT_GE(statuses.size(), 3u);
+    EXPECT_EQ(statuses.front(), u"Transferred 0Byte / 64KiB");
+    EXPECT_EQ(statuses[statuses.size() - 2], u"Transferred 63KiB / 64KiB");
+    EXPECT_EQ(statuses.back().rfind(u"Transfer Successful (Time: ", 0), 0u);
+    EXPECT_EQ(simulatedUsb.device(writer).banks.at(8), image);
+    EXPECT_EQ(textOf(control(Control::BankEdit)), u"8");
+    EXPECT_TRUE(IsWindowEnabled(control(Control::SendButton)));
+
+    simulatedUsb.device(writer).settings.misbehaviour = Misbehaviour::FailBlock;
+    simulatedUsb.device(writer).settings.atBlock = 5;
+    click(Control::SendButton);
+    EXPECT_TRUE(pumpUntil([] { return !transferJob.busy; }));
+    EXPECT_EQ(textOf(control(Control::StatusText)), u"Transfer Failed");
+    simulatedUsb.device(writer).settings.misbehaviour = Misbehaviour::None;
+
+    simulatedUsb.unplug(writer);
+    SendMessageW(mainWindow.window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+    EXPECT_EQ(SendMessageW(control(Control::WriterCombo), CB_GETCOUNT, 0, 0), 0);
+    EXPECT_FALSE(IsWindowEnabled(control(Control::SendButton)));
+}
+
+// Last: these close the window.
+TEST(MainWindowClosing, AsksFirstAndEndsCleanlyEvenDuringATransfer) {
+    if (!mainWindow.window) openMainWindow();
+    scriptedDialogs.clear();
+    ScratchFolder folder;
+    click(Control::AddButton);
+
+    scriptedDialogs.saveAnswers = {SaveAnswer::Cancel};
+    SendMessageW(mainWindow.window, WM_CLOSE, 0, 0);
+    ASSERT_NE(mainWindow.window, nullptr);
+    scriptedDialogs.saveAnswers = {SaveAnswer::Yes};
+    scriptedDialogs.filesToSave = {""};
+    SendMessageW(mainWindow.window, WM_CLOSE, 0, 0);
+    ASSERT_NE(mainWindow.window, nullptr);
+    EXPECT_TRUE(cardDocument.modified);
+    EXPECT_EQ(cardFileCommands.pendingAction, PendingAction::None);
+    // Logging off asks too; Cancel keeps the session from ending.
+    scriptedDialogs.saveAnswers = {SaveAnswer::Cancel};
+    EXPECT_EQ(SendMessageW(mainWindow.window, WM_QUERYENDSESSION, 0, 0), FALSE);
+    ASSERT_NE(mainWindow.window, nullptr);
+
+    // No while a transfer runs: the window goes at once, the transfer ends
+    // with the program and leaves no device open.
+    uint32_t writer = simulatedUsb.plugWriter({}, u"W2");
+    SendMessageW(mainWindow.window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+    SendMessageW(mainWindow.window, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control(Control::SendButton)));
+    EXPECT_TRUE(transferJob.busy);  // none of its reports is taken yet
+    scriptedDialogs.saveAnswers = {SaveAnswer::No};
+    menuCommand(kCommandExit);
+    EXPECT_EQ(mainWindow.window, nullptr);
+    shutdownTransferJob(transferJob);
+    EXPECT_EQ(transferJob.thread, 0u);
+    EXPECT_EQ(simulatedUsb.openHandles(), 0u);
+    simulatedUsb.unplug(writer);
+
+    // Yes saves, then closes.
+    cardDocument.modified = false;  // No left the last window's card as it was
+    ASSERT_NE(openMainWindow(), nullptr);
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Unnamed");
+    menuCommand(kCommandNew);
+    click(Control::AddButton);
+    std::string path = folder.file("Closing.vxcor");
+    scriptedDialogs.saveAnswers = {SaveAnswer::Yes};
+    scriptedDialogs.filesToSave = {path};
+    SendMessageW(mainWindow.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(mainWindow.window, nullptr);
+    CardDocument saved = {};
+    resetDocument(saved);
+    EXPECT_FALSE(failed(readCardFile(saved, viewOf(path))));
+    EXPECT_EQ(saved.instruments.count, 1u);
+    releaseDocument(saved);
+}
