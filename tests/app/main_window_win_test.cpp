@@ -581,7 +581,7 @@ TEST_F(MainWindowTest, SendToCardWritesTheCardThroughTheWriter) {
     EXPECT_EQ(textOf(control(Control::StatusText)), u"Transfer Failed");
     simulatedUsb.device(writer).settings.misbehaviour = Misbehaviour::None;
 
-    simulatedUsb.unplug(writer);
+    simulatedUsb.device(writer).plugged = false;
     SendMessageW(mainWindow.window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
     EXPECT_EQ(SendMessageW(control(Control::WriterCombo), CB_GETCOUNT, 0, 0), 0);
     EXPECT_FALSE(IsWindowEnabled(control(Control::SendButton)));
@@ -621,7 +621,7 @@ TEST(MainWindowClosing, AsksFirstAndEndsCleanlyEvenDuringATransfer) {
     shutdownTransferJob(transferJob);
     EXPECT_EQ(transferJob.thread, 0u);
     EXPECT_EQ(simulatedUsb.openHandles(), 0u);
-    simulatedUsb.unplug(writer);
+    simulatedUsb.device(writer).plugged = false;
 
     // Yes saves, then closes.
     cardDocument.modified = false;  // No left the last window's card as it was
