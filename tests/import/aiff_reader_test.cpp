@@ -6,18 +6,12 @@
 
 #include "import/aiff_reader.h"
 #include "import/sample_files.h"
-#include "import/sample_fixtures.h"
 #include "test_files.h"
 
 namespace {
 
 using namespace sample_files;
 using namespace sample_files::aiff;
-using sample_fixtures::Fixture;
-using sample_fixtures::Match;
-using sample_fixtures::CodeCase;
-using sample_fixtures::ParsedWith;
-using sample_fixtures::expectCodesWith;
 
 using Parsed = ParsedWith<parseAiff>;
 
@@ -57,7 +51,7 @@ TEST(AiffFixtures, DecodeLikeTheirReferences) {
         // 22254.5454... Hz: the whole part.
         {"aifc_ULAW_stereo.aifc", 2, 22254, Match::MuLaw},
     };
-    for (const Fixture& fixture : fixtures) sample_fixtures::checkFixture(readAiff, fixture);
+    for (const Fixture& fixture : fixtures) checkFixture(readAiff, fixture);
 }
 
 // --- Sample rate ---
@@ -421,5 +415,5 @@ TEST(AiffInstrument, NeedsBothChunksAndNeverFailsTheFile) {
 // --- Loading ---
 
 TEST(AiffReader, ReportsLoadingFailures) {
-    sample_fixtures::checkLoadingFailures(readAiff, mono16({1, 2, 3}), "three.aif");
+    checkLoadingFailures(readAiff, mono16({1, 2, 3}), "three.aif");
 }

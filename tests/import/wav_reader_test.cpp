@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "import/sample_files.h"
-#include "import/sample_fixtures.h"
 #include "import/wav_reader.h"
 #include "test_files.h"
 
@@ -13,11 +12,6 @@ namespace {
 
 using namespace sample_files;
 using namespace sample_files::wav;
-using sample_fixtures::Fixture;
-using sample_fixtures::Match;
-using sample_fixtures::CodeCase;
-using sample_fixtures::ParsedWith;
-using sample_fixtures::expectCodesWith;
 
 const uint8_t kGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
@@ -56,7 +50,7 @@ TEST(WavFixtures, DecodeLikeSox) {
         {"wav_alaw_stereo.wav", 2, 8000, Match::ALaw},
         {"wav_ulaw_6ch.wav", 6, 16000, Match::MuLaw},
     };
-    for (const Fixture& fixture : fixtures) sample_fixtures::checkFixture(readWav, fixture);
+    for (const Fixture& fixture : fixtures) checkFixture(readWav, fixture);
 }
 
 // --- Header and chunk walk ---
@@ -372,5 +366,5 @@ TEST(WavReader, SkipsASamplerChunkOfTheWrongSize) {
 // --- Loading ---
 
 TEST(WavReader, ReportsLoadingFailures) {
-    sample_fixtures::checkLoadingFailures(readWav, mono16({1, 2, 3}), "three.wav");
+    checkLoadingFailures(readWav, mono16({1, 2, 3}), "three.wav");
 }
