@@ -6,6 +6,7 @@
 // little-endian 32-bit floats.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -57,6 +58,25 @@ Bytes s16Of(const std::vector<int16_t>& values) {
     return out;
 }
 
+// The file without its last `count` bytes, its form size reduced to match.
+template <bool BigEndian>
+Bytes cutOf(Bytes file, uint32_t count) {
+    file.resize(file.size() - count);
+    Bytes size;
+    putNumber<BigEndian>(size, file.size() - 8, 4);
+    std::copy(size.begin(), size.end(), file.begin() + 4);
+    return file;
+}
+
+// The file with the bytes from `at` on replaced; a negative `at` counts from the end.
+inline Bytes patched(Bytes file, long at, const Bytes& with) {
+    std::copy(with.begin(), with.end(), file.begin() + (at < 0 ? long(file.size()) + at : at));
+    return file;
+}
+inline Bytes patched(const Bytes& file, long at, const char* text) {
+    return patched(file, at, Bytes(text, text + strlen(text)));
+}
+
 namespace wav {
 
 inline void putU16(Bytes& out, uint32_t v) { putNumber<false>(out, v, 2); }
@@ -64,6 +84,7 @@ inline void putU32(Bytes& out, uint32_t v) { putNumber<false>(out, v, 4); }
 inline Bytes chunk(const char* id, const Bytes& body, Pad pad = Pad::IfOdd) { return chunkOf<false>(id, body, pad); }
 inline Bytes riff(const std::vector<Bytes>& chunks) { return formOf<false>("RIFF", "WAVE", chunks); }
 inline Bytes s16(const std::vector<int16_t>& values) { return s16Of<false>(values); }
+inline Bytes cut(const Bytes& file, uint32_t count) { return cutOf<false>(file, count); }
 
 // The 16-byte WAVEFORMAT body: tag, channels, rate, byte rate, block align, bits.
 inline Bytes format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
@@ -102,6 +123,7 @@ inline void putU32(Bytes& out, uint32_t v) { putNumber<true>(out, v, 4); }
 inline Bytes chunk(const char* id, const Bytes& body, Pad pad = Pad::IfOdd) { return chunkOf<true>(id, body, pad); }
 inline Bytes form(const char* type, const std::vector<Bytes>& chunks) { return formOf<true>("FORM", type, chunks); }
 inline Bytes s16(const std::vector<int16_t>& values) { return s16Of<true>(values); }
+inline Bytes cut(const Bytes& file, uint32_t count) { return cutOf<true>(file, count); }
 
 constexpr uint32_t kVersion1 = 0xA2805140;
 
