@@ -132,6 +132,10 @@ TEST(WavReader, DecodesHandMadeFiles) {
         {"float", 0, {1.5f, -2.0f, 0.25f}, -2.0f, withData(format(3, 1, 8000, 32), f32({1.5f, -2.0f, 0.25f}))},
         {"extensible float", 0, {0.75f, -1.25f}, -1.25f,
          withData(extensibleFormat(1, 48000, 32, 3), f32({0.75f, -1.25f}))},
+        // G.711: the smallest and the largest levels, worked out by hand (the files show the rest).
+        {"A-law", 0, {1.0f / 4095.0f, 4032.0f / 4095.0f}, 4032.0f / 4095.0f,
+         withData(format(6, 1, 8000, 8), {0xD5, 0xAA})},
+        {"mu-law", 0, {0.0f, 8031.0f / 8191.0f}, 8031.0f / 8191.0f, withData(format(7, 1, 8000, 8), {0xFF, 0x80})},
         // Mixed, each frame is averaged and a partial last frame left out.
         {"partial frame, mixed", 1, {0.375f}, 0.375f, partialFrame},
         {"partial frame, interleaved", 0, {0.5f, 0.25f, 0.125f}, 0.5f, partialFrame},
