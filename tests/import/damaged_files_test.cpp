@@ -8,6 +8,7 @@
 
 #include "cardfile/card_file.h"
 #include "import/aiff_reader.h"
+#include "import/sample_files.h"
 #include "import/wav_reader.h"
 #include "test_files.h"
 
@@ -18,9 +19,9 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using sample_files::Bytes;
 
-Bytes fixtureBytes(const char* name) { return readFileBytes(std::string(CORVANE_FIXTURES_DIR) + "/" + name); }
+Bytes fixtureBytes(const char* name) { return readFileBytes(sample_files::fixturePath(name)); }
 
 template <typename Reader>
 void damageAndRead(Bytes original, Reader read, uint32_t randomStart) {
