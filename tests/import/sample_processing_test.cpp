@@ -28,7 +28,7 @@ TEST(NormalizePeak, ScalesOnlyPeaksBetweenOneHundredthAndOnePointOhOne) {
     normalizePeak(x.data(), 2, kPeakCeiling, -0.5f);
     EXPECT_FLOAT_EQ(x[0], 0.25f * 1.9771062f);
     EXPECT_FLOAT_EQ(x[1], -0.98855311f);
-    for (float peak : {0.005f, 1.5f, 0.0f}) {
+    for (float peak : {0.005f, 0.0099f, 1.5f, 1.0101f, 0.0f}) {
         std::vector<float> y = {peak, -peak / 2};
         normalizePeak(y.data(), 2, kPeakCeiling, peak);
         EXPECT_EQ(y[0], peak);
