@@ -130,7 +130,7 @@ TEST_F(ImportFixture, InBlocksGivesTheSamplesOfTheWholeFileConvertedAtOnce) {
     const Case cases[] = {
         {"stereo.wav", wav::riff({wav::chunk("fmt ", wav::format(1, 2, 44100, 16)), wav::chunk("data", wav::s16(s16))}),
          parseWav, 257878},
-        {"stereo.aiff", aiff::form("AIFF", {aiff::common(2, 300001, 24, aiff::extendedOf(37908)), aiff::sound(s24)}),
+        {"stereo.aiff", aiff::form("AIFF", {aiff::common(2, 300001, 24, aiff::k37908), aiff::sound(s24)}),
          parseAiff, 300001},
     };
     for (const Case& c : cases) {

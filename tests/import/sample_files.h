@@ -139,13 +139,7 @@ struct Extended {
     uint64_t mantissa;
 };
 constexpr Extended k44100 = {0x400E, 0xAC44000000000000};
-
-// A whole rate as an extended number: the leading 1 moved to bit 63.
-inline Extended extendedOf(uint32_t rate) {
-    int shift = 0;
-    while (!((uint64_t(rate) << shift) & 0x80000000u)) ++shift;
-    return {uint16_t(16383 + 31 - shift), uint64_t(rate) << (32 + shift)};
-}
+constexpr Extended k37908 = {0x400E, 0x9414000000000000};
 
 // COMM: channels, frames, bits, rate; an AIFC one adds the compression type
 // and its name (here empty: a count byte of 0 and a pad byte).
