@@ -8,6 +8,7 @@
 
 #include "cardfile/card_file.h"
 #include "import/aiff_reader.h"
+#include "import/sample_files.h"
 #include "import/wav_reader.h"
 #include "test_files.h"
 
@@ -18,9 +19,9 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using sample_files::Bytes;
 
-Bytes fixtureBytes(const char* name) { return readFileBytes(std::string(CORVANE_FIXTURES_DIR) + "/" + name); }
+Bytes fixtureBytes(const char* name) { return readFileBytes(sample_files::fixturePath(name)); }
 
 template <typename Reader>
 void damageAndRead(Bytes original, Reader read, uint32_t randomStart) {
@@ -98,10 +99,12 @@ void checkDecoded(Decode decode, const Bytes& bytes, uint8_t mixToMono, uint32_t
 }  // namespace
 
 TEST(DamagedFiles, ReadersEndInTheirCodesWholeOrInBlocks) {
+    auto wav = [](const Bytes& b, uint32_t block) { checkDecoded(decodeWav, b, 1, block); };
+    auto aiff = [](const Bytes& b, uint32_t block) { checkDecoded(decodeAiff, b, 0, block); };
     for (const char* name : {"wav_s16_stereo.wav", "wav_s24_stereo_extensible.wav", "wav_ulaw_6ch.wav"})
-        damageAndRead(fixtureBytes(name), [](const Bytes& b, uint32_t block) { checkDecoded(decodeWav, b, 1, block); }, 1);
+        damageAndRead(fixtureBytes(name), wav, 1);
     for (const char* name : {"aiff_s16_stereo.aiff", "aifc_sowt_s16_stereo.aifc", "aifc_fl64_mono.aifc"})
-        damageAndRead(fixtureBytes(name), [](const Bytes& b, uint32_t block) { checkDecoded(decodeAiff, b, 0, block); }, 2);
+        damageAndRead(fixtureBytes(name), aiff, 2);
 }
 
 TEST(DamagedFiles, CardFileReaderEndsInItsCodes) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -10,18 +9,29 @@
 
 namespace {
 
-// A valid mono 16-bit WAV at the working rate.
-std::vector<uint8_t> smallWav(uint32_t frames) {
-    std::vector<int16_t> values;
-    for (uint32_t i = 0; i < frames; ++i) values.push_back(int16_t((i % 64) * 256 - 8192));
-    using namespace sample_files::wav;
-    return riff({chunk("fmt ", format(1, 1, 37908, 16)), chunk("data", s16(values))});
-}
-
-struct Reported {
-    std::vector<std::pair<std::string, FileImport>> results;
-    static void report(void* c, Utf8View path, FileImport result, ErrorCode) {
-        static_cast<Reported*>(c)->results.push_back({std::string(path.units, path.length), result});
+// A card with `instruments` instruments, and a valid mono 16-bit WAV of 500
+// frames at the working rate beside a file that is not one.
+struct ImportFiles : ::testing::Test {
+    ScratchFolder folder;
+    std::string good = folder.file("good.wav"), bad = folder.file("bad.wav"), mp3 = folder.file("song.mp3");
+    CardDocument document = {};
+    std::vector<FileImport> results;
+    void SetUp() override {
+        using namespace sample_files::wav;
+        std::vector<int16_t> level(500, -8192);
+        writeFileBytes(good, riff({chunk("fmt ", format(1, 1, 37908, 16)), chunk("data", s16(level))}));
+        writeFileBytes(bad, {'R', 'I', 'F', 'F', 1, 2});
+        resetDocument(document);
+    }
+    void TearDown() override { releaseDocument(document); }
+    uint32_t import(uint32_t instruments, const std::vector<std::string>& paths) {
+        for (uint32_t i = 0; i < instruments; ++i) addNamedInstrument(document);
+        std::vector<Utf8View> views;
+        for (const std::string& path : paths) views.push_back(viewOf(path));
+        FileImportReport report = {&results, [](void* c, Utf8View, FileImport result, ErrorCode) {
+                                       static_cast<std::vector<FileImport>*>(c)->push_back(result);
+                                   }};
+        return importFilesAsInstruments(document, views.data(), uint32_t(views.size()), &report);
     }
 };
 
@@ -33,50 +43,26 @@ std::u16string failureText(uint32_t n) {
 
 }  // namespace
 
-TEST(ImportFiles, AddsAnInstrumentPerFileAndRemovesFailedOnes) {
-    ScratchFolder folder;
-    std::string good = folder.file("good.wav"), bad = folder.file("bad.wav"), mp3 = folder.file("song.mp3");
-    writeFileBytes(good, smallWav(500));
-    writeFileBytes(bad, {'R', 'I', 'F', 'F', 1, 2});
-    CardDocument document = {};
-    resetDocument(document);
-    for (int i = 0; i < 5; ++i) addNamedInstrument(document);
-    std::vector<Utf8View> paths = {viewOf(bad), viewOf(good), viewOf(mp3)};
-    Reported reported;
-    FileImportReport report = {&reported, Reported::report};
-    EXPECT_EQ(importFilesAsInstruments(document, paths.data(), 3, &report), 2u);
+TEST_F(ImportFiles, AddsAnInstrumentPerFileAndRemovesFailedOnes) {
+    EXPECT_EQ(import(5, {bad, good, mp3}), 2u);
     ASSERT_EQ(document.instruments.count, 6u);
     const Instrument& added = *instrumentAt(document, 5);
     EXPECT_EQ(std::string(added.name.units, added.name.length), "good");
     EXPECT_EQ(added.samples.count, 500u);
     EXPECT_TRUE(document.modified);
-    ASSERT_EQ(reported.results.size(), 3u);
-    EXPECT_EQ(reported.results[0].second, FileImport::Failed);
-    EXPECT_EQ(reported.results[1].second, FileImport::Imported);
-    EXPECT_EQ(reported.results[2].second, FileImport::Failed);
-    releaseDocument(document);
+    EXPECT_EQ(results, std::vector<FileImport>({FileImport::Failed, FileImport::Imported, FileImport::Failed}));
 }
 
-TEST(ImportFiles, FilesBeyondTheEighthInstrumentAreLeftOut) {
-    ScratchFolder folder;
-    std::string good = folder.file("good.wav");
-    writeFileBytes(good, smallWav(100));
-    CardDocument document = {};
-    resetDocument(document);
-    addNamedInstrument(document);
-    addNamedInstrument(document);
-    std::vector<Utf8View> paths(10, viewOf(good));
-    Reported reported;
-    FileImportReport report = {&reported, Reported::report};
-    EXPECT_EQ(importFilesAsInstruments(document, paths.data(), 10, &report), 0u);
+TEST_F(ImportFiles, FilesBeyondTheEighthInstrumentAreLeftOut) {
+    EXPECT_EQ(import(2, std::vector<std::string>(10, good)), 0u);
     EXPECT_EQ(document.instruments.count, 8u);
-    EXPECT_EQ(reported.results[5].second, FileImport::Imported);
-    EXPECT_EQ(reported.results[6].second, FileImport::LeftOut);
-    EXPECT_EQ(reported.results[9].second, FileImport::LeftOut);
-    releaseDocument(document);
+    ASSERT_EQ(results.size(), 10u);
+    EXPECT_EQ(results[5], FileImport::Imported);
+    EXPECT_EQ(results[6], FileImport::LeftOut);
+    EXPECT_EQ(results[9], FileImport::LeftOut);
 }
 
-TEST(ImportFiles, FailureTextCountsTheFiles) {
+TEST(ImportFailureText, CountsTheFiles) {
     EXPECT_EQ(failureText(1), u"The file couldn't be imported");
     EXPECT_EQ(failureText(2), u"2 files couldn't be imported");
     EXPECT_EQ(failureText(10), u"10 files couldn't be imported");

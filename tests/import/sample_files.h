@@ -1,12 +1,20 @@
 #pragma once
-// Sample files written out byte by byte from the RIFF/WAVE tables
-// (little-endian) and the AIFF/AIFC tables (big-endian), for the tests of the
-// readers and of the import.
+// Sample files for the reader and import tests: WAV (little-endian) and
+// AIFF/AIFC (big-endian) written out byte by byte, and the checks made with
+// the files in import/fixtures. Each FILE there comes with FILE.f32: the
+// samples as decoded by sox (or written by make_aifc.py), interleaved
+// little-endian 32-bit floats.
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
+#include <string>
 #include <vector>
+
+#include "import/decoded_sample.h"
+#include "test_files.h"
 
 namespace sample_files {
 
@@ -15,42 +23,68 @@ using Bytes = std::vector<uint8_t>;
 inline void put(Bytes& out, const char* text) { out.insert(out.end(), text, text + strlen(text)); }
 inline void append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
 
+template <bool BigEndian>
+void putNumber(Bytes& out, uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(v >> 8 * (BigEndian ? bytes - 1 - i : i)));
+}
+
 // Both formats pad an odd chunk body with one zero byte, not counted in its
 // size; some writers leave it out.
 enum class Pad { IfOdd, None };
 
-template <void (*PutU32)(Bytes&, uint32_t)>
+template <bool BigEndian>
 Bytes chunkOf(const char* id, const Bytes& body, Pad pad) {
     Bytes out;
     put(out, id);
-    PutU32(out, static_cast<uint32_t>(body.size()));
+    putNumber<BigEndian>(out, body.size(), 4);
     append(out, body);
     if (pad == Pad::IfOdd && body.size() % 2) out.push_back(0);
     return out;
 }
 
-// The form: its id, the size of what follows, the form type and the chunks.
-template <void (*PutU32)(Bytes&, uint32_t)>
+// The form is a chunk holding the form type and the chunks.
+template <bool BigEndian>
 Bytes formOf(const char* id, const char* type, const std::vector<Bytes>& chunks) {
     Bytes body;
     put(body, type);
     for (const Bytes& c : chunks) append(body, c);
+    return chunkOf<BigEndian>(id, body, Pad::None);
+}
+
+template <bool BigEndian>
+Bytes s16Of(const std::vector<int16_t>& values) {
     Bytes out;
-    put(out, id);
-    PutU32(out, static_cast<uint32_t>(body.size()));
-    append(out, body);
+    for (int16_t v : values) putNumber<BigEndian>(out, uint16_t(v), 2);
     return out;
+}
+
+// The file without its last `count` bytes, its form size reduced to match.
+template <bool BigEndian>
+Bytes cutOf(Bytes file, uint32_t count) {
+    file.resize(file.size() - count);
+    Bytes size;
+    putNumber<BigEndian>(size, file.size() - 8, 4);
+    std::copy(size.begin(), size.end(), file.begin() + 4);
+    return file;
+}
+
+// The file with the bytes from `at` on replaced; a negative `at` counts from the end.
+inline Bytes patched(Bytes file, long at, const Bytes& with) {
+    std::copy(with.begin(), with.end(), file.begin() + (at < 0 ? long(file.size()) + at : at));
+    return file;
+}
+inline Bytes patched(const Bytes& file, long at, const char* text) {
+    return patched(file, at, Bytes(text, text + strlen(text)));
 }
 
 namespace wav {
 
-inline void putU16(Bytes& out, uint32_t v) { out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8)}); }
-inline void putU32(Bytes& out, uint32_t v) {
-    out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
-}
-
-inline Bytes chunk(const char* id, const Bytes& body, Pad pad = Pad::IfOdd) { return chunkOf<putU32>(id, body, pad); }
-inline Bytes riff(const std::vector<Bytes>& chunks) { return formOf<putU32>("RIFF", "WAVE", chunks); }
+inline void putU16(Bytes& out, uint32_t v) { putNumber<false>(out, v, 2); }
+inline void putU32(Bytes& out, uint32_t v) { putNumber<false>(out, v, 4); }
+inline Bytes chunk(const char* id, const Bytes& body, Pad pad = Pad::IfOdd) { return chunkOf<false>(id, body, pad); }
+inline Bytes riff(const std::vector<Bytes>& chunks) { return formOf<false>("RIFF", "WAVE", chunks); }
+inline Bytes s16(const std::vector<int16_t>& values) { return s16Of<false>(values); }
+inline Bytes cut(const Bytes& file, uint32_t count) { return cutOf<false>(file, count); }
 
 // The 16-byte WAVEFORMAT body: tag, channels, rate, byte rate, block align, bits.
 inline Bytes format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
@@ -62,12 +96,6 @@ inline Bytes format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bit
     putU32(out, rate * block);
     putU16(out, block);
     putU16(out, bits);
-    return out;
-}
-
-inline Bytes s16(const std::vector<int16_t>& values) {
-    Bytes out;
-    for (int16_t v : values) putU16(out, static_cast<uint16_t>(v));
     return out;
 }
 
@@ -90,13 +118,12 @@ inline Bytes mono16(const std::vector<int16_t>& values) {
 
 namespace aiff {
 
-inline void putU16(Bytes& out, uint32_t v) { out.insert(out.end(), {uint8_t(v >> 8), uint8_t(v)}); }
-inline void putU32(Bytes& out, uint32_t v) {
-    out.insert(out.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
-}
-
-inline Bytes chunk(const char* id, const Bytes& body, Pad pad = Pad::IfOdd) { return chunkOf<putU32>(id, body, pad); }
-inline Bytes form(const char* type, const std::vector<Bytes>& chunks) { return formOf<putU32>("FORM", type, chunks); }
+inline void putU16(Bytes& out, uint32_t v) { putNumber<true>(out, v, 2); }
+inline void putU32(Bytes& out, uint32_t v) { putNumber<true>(out, v, 4); }
+inline Bytes chunk(const char* id, const Bytes& body, Pad pad = Pad::IfOdd) { return chunkOf<true>(id, body, pad); }
+inline Bytes form(const char* type, const std::vector<Bytes>& chunks) { return formOf<true>("FORM", type, chunks); }
+inline Bytes s16(const std::vector<int16_t>& values) { return s16Of<true>(values); }
+inline Bytes cut(const Bytes& file, uint32_t count) { return cutOf<true>(file, count); }
 
 constexpr uint32_t kVersion1 = 0xA2805140;
 
@@ -112,13 +139,7 @@ struct Extended {
     uint64_t mantissa;
 };
 constexpr Extended k44100 = {0x400E, 0xAC44000000000000};
-
-// A whole rate as an extended number: the leading 1 moved to bit 63.
-inline Extended extendedOf(uint32_t rate) {
-    int shift = 0;
-    while (!((uint64_t(rate) << shift) & 0x80000000u)) ++shift;
-    return {uint16_t(16383 + 31 - shift), uint64_t(rate) << (32 + shift)};
-}
+constexpr Extended k37908 = {0x400E, 0x9414000000000000};
 
 // COMM: channels, frames, bits, rate; an AIFC one adds the compression type
 // and its name (here empty: a count byte of 0 and a pad byte).
@@ -129,8 +150,7 @@ inline Bytes common(uint16_t channels, uint32_t frames, uint16_t bits, Extended 
     putU32(body, frames);
     putU16(body, bits);
     putU16(body, rate.exponentWord);
-    putU32(body, uint32_t(rate.mantissa >> 32));
-    putU32(body, uint32_t(rate.mantissa));
+    putNumber<true>(body, rate.mantissa, 8);
     if (compression) {
         put(body, compression);
         body.insert(body.end(), {0, 0});
@@ -148,17 +168,172 @@ inline Bytes sound(const Bytes& samples, uint32_t offset = 0, Pad pad = Pad::IfO
     return chunk("SSND", body, pad);
 }
 
-inline Bytes s16(const std::vector<int16_t>& values) {
-    Bytes out;
-    for (int16_t v : values) putU16(out, static_cast<uint16_t>(v));
-    return out;
-}
-
 // A 16-bit mono AIFF at 44100 Hz holding these samples.
 inline Bytes mono16(const std::vector<int16_t>& values) {
-    return form("AIFF", {common(1, static_cast<uint32_t>(values.size()), 16), sound(s16(values))});
+    return form("AIFF", {common(1, uint32_t(values.size()), 16), sound(s16(values))});
 }
 
 }  // namespace aiff
+
+// --- Decoding ---
+
+using Parse = ErrorCode (*)(DecodedSample&, const uint8_t*, uint32_t);
+using Reader = ErrorCode (*)(DecodedSample&, Utf8View);
+
+// A file decoded by one of the readers, from memory or from a path; released at the end.
+struct Decoded {
+    DecodedSample decoded = {};
+    ErrorCode code;
+    Decoded(Parse parse, const Bytes& bytes, uint8_t mixToMono = 0) {
+        decoded.maxFileSize = kMaxSampleFileSize;
+        decoded.mixToMono = mixToMono;
+        code = parse(decoded, bytes.data(), uint32_t(bytes.size()));
+    }
+    Decoded(Reader read, const std::string& path, uint8_t mixToMono, uint32_t maxFileSize = kMaxSampleFileSize) {
+        decoded.maxFileSize = maxFileSize;
+        decoded.mixToMono = mixToMono;
+        code = read(decoded, viewOf(path));
+    }
+    ~Decoded() { releaseDecodedSample(decoded); }
+    std::vector<float> samples() const { return {decoded.samples.data, decoded.samples.data + decoded.samples.count}; }
+};
+
+template <Parse P>
+struct ParsedWith : Decoded {
+    explicit ParsedWith(const Bytes& bytes, uint8_t mixToMono = 0) : Decoded(P, bytes, mixToMono) {}
+};
+
+struct CodeCase {
+    const char* what;
+    Bytes file;
+    ErrorCode code;
+};
+
+// Every case gives its code whether the channels are mixed or not.
+template <Parse P>
+void expectCodesWith(const std::vector<CodeCase>& cases) {
+    for (const CodeCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Decoded(P, c.file).code, c.code);
+        EXPECT_EQ(Decoded(P, c.file, 1).code, c.code);
+    }
+}
+
+// A reader's loading failures: no path, no file, a file over the limit; and
+// the same file loads at exactly the limit. `file` holds three samples.
+inline void checkLoadingFailures(Reader read, const Bytes& file, const char* name) {
+    ScratchFolder folder;
+    std::string path = folder.file(name);
+    writeFileBytes(path, file);
+    uint32_t size = uint32_t(file.size());
+    EXPECT_EQ(Decoded(read, std::string(), 1).code, ErrorCode::InvalidArgument);
+    EXPECT_EQ(Decoded(read, folder.file(std::string("missing-") + name), 1).code, ErrorCode::NotFound);
+    EXPECT_EQ(Decoded(read, path, 1, size - 1).code, ErrorCode::TooLarge);
+    Decoded atLimit(read, path, 1, size);
+    EXPECT_EQ(atLimit.code, ErrorCode::Ok);
+    EXPECT_EQ(atLimit.decoded.samples.count, 3u);
+}
+
+// --- The files in import/fixtures ---
+
+// How closely a reader must match the reference values.
+enum class Match {
+    // Integers of up to 24 bits, and every value make_aifc.py wrote: both sides are exact.
+    Exact,
+    // 32-bit integers and floats decoded by sox: sox carries samples as 32-bit
+    // integers and rounds its float output to 24 bits (halves up), so it may be
+    // one step of 2^-24 away, plus the 2^-32 of its float-to-integer rounding.
+    SoxFloatOutput,
+    // G.711: the references are on sox's 16-bit scale (A-law level x 8, mu-law
+    // level x 4, over 32768), the reader divides the level by 4095 and 8191.
+    // Rescaled, the two must agree to the rounding of one float (2^-24 relative).
+    ALaw,
+    MuLaw,
+};
+
+struct Fixture {
+    const char* name;
+    uint32_t channels;
+    uint32_t sampleRate;
+    Match match;
+};
+
+inline std::string fixturePath(const char* name) { return std::string(CORVANE_FIXTURES_DIR) + "/" + name; }
+
+inline std::vector<float> referenceSamples(const char* name) {
+    Bytes bytes = readFileBytes(fixturePath(name) + ".f32");
+    std::vector<float> values(bytes.size() / 4);
+    memcpy(values.data(), bytes.data(), 4 * values.size());  // both builds run on little-endian machines
+    return values;
+}
+
+inline bool matches(float actual, float reference, Match match) {
+    double expected = match == Match::ALaw    ? double(reference) * 4096.0 / 4095.0
+                      : match == Match::MuLaw ? double(reference) * 8192.0 / 8191.0
+                                              : reference;
+    double error = std::fabs(actual - expected);
+    switch (match) {
+    case Match::Exact: return actual == reference;
+    case Match::SoxFloatOutput: return error <= std::ldexp(1.0, -24) + std::ldexp(1.0, -31);
+    default: return error <= std::fabs(expected) * std::ldexp(1.0, -24);
+    }
+}
+
+// The signed value of largest magnitude, the first of equal ones; 0 for none.
+inline float largestMagnitude(const DecodedSample& decoded) {
+    float peak = 0.0f;
+    for (uint32_t i = 0; i < decoded.samples.count; ++i)
+        if (std::fabs(decoded.samples.data[i]) > std::fabs(peak)) peak = decoded.samples.data[i];
+    return peak;
+}
+
+inline ::testing::AssertionResult samplesMatch(const DecodedSample& decoded, const std::vector<float>& reference,
+                                               Match match) {
+    if (decoded.samples.count != reference.size())
+        return ::testing::AssertionFailure() << decoded.samples.count << " samples, expected " << reference.size();
+    uint32_t mismatches = 0, first = 0;
+    for (uint32_t i = 0; i < decoded.samples.count; ++i)
+        if (!matches(decoded.samples.data[i], reference[i], match) && mismatches++ == 0) first = i;
+    if (mismatches == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << mismatches << " samples differ; the first is #" << first << ": "
+                                         << decoded.samples.data[first] << " against " << reference[first];
+}
+
+// Each mixed sample is the float sum of its frame's samples divided by the channel count.
+inline ::testing::AssertionResult isMixOf(const DecodedSample& mixed, const DecodedSample& interleaved,
+                                          uint32_t channels) {
+    uint32_t frames = interleaved.samples.count / channels;
+    if (mixed.samples.count != frames)
+        return ::testing::AssertionFailure() << mixed.samples.count << " frames, expected " << frames;
+    for (uint32_t frame = 0; frame < frames; ++frame) {
+        float sum = 0.0f;
+        for (uint32_t c = 0; c < channels; ++c) sum += interleaved.samples.data[frame * channels + c];
+        float mean = sum / static_cast<float>(channels);
+        if (mixed.samples.data[frame] != mean)
+            return ::testing::AssertionFailure() << "frame " << frame << " is " << mixed.samples.data[frame]
+                                                 << ", the mean of its samples is " << mean;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Reads the fixture interleaved and mixed to mono and checks both against the reference.
+inline void checkFixture(Reader read, const Fixture& fixture) {
+    SCOPED_TRACE(fixture.name);
+    std::vector<float> reference = referenceSamples(fixture.name);
+    ASSERT_FALSE(reference.empty()) << "no reference samples for " << fixture.name;
+    Decoded interleaved(read, fixturePath(fixture.name), 0), mixed(read, fixturePath(fixture.name), 1);
+    ASSERT_EQ(interleaved.code, ErrorCode::Ok);
+    EXPECT_EQ(interleaved.decoded.channels, fixture.channels);
+    EXPECT_EQ(interleaved.decoded.sampleRate, fixture.sampleRate);
+    EXPECT_TRUE(samplesMatch(interleaved.decoded, reference, fixture.match));
+    EXPECT_EQ(interleaved.decoded.peak, largestMagnitude(interleaved.decoded));
+
+    EXPECT_EQ(mixed.code, ErrorCode::Ok);
+    EXPECT_EQ(mixed.decoded.channels, 1u);
+    EXPECT_EQ(mixed.decoded.sampleRate, fixture.sampleRate);
+    EXPECT_TRUE(isMixOf(mixed.decoded, interleaved.decoded, fixture.channels));
+    EXPECT_EQ(mixed.decoded.peak, largestMagnitude(mixed.decoded));
+    EXPECT_NE(mixed.decoded.peak, 0.0f);
+}
 
 }  // namespace sample_files

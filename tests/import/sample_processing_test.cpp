@@ -11,6 +11,16 @@ TEST(PeakSample, KeepsTheSignOfTheFirstLargest) {
     EXPECT_EQ(peakSample(x.data(), 0), 0.0f);
     std::vector<float> nan = {0.1f, NAN, -0.3f};
     EXPECT_EQ(peakSample(nan.data(), 3), -0.3f);
+    // Long enough to be searched in parts on a machine with several cores.
+    std::vector<float> y(3000000, 0.25f);
+    y[2999999] = -0.9f;
+    y[1500000] = 0.9f;
+    y[700000] = NAN;
+    EXPECT_EQ(peakSample(y.data(), uint32_t(y.size())), 0.9f);
+    y[20] = -0.9f;
+    EXPECT_EQ(peakSample(y.data(), uint32_t(y.size())), -0.9f);
+    y[2999998] = 0.95f;
+    EXPECT_EQ(peakSample(y.data(), uint32_t(y.size())), 0.95f);
 }
 
 TEST(NormalizePeak, ScalesOnlyPeaksBetweenOneHundredthAndOnePointOhOne) {
@@ -18,7 +28,7 @@ TEST(NormalizePeak, ScalesOnlyPeaksBetweenOneHundredthAndOnePointOhOne) {
     normalizePeak(x.data(), 2, kPeakCeiling, -0.5f);
     EXPECT_FLOAT_EQ(x[0], 0.25f * 1.9771062f);
     EXPECT_FLOAT_EQ(x[1], -0.98855311f);
-    for (float peak : {0.005f, 1.5f, 0.0f}) {
+    for (float peak : {0.005f, 0.0099f, 1.5f, 1.0101f, 0.0f}) {
         std::vector<float> y = {peak, -peak / 2};
         normalizePeak(y.data(), 2, kPeakCeiling, peak);
         EXPECT_EQ(y[0], peak);
@@ -30,7 +40,6 @@ TEST(ApplyBoost, DrivesThePeakAboveFullScaleAndClips) {
     std::vector<float> x = {0.5f, -0.25f, 0.1f, -0.5f};
     applyBoost(x.data(), 4, 6.0f);
     float gain = static_cast<float>(std::pow(10.0, 0.3)) / 0.5f;  // about 3.99
-    EXPECT_NEAR(gain, 3.99f, 0.01f);
     EXPECT_EQ(x[0], kPeakCeiling);
     EXPECT_EQ(x[1], -kPeakCeiling);
     EXPECT_FLOAT_EQ(x[2], 0.1f * gain);
@@ -53,9 +62,9 @@ struct Preview {
 
 Instrument instrumentOf(std::vector<float>& data, uint32_t start, uint8_t decay, bool downsample, uint8_t boost) {
     Instrument instrument = {};
-    instrument.samples = {data.data(), static_cast<uint32_t>(data.size()), static_cast<uint32_t>(data.size())};
+    instrument.samples = {data.data(), uint32_t(data.size()), uint32_t(data.size())};
     instrument.start = start;
-    instrument.end = static_cast<uint32_t>(data.size());
+    instrument.end = uint32_t(data.size());
     instrument.decay = decay;
     instrument.downsample = downsample;
     instrument.boost = boost;
@@ -113,17 +122,4 @@ TEST(InstrumentPreview, BoostsTheWholeSampleBeforeTheEnvelope) {
     ASSERT_EQ(prepareInstrumentPreview(instrumentOf(none, 0, 1, false, 3), preview.samples, preview.envelope),
               ErrorCode::Ok);
     EXPECT_EQ(preview.samples.count, 0u);
-}
-
-TEST(PeakSample, FindsTheFirstLargestAcrossLongBuffers) {
-    // Long enough to be searched in parts on a machine with several cores.
-    std::vector<float> x(3000000, 0.25f);
-    x[2999999] = -0.9f;
-    x[1500000] = 0.9f;
-    x[700000] = NAN;
-    EXPECT_EQ(peakSample(x.data(), uint32_t(x.size())), 0.9f);
-    x[20] = -0.9f;
-    EXPECT_EQ(peakSample(x.data(), uint32_t(x.size())), -0.9f);
-    x[2999998] = 0.95f;
-    EXPECT_EQ(peakSample(x.data(), uint32_t(x.size())), 0.95f);
 }
