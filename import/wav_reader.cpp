@@ -96,6 +96,12 @@ ErrorCode readSamplerChunk(ByteCursor& cursor, const Chunk& chunk, DecodedSample
     uint32_t loopCount = readU32LE(cursor, at + 28);
     uint32_t samplerBytes = readU32LE(cursor, at + 32);
     if (chunk.size != 36 + 24ull * loopCount + samplerBytes) return ErrorCode::Ok;  // malformed: skipped
+    // The count can agree with a size that the file does not hold: room for
+    // the loops is made only once they are known to be there.
+    if (!hasBytes(cursor, at + 36, 24ull * loopCount)) {
+        cursor.failed = true;
+        return ErrorCode::Ok;
+    }
     decoded.hasSampler = 1;
     decoded.unityNote = static_cast<uint8_t>(unityNote);
     decoded.pitchFraction = pitchFraction;

@@ -251,4 +251,15 @@ TEST(WavReader, ReadsASamplerChunkOnlyOfTheRightSize) {
     }
 }
 
+// A loop count that the chunk size agrees with but the file does not hold
+// (178956969 loops in 4294967292 bytes): nothing is allocated for them.
+TEST(WavReader, LoopsTheFileDoesNotHoldAreNotAllocated) {
+    Bytes file = riff({chunk("smpl", samplerChunk(0, {}, 178956969))});
+    Bytes size;
+    putU32(size, 4294967292u);
+    Parsed parsed(patched(file, 16, size));
+    EXPECT_EQ(parsed.code, ErrorCode::BufferTooSmall);
+    EXPECT_EQ(parsed.decoded.loops.capacity, 0u);
+}
+
 TEST(WavReader, ReportsLoadingFailures) { checkLoadingFailures(readWav, mono16({1, 2, 3}), "three.wav"); }
