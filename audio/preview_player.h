@@ -28,7 +28,8 @@ struct PreviewPlayer {
 
 // Opens the output: rate, channels delivered, periods of the device buffer
 // and frames per period. A player whose output is not open stays silent:
-// starting it gives NoDevice.
+// starting it gives NoDevice (the WASAPI output first tries to open again,
+// for a device plugged in since).
 ErrorCode initAudioOutput(PreviewPlayer& player, uint32_t rate, uint32_t channels, uint32_t periods,
                           uint32_t framesPerPeriod);
 // Stops playback and closes the output (also at exit).

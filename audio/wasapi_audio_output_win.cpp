@@ -45,6 +45,8 @@ struct AudioOutput {
     HANDLE renderThread;
     DWORD renderThreadId;
     bool comEntered;
+    // What initAudioOutput was asked for: a start without a stream opens it again.
+    uint32_t openedRate, openedChannels, openedPeriods, openedFramesPerPeriod;
 };
 
 AudioOutput output = {};
@@ -256,6 +258,10 @@ ErrorCode openAudioStream(PreviewPlayer& player, IAudioClient* client, uint32_t 
 ErrorCode initAudioOutput(PreviewPlayer& player, uint32_t rate, uint32_t channels, uint32_t periods,
                           uint32_t framesPerPeriod) {
     shutdownAudioOutput(player);
+    output.openedRate = rate;
+    output.openedChannels = channels;
+    output.openedPeriods = periods;
+    output.openedFramesPerPeriod = framesPerPeriod;
     // The user-interface thread also hosts the file dialogs, which want a
     // single-threaded apartment; the audio objects are free-threaded.
     HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -291,7 +297,9 @@ void stopPlayback(PreviewPlayer& player) {
     if (wasPlaying) notifyStopped(player);
 }
 
-ErrorCode startPlayback(PreviewPlayer& player, const SampleBuffer& source, uint32_t start, uint32_t end) {
+namespace {
+
+ErrorCode startOnce(PreviewPlayer& player, const SampleBuffer& source, uint32_t start, uint32_t end) {
     PlayedSpan span = clampPlayedSpan(start, end, source.count);
     if (!output.client || !output.renderClient) return ErrorCode::NoDevice;
     stopPlayback(player);
@@ -335,6 +343,19 @@ ErrorCode startPlayback(PreviewPlayer& player, const SampleBuffer& source, uint3
     ReleaseSRWLockExclusive(&handOver);
     if (running) notifyStarted(player);
     return ErrorCode::Ok;
+}
+
+}  // namespace
+
+// A device unplugged, or plugged in after the program started, is met at the
+// next Play: the output is opened again on whatever is the default now, once.
+ErrorCode startPlayback(PreviewPlayer& player, const SampleBuffer& source, uint32_t start, uint32_t end) {
+    ErrorCode code = startOnce(player, source, start, end);
+    if (!failed(code) || output.openedRate == 0) return code;
+    if (failed(initAudioOutput(player, output.openedRate, output.openedChannels, output.openedPeriods,
+                               output.openedFramesPerPeriod)))
+        return ErrorCode::NoDevice;
+    return startOnce(player, source, start, end);
 }
 
 void shutdownAudioOutput(PreviewPlayer& player) {
