@@ -119,10 +119,12 @@ void releaseContext(RenderThreadContext* context) {
 // The sound has run out (or the device stopped asking for it): the thread
 // ends its own playback, unless a stop has already taken it over.
 void endFromRenderThread(RenderThreadContext& context) {
-    context.client->Stop();
     bool wasPlaying = false;
     AcquireSRWLockExclusive(&handOver);
+    // Only while this playback is still the running one: a thread that
+    // outlived its stop must not stop the stream of the next playback.
     if (output.renderThread && output.renderThreadId == GetCurrentThreadId()) {
+        context.client->Stop();
         CloseHandle(output.renderThread);
         output.renderThread = nullptr;
         output.renderThreadId = 0;
