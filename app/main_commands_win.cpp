@@ -36,6 +36,7 @@ static void onMenuCommand(uint16_t identifier) {
     case kCommandSaveAs: saveCardAs(cardFileCommands); break;
     case kCommandExit: SendMessageW(mainWindow.window, WM_CLOSE, 0, 0); break;
     case kCommandAbout: showAboutBox(mainWindow.window); break;
+    case kCommandHearAsCard: toggleHearAsOnCard(); break;
     default: break;
     }
 }

@@ -15,6 +15,7 @@
 #include "core/memory_text.h"
 #include "core/text_win.h"
 #include "import/sample_processing.h"
+#include "transfer/card_sound.h"
 
 constexpr uint32_t kNameTextCapacity = 32;
 constexpr COLORREF kOverfullColour = RGB(255, 0, 0);
@@ -93,6 +94,9 @@ void showPreview(const Instrument& instrument) {
         previewSamples.count = 0;
         previewEnvelope.count = 0;
     }
+    // Silence rather than the last instrument's sound.
+    if (hearAsOnCard && failed(prepareCardSound(instrument, previewEnvelope, previewCardSound)))
+        previewCardSound.count = 0;
     HWND view = controlWindow(Control::WaveformView);
     SendMessageW(view, WV_SETPRIMARY, reinterpret_cast<WPARAM>(previewSamples.data), LPARAM(previewSamples.count));
     SendMessageW(view, WV_SETOVERLAY, reinterpret_cast<WPARAM>(previewEnvelope.data), LPARAM(previewEnvelope.count));
@@ -137,6 +141,7 @@ void showInstrument(int32_t index) {
     setKnobValue(Control::BoostKnob, 0);
     previewSamples.count = 0;
     previewEnvelope.count = 0;
+    previewCardSound.count = 0;
     SendMessageW(view, WV_SETPRIMARY, 0, 0);
     SendMessageW(view, WV_SETOVERLAY, 0, 0);
     SendMessageW(view, WV_SETMARKERPOS, kStartMarker, kNoMarker);

@@ -10,6 +10,7 @@
 #include "app/main_layout_win.h"
 #include "app/main_refresh_win.h"
 #include "app/preview_controls_win.h"
+#include "app/preview_settings_win.h"
 #include "app/program_state.h"
 #include "app/resource_ids.h"
 #include "core/text_win.h"
@@ -118,6 +119,8 @@ static LRESULT onCreate(HWND window, const CREATESTRUCTW& creation) {
     previewPlayer.onStarted = onPreviewStarted;
     previewPlayer.onStopped = onPreviewStopped;
     initAudioOutput(previewPlayer, kWorkingSampleRate, 1, 2, 1024);  // without output the preview stays silent
+    hearAsOnCard = readHearAsOnCard();
+    showHearAsOnCard();
 
     refreshInstrumentList();
     updateControlStates();
@@ -155,8 +158,9 @@ static LRESULT onQueryEndSession(HWND window) {
 
 static void onDestroy() {
     endListDrag();
-    // The player's notifications would reach a window that is going.
-    stopPlayback(previewPlayer);
+    // The player's notifications would reach a window that is going; the
+    // output (and COM on this thread) goes with the window that opened it.
+    shutdownAudioOutput(previewPlayer);
     previewPlayer.onStarted = nullptr;
     previewPlayer.onStopped = nullptr;
     KillTimer(mainWindow.window, kPlayheadTimer);

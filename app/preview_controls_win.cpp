@@ -2,7 +2,9 @@
 
 #include "app/main_refresh_win.h"
 #include "app/main_window_win.h"
+#include "app/preview_settings_win.h"
 #include "app/program_state.h"
+#include "app/resource_ids.h"
 #include "controls/waveform_view_win.h"
 
 constexpr WPARAM kNoPlayhead = WPARAM(0xFFFFFFFF);
@@ -39,4 +41,21 @@ void onPlayheadTimer() {
     SendMessageW(controlWindow(Control::WaveformView), WV_SETPLAYPOSITION, WPARAM(playbackPosition(previewPlayer)), 0);
 }
 
-void togglePreviewOfSelection() { togglePreview(previewPlayer, previewSamples, selectedInstrument()); }
+void togglePreviewOfSelection() {
+    togglePreview(previewPlayer, hearAsOnCard ? previewCardSound : previewSamples, selectedInstrument());
+}
+
+void showHearAsOnCard() {
+    if (HMENU menu = GetMenu(mainWindow.window))
+        CheckMenuItem(menu, kCommandHearAsCard, MF_BYCOMMAND | (hearAsOnCard ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// The sound being played changes: the playback ends, the next one plays the
+// other sound. The card's sound is made only while it is chosen.
+void toggleHearAsOnCard() {
+    stopPlayback(previewPlayer);
+    hearAsOnCard = !hearAsOnCard;
+    rememberHearAsOnCard(hearAsOnCard);
+    showHearAsOnCard();
+    if (const Instrument* instrument = selectedInstrument()) showPreview(*instrument);
+}

@@ -12,3 +12,6 @@ void showPlaybackState();
 void onPlayheadTimer();
 // Play / Stop for the selected instrument.
 void togglePreviewOfSelection();
+// The View menu's "Hear as on the Card": its check mark, and the command.
+void showHearAsOnCard();
+void toggleHearAsOnCard();

@@ -4,6 +4,8 @@ CardDocument cardDocument = {};
 CardFileCommands cardFileCommands = {};
 SampleBuffer previewSamples = {};
 SampleBuffer previewEnvelope = {};
+bool hearAsOnCard = false;
+SampleBuffer previewCardSound = {};
 PreviewPlayer previewPlayer = {};
 CardWriterList cardWriterList = {};
 TransferJob transferJob;
@@ -15,5 +17,6 @@ void releaseProgramState() {
     shutdownAudioOutput(previewPlayer);
     releaseBuffer(previewSamples);
     releaseBuffer(previewEnvelope);
+    releaseBuffer(previewCardSound);
     releaseDocument(cardDocument);
 }

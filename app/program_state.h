@@ -14,6 +14,11 @@ extern CardFileCommands cardFileCommands;  // the card-file's path and the save 
 // Lent to the waveform view and the player, which never free them.
 extern SampleBuffer previewSamples;
 extern SampleBuffer previewEnvelope;
+// "Hear as on the Card": while on, the preview plays previewCardSound, the
+// selected instrument as the card will hold it; the view still draws
+// previewSamples. Both have one sample per instrument sample.
+extern bool hearAsOnCard;
+extern SampleBuffer previewCardSound;
 extern PreviewPlayer previewPlayer;
 extern CardWriterList cardWriterList;
 extern TransferJob transferJob;

@@ -11,6 +11,7 @@
 #define kCommandSaveAs 40004
 #define kCommandExit 40005
 #define kCommandAbout 40006
+#define kCommandHearAsCard 40007
 
 // The About box's two lines, filled at run time.
 #define kAboutVersionText 1001

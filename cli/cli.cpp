@@ -15,6 +15,7 @@
 #include "import/import_files.h"
 #include "import/sample_processing.h"
 #include "transfer/card_image.h"
+#include "transfer/card_sound.h"
 #include "transfer/transfer_job.h"
 #include "transfer/writer_discovery.h"
 
@@ -345,24 +346,38 @@ int runImage(Arguments args, const UsbTransport&) {
 
 int runRender(Arguments args, const UsbTransport&) {
     const Command& command = commandNamed("render");
-    if (args.count != 3) return usageError(command, "which card-file, which instrument, which WAV file?"), kUsage;
+    const char* positional[3] = {};
+    int given = 0;
+    bool asCard = false;
+    for (int i = 0; i < args.count; ++i) {
+        if (argumentIs(args.values[i], "--as-card"))
+            asCard = true;
+        else if (given < 3 && args.values[i][0] != '-')
+            positional[given++] = args.values[i];
+        else
+            return usageError(command, "unexpected argument"), kUsage;
+    }
+    if (given != 3) return usageError(command, "which card-file, which instrument, which WAV file?"), kUsage;
     uint32_t position = 0, index = 0;
-    if (!parsePosition(command, args.values[1], position)) return kUsage;
+    if (!parsePosition(command, positional[1], position)) return kUsage;
     Card card;
-    if (!loadCard(args.values[0], card)) return kFailure;
-    if (!instrumentIndex(position, args.values[0], card, index)) return kFailure;
+    if (!loadCard(positional[0], card)) return kFailure;
+    if (!instrumentIndex(position, positional[0], card, index)) return kFailure;
     const Instrument& instrument = *instrumentAt(card.document, index);
-    SampleBuffer preview = {}, envelope = {};
+    SampleBuffer preview = {}, envelope = {}, cardSound = {};
     ErrorCode code = prepareInstrumentPreview(instrument, preview, envelope);
+    if (!failed(code) && asCard) code = prepareCardSound(instrument, envelope, cardSound);
     if (!failed(code)) {
-        PlayedSpan span = clampPlayedSpan(instrument.start, instrument.end, preview.count);
-        code = writeFloatWav(viewOf(args.values[2]), preview.data + span.start, span.end - span.start,
+        const SampleBuffer& sound = asCard ? cardSound : preview;
+        PlayedSpan span = clampPlayedSpan(instrument.start, instrument.end, sound.count);
+        code = writeFloatWav(viewOf(positional[2]), sound.data + span.start, span.end - span.start,
                              kWorkingSampleRate);
     }
     releaseBuffer(preview);
     releaseBuffer(envelope);
+    releaseBuffer(cardSound);
     if (failed(code)) {
-        printFileError(viewOf(args.values[2]), errorCodeText(code));
+        printFileError(viewOf(positional[2]), errorCodeText(code));
         return kFailure;
     }
     return kSuccess;
@@ -458,9 +473,10 @@ const Command kCommandTable[] = {
      "start, end, decay, boost, downsample, footprint).\n",
      runInfo},
     {"image", "image CARD.vxcor OUT.bin", "write the 65,536-byte card image", "", runImage},
-    {"render", "render CARD.vxcor INDEX OUT.wav", "write an instrument's preview as a WAV file",
+    {"render", "render CARD.vxcor INDEX OUT.wav [--as-card]", "write an instrument's preview as a WAV file",
      "The preview is what the window plays: boost and decay applied, from start to end, 37908 Hz mono\n"
-     "32-bit float.\n",
+     "32-bit float. --as-card renders it as the instrument will play it from the card: through the\n"
+     "card's 8 bits (and its Tune 0 rate when downsampled), as the window's \"Hear as on the Card\".\n",
      runRender},
     {"writers", "writers", "list the connected card writers", "", runWriters},
     {"send", "send CARD.vxcor [--writer N] [--bank B]", "write the card to a card writer",

@@ -22,3 +22,25 @@ ErrorCode fromSystemError(uint32_t systemError) {
     default: return ErrorCode::Failed;
     }
 }
+
+ErrorCode fromResult(uint32_t result) {
+    if (result < 0x80000000u) return ErrorCode::Ok;
+    switch (result) {
+    case 0x80070057u: case 0x800401F3u: case 0x800401F4u: case 0x88890006u: case 0x88890009u:
+        return ErrorCode::InvalidArgument;
+    case 0x80004003u: return ErrorCode::NullPointer;
+    case 0x8007000Eu: return ErrorCode::OutOfMemory;
+    case 0x8000000Bu: return ErrorCode::BufferTooSmall;
+    case 0x80070005u: return ErrorCode::AccessDenied;
+    case 0x80004001u: case 0x80004021u: return ErrorCode::NotSupported;
+    case 0x80004002u: return ErrorCode::NoInterface;
+    case 0x80070006u: return ErrorCode::InvalidHandle;
+    case 0x88890008u: return ErrorCode::InvalidFormat;
+    case 0x8000000Du: case 0x8000000Eu: case 0x800401F0u: case 0x88890001u: case 0x88890002u:
+        return ErrorCode::WrongState;
+    case 0x800401F8u: return ErrorCode::CannotOpen;
+    case 0x8000401Eu: case 0x8000402Au: return ErrorCode::Timeout;
+    case 0x80004004u: return ErrorCode::Aborted;
+    default: return ErrorCode::Failed;
+    }
+}

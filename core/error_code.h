@@ -35,5 +35,7 @@ enum class ErrorCode : uint32_t {
 
 // Translates a Windows system error code (the value of GetLastError).
 ErrorCode fromSystemError(uint32_t systemError);
+// Translates a COM result (an HRESULT's bits); every success code is Ok.
+ErrorCode fromResult(uint32_t result);
 
 inline bool failed(ErrorCode code) { return code != ErrorCode::Ok; }

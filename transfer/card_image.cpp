@@ -55,6 +55,8 @@ uint8_t cardSampleByte(float sample) {
     return static_cast<uint8_t>(static_cast<int>(value));
 }
 
+float cardByteSample(uint8_t byte) { return static_cast<float>(128 - int(byte)) / 128.0f; }
+
 ErrorCode prepareCardSamples(const Instrument& instrument, SampleBuffer& output) {
     PlayedSpan played = playedSpan(instrument);
     uint32_t b = played.start;

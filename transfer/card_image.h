@@ -20,3 +20,7 @@ ErrorCode prepareCardSamples(const Instrument& instrument, SampleBuffer& output)
 // One sample as a card byte: offset binary with the polarity inverted
 // (0.0 -> 0x80, +1.0 -> 0x00, -0.5 -> 0xC0), saturating outside -1 .. +1.
 uint8_t cardSampleByte(float sample);
+
+// A card byte as the instrument plays it back: (128 - byte) / 128, so
+// 0x80 -> 0.0, 0x00 -> +1.0, 0xFF -> -0.9921875.
+float cardByteSample(uint8_t byte);

@@ -10,7 +10,9 @@
 #include "app/main_window_win.h"
 #include "app/main_commands_win.h"
 #include "app/main_refresh_win.h"
+#include "app/preview_settings_win.h"
 #include "app/program_state.h"
+#include "app/user_dialogs_win.h"
 #include "app/resource_ids.h"
 #include "cardfile/card_file.h"
 #include "controls/rotary_knob_win.h"
@@ -518,6 +520,47 @@ TEST_F(MainWindowTest, SpaceIsPlayAndStopExceptOnButtonsAndInFields) {
     EXPECT_TRUE(playing());
     click(Control::PlayButton);
     EXPECT_FALSE(playing());
+}
+
+// The View menu's choice: checked, remembered, and what Play then plays.
+TEST_F(MainWindowTest, HearAsOnTheCardPlaysTheCardsSoundAndIsRemembered) {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kHearAsOnCardValue);
+    EXPECT_FALSE(readHearAsOnCard());  // off when never chosen
+    auto checked = [] { return (GetMenuState(GetMenu(mainWindow.window), kCommandHearAsCard, MF_BYCOMMAND) & MF_CHECKED) != 0; };
+    EXPECT_FALSE(checked());
+    dropTone(5000);
+    click(Control::PlayButton);
+    EXPECT_EQ(previewPlayer.source, &previewSamples);
+
+    menuCommand(kCommandHearAsCard);
+    EXPECT_FALSE(playing());  // the sound changes with the next start
+    EXPECT_TRUE(checked());
+    EXPECT_TRUE(readHearAsOnCard());
+    click(Control::PlayButton);
+    EXPECT_TRUE(playing());
+    EXPECT_EQ(previewPlayer.source, &previewCardSound);
+    ASSERT_EQ(previewCardSound.count, previewSamples.count);
+    // Within one step of the card's 8 bits of what the view draws.
+    const Instrument& instrument = *selectedInstrument();
+    for (uint32_t i = instrument.start; i < instrument.end; ++i)
+        ASSERT_NEAR(previewCardSound.data[i], previewSamples.data[i], 1.0 / 128) << i;
+    // A turned knob is heard at once, in the card's sound too.
+    float before = previewCardSound.data[instrument.start + 10];
+    KnobNotification boost = {6, 0};
+    SendMessageW(mainWindow.window, KN_VALUECHANGED, reinterpret_cast<WPARAM>(&boost),
+                 reinterpret_cast<LPARAM>(control(Control::BoostKnob)));
+    EXPECT_TRUE(playing());
+    EXPECT_NE(previewCardSound.data[instrument.start + 10], before);
+    for (uint32_t i = instrument.start; i < instrument.end; ++i)
+        ASSERT_NEAR(previewCardSound.data[i], previewSamples.data[i], 1.0 / 128) << i;
+
+    menuCommand(kCommandHearAsCard);
+    EXPECT_FALSE(checked());
+    EXPECT_FALSE(readHearAsOnCard());
+    click(Control::PlayButton);
+    EXPECT_EQ(previewPlayer.source, &previewSamples);
+    click(Control::PlayButton);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kHearAsOnCardValue);
 }
 
 TEST_F(MainWindowTest, RestingOnTheDecayKnobShowsTheEnvelope) {

@@ -50,14 +50,16 @@ std::vector<int> iconGroupSizes(HMODULE module) {
 
 }  // namespace
 
-TEST(Resources, TheMenuHasTheFileAndHelpCommands) {
+TEST(Resources, TheMenuHasTheFileViewAndHelpCommands) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kMenuId));
     ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    ASSERT_EQ(GetMenuItemCount(menu), 3);
     wchar_t title[16] = {};
     GetMenuStringW(menu, 0, title, 16, MF_BYPOSITION);
     EXPECT_STREQ(title, L"&File");
     GetMenuStringW(menu, 1, title, 16, MF_BYPOSITION);
+    EXPECT_STREQ(title, L"&View");
+    GetMenuStringW(menu, 2, title, 16, MF_BYPOSITION);
     EXPECT_STREQ(title, L"&Help");
     EXPECT_EQ(entriesOf(GetSubMenu(menu, 0)), (std::vector<MenuEntry>{{u"&New\tCtrl+N", 40001},
                                                                       {u"&Open...\tCtrl+O", 40002},
@@ -65,7 +67,8 @@ TEST(Resources, TheMenuHasTheFileAndHelpCommands) {
                                                                       {u"S&ave As...", 40004},
                                                                       {u"-", 0},
                                                                       {u"E&xit\tAlt+F4", 40005}}));
-    EXPECT_EQ(entriesOf(GetSubMenu(menu, 1)), (std::vector<MenuEntry>{{u"&About...", 40006}}));
+    EXPECT_EQ(entriesOf(GetSubMenu(menu, 1)), (std::vector<MenuEntry>{{u"&Hear as on the Card", 40007}}));
+    EXPECT_EQ(entriesOf(GetSubMenu(menu, 2)), (std::vector<MenuEntry>{{u"&About...", 40006}}));
     DestroyMenu(menu);
 }
 

@@ -284,6 +284,33 @@ TEST_F(Cli, RenderWritesThePreviewFromStartToEnd) {
     releaseBuffer(envelope);
 }
 
+// Checked against the card bytes the image command writes, decoded as the
+// instrument plays them, with the preview's fade.
+TEST_F(Cli, RenderAsCardIsTheCardBytesOfTheInstrumentWithItsFade) {
+    newCardWith({fixture("wav_f64_mono.wav")});
+    ASSERT_EQ(run({"set", card, "1", "--start", "20", "--end", "200", "--boost", "3", "--decay", "1"}).status, 0);
+    std::string wav = folder.file("card.wav"), image = folder.file("card.bin");
+    ProcessResult r = run({"render", card, "1", wav, "--as-card"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(run({"image", card, image}).status, 0);
+    Bytes bytes = readFileBytes(image);
+    ASSERT_EQ(bytes.size(), kCardCapacity);
+
+    Loaded loaded(card);
+    SampleBuffer preview = {}, envelope = {};
+    ASSERT_EQ(prepareInstrumentPreview(loaded[0], preview, envelope), ErrorCode::Ok);
+    DecodedSample decoded = {};
+    decoded.maxFileSize = 1 << 24;
+    ASSERT_EQ(readWav(decoded, viewOf(wav)), ErrorCode::Ok);
+    ASSERT_EQ(decoded.samples.count, 180u);
+    uint32_t data = (uint32_t(bytes[36]) << 8 | bytes[37]) - 1;  // the first entry's start field
+    for (uint32_t i = 0; i < 180; ++i)
+        ASSERT_EQ(decoded.samples.data[i], cardByteSample(bytes[data + i]) * envelope.data[20 + i]) << i;
+    releaseDecodedSample(decoded);
+    releaseBuffer(preview);
+    releaseBuffer(envelope);
+}
+
 TEST_F(Cli, SendWritesTheCardToASimulatedWriter) {
     newCardWith({fixture("aiff_s16_stereo.aiff")});
     setEnvironment("CORVANE_SIMULATED_WRITERS", "4:1:99,7:2:8,7:3:99");

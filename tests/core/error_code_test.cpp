@@ -14,3 +14,14 @@ TEST(FromSystemError, TranslatesTheCodesFilesAndDevicesGive) {
     EXPECT_EQ(fromSystemError(258), ErrorCode::Timeout);      // WAIT_TIMEOUT
     EXPECT_EQ(fromSystemError(0xFFFFFFFFu), ErrorCode::Failed);
 }
+
+// The audio output's failures, as the preview meets them.
+TEST(FromResult, TranslatesComAndAudioClientResults) {
+    EXPECT_EQ(fromResult(0), ErrorCode::Ok);
+    EXPECT_EQ(fromResult(1), ErrorCode::Ok);  // S_FALSE is a success
+    EXPECT_EQ(fromResult(0x88890008u), ErrorCode::InvalidFormat);
+    EXPECT_EQ(fromResult(0x88890007u), ErrorCode::Failed);
+    EXPECT_EQ(fromResult(0x80004002u), ErrorCode::NoInterface);
+    EXPECT_EQ(fromResult(0x88890001u), ErrorCode::WrongState);
+    EXPECT_EQ(fromResult(0x80070490u), ErrorCode::Failed);  // no default endpoint
+}

@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# The real program plays through Wine's default audio output, which an ALSA
+# configuration local to this test turns into a file: what Space plays must
+# be, sample for sample and in both channels, the instrument's prepared
+# preview between start and end (as corvane-cli render writes it), followed
+# by silence; with "Hear as on the Card" on, the card bytes of the instrument
+# (as corvane-cli image writes them), decoded, with the preview's fade.
+# Without any audio device the program must run on.
+# Prints the time from the Space key to the first sound handed to the output,
+# and the device period, from Wine's own trace.
+# Usage: preview_capture_test.sh PROGRAM CLI. Needs DISPLAY (xvfb-run gives one).
+set -u
+program="$1"
+cli="$2"
+here="$(cd "$(dirname "$0")/../.." && pwd)"
+if [ -z "${DISPLAY:-}" ]; then
+  echo "no X display: run under xvfb-run" >&2
+  exit 1
+fi
+folder="$(mktemp -d)"
+settings='HKCU\Software\Quellbrook\Corvane'
+cleanup() {
+  "$here/tools/wine-run.sh" reg delete "$settings" /v HearAsOnCard /f >/dev/null 2>&1
+  rm -rf "$folder"
+}
+trap cleanup EXIT
+windows() { local p="${1//\//\\}"; echo "Z:$p"; }
+
+# A card of one instrument: two tones at the working rate, played from 3000
+# to 12000 with boost and a decay that fades within the span.
+sox -n -r 37908 -c 1 -b 16 "$folder/tone.wav" synth 0.5 sine 330 sine 523 remix 1,2 2>/dev/null ||
+  { echo "sox cannot make the tone" >&2; exit 1; }
+card="$(windows "$folder/Tone.vxcor")"
+cli_run() { "$here/tools/wine-run.sh" "$cli" "$@"; }
+cli_run new "$card" --name Tone >/dev/null &&
+  cli_run add "$card" "$(windows "$folder/tone.wav")" >/dev/null &&
+  cli_run set "$card" 1 --start 3000 --end 12000 --boost 2 --decay 14 >/dev/null &&
+  cli_run render "$card" 1 "$(windows "$folder/preview.wav")" >/dev/null &&
+  cli_run image "$card" "$(windows "$folder/card.bin")" >/dev/null ||
+  { echo "corvane-cli cannot make the card" >&2; exit 1; }
+
+stop_program() {
+  "$here/tools/wine-run.sh" taskkill /f /im "$(basename "$program")" >/dev/null 2>&1
+  wait
+}
+
+# Starts the program on the card with HOME at $1, presses Space in its
+# window, lets the sound play out and closes it with Alt+F4. The Wine trace
+# goes to $2. Fails when the window does not show or the program does not
+# end by itself.
+play_once() {
+  local home="$1" trace="$2"
+  HOME="$home" WINEDEBUG="+timestamp,+alsa,+key" "$here/tools/wine-run.sh" "$program" "$card" 2>"$trace" &
+  local pid=$! window=""
+  for _ in $(seq 1 150); do
+    for w in $(xdotool search --name "Corvane" 2>/dev/null); do
+      [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Corvane v1.0.0 - Tone" ] && window="$w"
+    done
+    [ -n "$window" ] && break
+    kill -0 $pid 2>/dev/null || { echo "the program ended before showing its window" >&2; return 1; }
+    sleep 0.2
+  done
+  if [ -z "$window" ]; then
+    echo "no window with the card's caption" >&2
+    stop_program
+    return 1
+  fi
+  # A key that arrives before Wine has made the window active is lost: wait
+  # for the focus to be taken, then press once.
+  for _ in 1 2 3 4 5; do
+    xdotool windowfocus --sync "$window" 2>/dev/null
+    sleep 0.5
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ] && break
+  done
+  xdotool key space
+  sleep 2
+  kill -0 $pid 2>/dev/null || { echo "the program ended after Space" >&2; return 1; }
+  [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "Corvane v1.0.0 - Tone" ] ||
+    { echo "the window is gone after Space" >&2; return 1; }
+  for _ in 1 2 3; do
+    xdotool windowfocus --sync "$window" key alt+F4 2>/dev/null
+    for _ in $(seq 1 15); do
+      if ! kill -0 $pid 2>/dev/null; then
+        wait $pid
+        return $?
+      fi
+      sleep 0.2
+    done
+  done
+  echo "the program did not close on Alt+F4" >&2
+  stop_program
+  return 1
+}
+
+asoundrc() {  # home folder, capture file
+  mkdir -p "$1"
+  printf 'pcm.!default {\n  type file\n  slave.pcm "null"\n  file "%s"\n  format "raw"\n}\n' "$2" >"$1/.asoundrc"
+}
+
+status=0
+echo "== without an audio device"
+mkdir -p "$folder/quiet"
+play_once "$folder/quiet" "$folder/quiet.trace" || status=1
+if grep -q "ReleaseBuffer" "$folder/quiet.trace"; then echo "sound was handed over without a device" >&2; status=1; fi
+
+echo "== the preview"
+asoundrc "$folder/home" "$folder/preview.raw"
+"$here/tools/wine-run.sh" reg delete "$settings" /v HearAsOnCard /f >/dev/null 2>&1
+play_once "$folder/home" "$folder/preview.trace" || status=1
+python3 "$here/tests/audio/check_capture.py" preview "$folder/preview.raw" "$folder/preview.wav" \
+  "$folder/preview.trace" || status=1
+
+echo "== heard as on the card"
+asoundrc "$folder/card-home" "$folder/card.raw"
+"$here/tools/wine-run.sh" reg add "$settings" /v HearAsOnCard /t REG_DWORD /d 1 /f >/dev/null
+play_once "$folder/card-home" "$folder/card.trace" || status=1
+python3 "$here/tests/audio/check_capture.py" card "$folder/card.raw" "$folder/card.bin" "$folder/card.trace" \
+  3000 12000 14 || status=1
+exit $status

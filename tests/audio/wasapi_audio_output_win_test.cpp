@@ -1,0 +1,325 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <audioclient.h>
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+#include "audio/wasapi_audio_output_win.h"
+
+// The WASAPI output with hand-written stand-ins for IAudioClient and
+// IAudioRenderClient: the test plays the device, waking the render thread
+// period by period and keeping what it is handed.
+
+namespace {
+
+constexpr uint32_t kBufferFrames = 2048;
+
+struct StandInClient;
+
+struct StandInRenderClient : IAudioRenderClient {
+    StandInClient* client = nullptr;
+    std::atomic<long> references{1};
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++references); }
+    ULONG STDMETHODCALLTYPE Release() override { return ULONG(--references); }
+    HRESULT STDMETHODCALLTYPE GetBuffer(UINT32 frames, BYTE** data) override;
+    HRESULT STDMETHODCALLTYPE ReleaseBuffer(UINT32 frames, DWORD flags) override;
+};
+
+struct StandInClient : IAudioClient {
+    std::atomic<long> references{1};
+    StandInRenderClient renderClient;
+    WAVEFORMATEX format = {};
+    DWORD streamFlags = 0;
+    REFERENCE_TIME duration = 0;
+    HANDLE event = nullptr;
+    std::atomic<uint32_t> padding{0};
+    std::atomic<bool> running{false};
+    std::atomic<int> stops{0};
+    float buffer[kBufferFrames * 2] = {};
+    uint32_t lent = 0;
+    // What reached the device, interleaved; the frames of each release and its flags.
+    std::mutex lock;
+    std::vector<float> played;
+    std::vector<uint32_t> releases;
+    std::vector<DWORD> flags;
+    size_t releasesBeforeStart = 0;
+
+    StandInClient() { renderClient.client = this; }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++references); }
+    ULONG STDMETHODCALLTYPE Release() override { return ULONG(--references); }
+    HRESULT STDMETHODCALLTYPE Initialize(AUDCLNT_SHAREMODE mode, DWORD flags, REFERENCE_TIME bufferDuration,
+                                         REFERENCE_TIME periodicity, const WAVEFORMATEX* given, LPCGUID) override {
+        if (mode != AUDCLNT_SHAREMODE_SHARED || periodicity != 0) return E_INVALIDARG;
+        format = *given;
+        streamFlags = flags;
+        duration = bufferDuration;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetBufferSize(UINT32* frames) override {
+        *frames = kBufferFrames;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetStreamLatency(REFERENCE_TIME*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCurrentPadding(UINT32* frames) override {
+        *frames = padding;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE IsFormatSupported(AUDCLNT_SHAREMODE, const WAVEFORMATEX*, WAVEFORMATEX**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetMixFormat(WAVEFORMATEX**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDevicePeriod(REFERENCE_TIME*, REFERENCE_TIME*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Start() override {
+        std::lock_guard<std::mutex> hold(lock);
+        releasesBeforeStart = releases.size();
+        running = true;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Stop() override {
+        running = false;
+        ++stops;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override {
+        padding = 0;
+        return running ? AUDCLNT_E_NOT_STOPPED : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetEventHandle(HANDLE handle) override {
+        event = handle;
+        return S_OK;
+    }
+    // Like Wine: a render client, but no clock adjustment.
+    HRESULT STDMETHODCALLTYPE GetService(REFIID id, void** object) override {
+        if (IsEqualIID(id, __uuidof(IAudioRenderClient))) {
+            renderClient.AddRef();
+            *object = static_cast<IAudioRenderClient*>(&renderClient);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+
+    size_t releaseCount() {
+        std::lock_guard<std::mutex> hold(lock);
+        return releases.size();
+    }
+    // One period: the device has played all it held and wakes the thread.
+    void period() {
+        size_t before = releaseCount();
+        padding = 0;
+        SetEvent(event);
+        for (int i = 0; i < 2000 && releaseCount() == before && running; ++i) Sleep(1);
+    }
+    std::vector<float> channel(int which) {
+        std::lock_guard<std::mutex> hold(lock);
+        std::vector<float> samples;
+        for (size_t i = which; i < played.size(); i += 2) samples.push_back(played[i]);
+        return samples;
+    }
+};
+
+HRESULT StandInRenderClient::GetBuffer(UINT32 frames, BYTE** data) {
+    if (frames > kBufferFrames - client->padding) return AUDCLNT_E_BUFFER_TOO_LARGE;
+    for (float& sample : client->buffer) sample = 12345.0f;  // not silence: anything left unwritten shows
+    client->lent = frames;
+    *data = reinterpret_cast<BYTE*>(client->buffer);
+    return S_OK;
+}
+
+HRESULT StandInRenderClient::ReleaseBuffer(UINT32 frames, DWORD flags) {
+    if (frames > client->lent) return AUDCLNT_E_INVALID_SIZE;
+    std::lock_guard<std::mutex> hold(client->lock);
+    for (uint32_t i = 0; i < frames * 2; ++i)
+        client->played.push_back(flags & AUDCLNT_BUFFERFLAGS_SILENT ? 0.0f : client->buffer[i]);
+    client->releases.push_back(frames);
+    client->flags.push_back(flags);
+    client->padding += frames;
+    client->lent = 0;
+    return S_OK;
+}
+
+struct Listener {
+    std::atomic<int> started{0};
+    std::atomic<int> stopped{0};
+    std::atomic<DWORD> stoppedOn{0};
+    static void onStarted(void* self) { ++static_cast<Listener*>(self)->started; }
+    static void onStopped(void* self) {
+        static_cast<Listener*>(self)->stoppedOn = GetCurrentThreadId();
+        ++static_cast<Listener*>(self)->stopped;
+    }
+};
+
+template <typename Condition>
+bool waitFor(Condition condition) {
+    for (int i = 0; i < 2000; ++i) {
+        if (condition()) return true;
+        Sleep(1);
+    }
+    return condition();
+}
+
+struct WasapiOutput : ::testing::Test {
+    StandInClient client;
+    Listener listener;
+    PreviewPlayer player = {};
+    SampleBuffer samples = {};
+
+    void SetUp() override {
+        player.owner = &listener;
+        player.onStarted = Listener::onStarted;
+        player.onStopped = Listener::onStopped;
+        ASSERT_FALSE(failed(resizeBuffer(samples, 10000)));
+        for (uint32_t i = 0; i < 10000; ++i) samples.data[i] = float(i % 1000) / 1000 - 0.5f;
+        client.AddRef();  // the output's
+        ASSERT_EQ(openAudioStream(player, &client, kWorkingSampleRate, 1, 2, 1024), ErrorCode::Ok);
+    }
+    void TearDown() override {
+        shutdownAudioOutput(player);
+        // Every reference the output and its threads took is given back.
+        EXPECT_EQ(client.references, 1);
+        EXPECT_EQ(client.renderClient.references, 1);
+        releaseBuffer(samples);
+    }
+    // Periods until playback has ended by itself, the stops told so far then `stops`.
+    void playToTheEnd(int stops = 1) {
+        for (int i = 0; i < 100 && isPlaying(player); ++i) client.period();
+        ASSERT_TRUE(waitFor([&] { return listener.stopped == stops; }));
+    }
+    std::vector<float> expected(uint32_t start, uint32_t end) {
+        return std::vector<float>(samples.data + start, samples.data + end);
+    }
+};
+
+}  // namespace
+
+TEST_F(WasapiOutput, OpensFloatStereoAt37908AndPlaysTheSpanInBothChannelsToItsEnd) {
+    EXPECT_EQ(client.format.wFormatTag, WAVE_FORMAT_IEEE_FLOAT);
+    EXPECT_EQ(client.format.nChannels, 2);
+    EXPECT_EQ(client.format.nSamplesPerSec, 37908u);
+    EXPECT_EQ(client.format.wBitsPerSample, 32);
+    EXPECT_EQ(client.format.nBlockAlign, 8);
+    EXPECT_EQ(client.format.nAvgBytesPerSec, 37908u * 8);
+    EXPECT_EQ(client.format.cbSize, 0);
+    EXPECT_EQ(client.streamFlags, 0x00140000u);
+    EXPECT_EQ(client.duration, 540255);  // two periods of 1024 frames
+    ASSERT_NE(client.event, nullptr);
+
+    ASSERT_EQ(startPlayback(player, samples, 100, 6000), ErrorCode::Ok);
+    EXPECT_TRUE(isPlaying(player));
+    EXPECT_EQ(listener.started, 1);
+    // The first buffer is full before the stream starts.
+    EXPECT_EQ(client.releasesBeforeStart, 1u);
+    EXPECT_EQ(client.releases[0], kBufferFrames);
+    playToTheEnd();
+    EXPECT_NE(listener.stoppedOn, GetCurrentThreadId());  // the natural end comes from the render thread
+    EXPECT_FALSE(client.running);
+    EXPECT_EQ(client.flags.back(), DWORD(AUDCLNT_BUFFERFLAGS_SILENT));
+    std::vector<float> left = client.channel(0), right = client.channel(1);
+    EXPECT_EQ(left, right);
+    ASSERT_GE(left.size(), 5900u);
+    std::vector<float> sound(left.begin(), left.begin() + 5900), after(left.begin() + 5900, left.end());
+    EXPECT_EQ(sound, expected(100, 6000));
+    EXPECT_EQ(after, std::vector<float>(after.size(), 0.0f));
+    EXPECT_FALSE(after.empty());
+    EXPECT_EQ(playbackPosition(player), 6000u);
+    EXPECT_EQ(listener.stopped, 1);
+}
+
+TEST_F(WasapiOutput, StartAtTheEndBeginsSilentAndEndsAtTheNextPeriod) {
+    ASSERT_EQ(startPlayback(player, samples, 700, 700), ErrorCode::Ok);
+    EXPECT_EQ(client.flags, std::vector<DWORD>{DWORD(AUDCLNT_BUFFERFLAGS_SILENT)});
+    client.period();
+    ASSERT_TRUE(waitFor([&] { return listener.stopped == 1; }));
+    EXPECT_EQ(listener.started, 1);
+    EXPECT_FALSE(isPlaying(player));
+    // An end beyond the samples is cut to them, a start beyond the end to the end.
+    ASSERT_EQ(startPlayback(player, samples, 12000, 20000), ErrorCode::Ok);
+    EXPECT_EQ(player.start, 10000u);
+    EXPECT_EQ(player.end, 10000u);
+    ASSERT_EQ(startPlayback(player, samples, 9000, 20000), ErrorCode::Ok);
+    playToTheEnd(3);  // the second start was replaced by the third
+    std::vector<float> left = client.channel(0);
+    std::vector<float> last(left.end() - 1000 - client.releases.back(), left.end() - client.releases.back());
+    EXPECT_EQ(last, expected(9000, 10000));
+}
+
+TEST_F(WasapiOutput, StopStartStartsAgainFromTheStartWithOneNotificationEachWay) {
+    ASSERT_EQ(startPlayback(player, samples, 300, 9000), ErrorCode::Ok);
+    client.period();
+    stopPlayback(player);
+    EXPECT_FALSE(isPlaying(player));
+    EXPECT_FALSE(client.running);
+    EXPECT_EQ(listener.stopped, 1);
+    // The thread is gone, with the references it held.
+    EXPECT_EQ(client.references, 2);
+    EXPECT_EQ(client.renderClient.references, 2);
+    stopPlayback(player);
+    EXPECT_EQ(listener.stopped, 1);
+
+    size_t before = client.channel(0).size();
+    ASSERT_EQ(startPlayback(player, samples, 300, 9000), ErrorCode::Ok);
+    EXPECT_EQ(listener.started, 2);
+    std::vector<float> left = client.channel(0);
+    EXPECT_EQ(std::vector<float>(left.begin() + before, left.begin() + before + 1000), expected(300, 1300));
+    // Starting while playing replaces the playback.
+    ASSERT_EQ(startPlayback(player, samples, 300, 9000), ErrorCode::Ok);
+    EXPECT_EQ(listener.stopped, 2);
+    EXPECT_EQ(listener.started, 3);
+}
+
+// A stop given just as the render thread ends playback by itself: one of the
+// two ends it, the other finds nothing to do, and the handle is closed once.
+TEST_F(WasapiOutput, AStopRacingTheNaturalEndTellsOnce) {
+    for (int round = 1; round <= 40; ++round) {
+        ASSERT_EQ(startPlayback(player, samples, 5, 5), ErrorCode::Ok);  // ends at the next period
+        client.padding = 0;
+        SetEvent(client.event);
+        Sleep(round % 4);  // the stop before, during and after the thread's own end
+        stopPlayback(player);
+        ASSERT_TRUE(waitFor([&] { return listener.stopped == round; })) << round;
+        ASSERT_FALSE(isPlaying(player));
+        ASSERT_TRUE(waitFor([&] { return client.references == 2; })) << round;
+    }
+    Sleep(20);
+    EXPECT_EQ(listener.stopped, 40);
+    EXPECT_EQ(listener.started, 40);
+}
+
+TEST_F(WasapiOutput, AfterShutdownStartingFindsNoDevice) {
+    shutdownAudioOutput(player);
+    EXPECT_EQ(startPlayback(player, samples, 0, 100), ErrorCode::NoDevice);
+    EXPECT_EQ(listener.started, 0);
+    EXPECT_EQ(listener.stopped, 0);
+}
+
+// Run with a home whose ALSA set-up has no device: Wine then offers no
+// default endpoint.
+TEST(WasapiWithoutDevice, InitialisationFailsAndPlayStaysSilent) {
+    PreviewPlayer player = {};
+    Listener listener;
+    player.owner = &listener;
+    player.onStarted = Listener::onStarted;
+    player.onStopped = Listener::onStopped;
+    EXPECT_NE(initAudioOutput(player, kWorkingSampleRate, 1, 2, 1024), ErrorCode::Ok);
+    SampleBuffer samples = {};
+    ASSERT_FALSE(failed(resizeBuffer(samples, 100)));
+    Instrument instrument = {};
+    instrument.end = 100;
+    EXPECT_EQ(togglePreview(player, samples, &instrument), ErrorCode::NoDevice);
+    EXPECT_FALSE(isPlaying(player));
+    EXPECT_EQ(listener.started, 0);
+    shutdownAudioOutput(player);
+    releaseBuffer(samples);
+}
