@@ -56,7 +56,6 @@ public:
                         uint16_t vendorId = 0x0483, uint16_t productId = 0xA2A1);
     SimulatedDevice& device(uint32_t number) { return devices_[number]; }
     // The writer is pulled out: the next discovery pass no longer finds it.
-    void unplug(uint32_t number) { devices_[number].plugged = false; }
     uint32_t deviceCount() const { return uint32_t(devices_.size()); }
     const UsbTransport& transport() const { return transport_; }
     uint32_t openHandles() const { return openHandles_; }
