@@ -239,6 +239,9 @@ TEST_F(MainWindowTest, StartAndEndMoveTheMarkersAndLimitEachOther) {
     EXPECT_EQ(tone.end, 4500u);
     EXPECT_EQ(textOf(control(Control::EndEdit)), u"4500");
     EXPECT_EQ(spinRange(Control::StartSpin), std::make_pair(0, 4500));
+    // The sizes follow a release: 2500 samples take three blocks behind the
+    // header, and the decay of 8 blocks outlasts them by a silent block.
+    EXPECT_EQ(textOf(control(Control::CardSizeValue)), u"5120 Byte");
 }
 
 TEST_F(MainWindowTest, KnobsStoreWholeDecayAndBoost) {
@@ -269,6 +272,8 @@ TEST_F(MainWindowTest, KnobsStoreWholeDecayAndBoost) {
     SendMessageW(mainWindow.window, KN_VALUECHANGED, reinterpret_cast<WPARAM>(&changed),
                  reinterpret_cast<LPARAM>(control(Control::DecayKnob)));
     EXPECT_EQ(tone.decay, 7);
+    pressOnKnob(Control::DecayKnob, VK_UP, 200);  // the window leaves the knob its whole range
+    EXPECT_EQ(tone.decay, 207);
 
     // Selecting the instrument again shows what was stored.
     selectEntry(0);
