@@ -26,7 +26,7 @@ struct ScriptedDialogs {
 extern ScriptedDialogs scriptedDialogs;
 extern SimulatedUsb simulatedUsb;
 
-// Creates the main window (again, after one was closed) and shows it.
+// Creates the main window and shows it.
 HWND openMainWindow();
 // Runs the queued messages through the program's own loop step.
 void pumpMessages();

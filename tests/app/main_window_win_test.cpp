@@ -24,8 +24,6 @@
 
 namespace {
 
-std::string utf8Of(const NameBuffer& name) { return std::string(name.units, name.length); }
-
 // A mono WAV at the working rate, so the instrument gets exactly `frames` samples.
 void writeToneFile(const std::string& path, uint32_t frames) {
     using namespace sample_files;
@@ -57,8 +55,6 @@ void selectEntry(int32_t index) {
     SendMessageW(mainWindow.window, WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     pumpMessages();
 }
-
-bool isReadOnly(Control field) { return (GetWindowLongW(control(field), GWL_STYLE) & ES_READONLY) != 0; }
 
 uint32_t markerPosition(uint16_t marker) {
     return uint32_t(SendMessageW(control(Control::WaveformView), WV_GETMARKERPOS, marker, 0));
@@ -139,8 +135,8 @@ struct MainWindowTest : ::testing::Test {
             << "a file dialog was not shown";
     }
     // A tone of `frames` samples dropped on the list: the instrument the edits work on.
-    void dropTone(uint32_t frames, const char* name = "tone.wav") {
-        std::string path = folder.file(name);
+    void dropTone(uint32_t frames) {
+        std::string path = folder.file("tone.wav");
         writeToneFile(path, frames);
         dropFiles(middleOf(Control::InstrumentList), {path});
     }
@@ -153,7 +149,7 @@ TEST_F(MainWindowTest, CaptionNamesTheCardAndMarksTheFirstEdit) {
     EXPECT_EQ(caption(), kUnnamed);
     EXPECT_EQ(textOf(control(Control::CardNameEdit)), u"Corvane");
     typeInto(Control::CardNameEdit, L"Drums");
-    EXPECT_EQ(utf8Of(cardDocument.name), "Drums");
+    EXPECT_EQ(std::string(cardDocument.name.units, cardDocument.name.length), "Drums");
     EXPECT_EQ(caption(), kUnnamed + u"*");
 }
 
@@ -185,7 +181,7 @@ TEST_F(MainWindowTest, PlusAddsUpToEightAndMinusSelectsTheEntryBefore) {
     EXPECT_EQ(textOf(control(Control::InstNameEdit)), u"");
     EXPECT_FALSE(IsWindowEnabled(control(Control::RemoveButton)));
     EXPECT_FALSE(IsWindowEnabled(control(Control::PlayButton)));
-    EXPECT_TRUE(isReadOnly(Control::StartEdit));
+    EXPECT_TRUE(GetWindowLongW(control(Control::StartEdit), GWL_STYLE) & ES_READONLY);
     click(Control::RemoveButton);  // nothing left to remove
     EXPECT_TRUE(listEntries().empty());
 }
