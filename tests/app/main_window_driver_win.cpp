@@ -21,7 +21,6 @@ SimulatedUsb simulatedUsb;
 namespace {
 
 SaveAnswer askToSave(void*) {
-    ++scriptedDialogs.saveQuestions;
     if (scriptedDialogs.saveAnswers.empty()) {
         ADD_FAILURE() << "the save question came unexpectedly";
         return SaveAnswer::Cancel;
@@ -50,10 +49,7 @@ bool chooseFileToOpen(void*, FileKind, PathBuffer& path) {
     return answerWithFile(scriptedDialogs.filesToOpen, path);
 }
 
-bool chooseCardFileToSave(void*, PathBuffer& path) {
-    ++scriptedDialogs.saveDialogs;
-    return answerWithFile(scriptedDialogs.filesToSave, path);
-}
+bool chooseCardFileToSave(void*, PathBuffer& path) { return answerWithFile(scriptedDialogs.filesToSave, path); }
 
 const UserDialogs kScriptedDialogs = {nullptr, askToSave, showError, chooseFileToOpen, chooseCardFileToSave};
 
@@ -145,12 +141,6 @@ POINT middleOf(Control which) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-std::string windowsPath(std::string path) {
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 void dropFiles(POINT clientPoint, const std::vector<std::string>& utf8Paths) {
     std::wstring names;
     for (const std::string& path : utf8Paths) {
@@ -201,4 +191,9 @@ std::vector<uint32_t> capturePixels(HWND window, int& width, int& height) {
     return pixels;
 }
 
-std::string fixture(const char* name) { return windowsPath(std::string(CORVANE_FIXTURES_DIR) + "/" + name); }
+std::string fixture(const char* name) {
+    std::string path = std::string(CORVANE_FIXTURES_DIR) + "/" + name;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}

@@ -18,9 +18,7 @@ struct ScriptedDialogs {
     std::deque<SaveAnswer> saveAnswers;
     std::deque<std::string> filesToOpen;  // UTF-8 paths; "" cancels
     std::deque<std::string> filesToSave;
-    int saveQuestions = 0;
     int openDialogs = 0;
-    int saveDialogs = 0;
     std::vector<std::u16string> errors;
     void clear() { *this = ScriptedDialogs(); }
 };
@@ -28,7 +26,7 @@ struct ScriptedDialogs {
 extern ScriptedDialogs scriptedDialogs;
 extern SimulatedUsb simulatedUsb;
 
-// Creates the main window (again, after one was closed) and shows it.
+// Creates the main window and shows it.
 HWND openMainWindow();
 // Runs the queued messages through the program's own loop step.
 void pumpMessages();
@@ -53,9 +51,8 @@ void menuCommand(WORD command);
 // Types the text into the field: the control itself tells the window.
 void typeInto(Control field, const wchar_t* text);
 
-// A control's rectangle in the main window's client coordinates.
+// A control's rectangle, and its middle, in the main window's client coordinates.
 RECT placeOf(Control which);
-// A point in the middle of the control, in the main window's client coordinates.
 POINT middleOf(Control which);
 
 // Drops the files on the main window at a client point, as the shell does:
@@ -65,7 +62,5 @@ void dropFiles(POINT clientPoint, const std::vector<std::string>& utf8Paths);
 // The control's pixels as 0x00RRGGBB, painted now.
 std::vector<uint32_t> capturePixels(HWND window, int& width, int& height);
 
-// A fixture sample file, as a Windows path.
+// A fixture sample file, as a Windows path with backslashes as the shell gives it.
 std::string fixture(const char* name);
-// Windows paths with backslashes, as the shell and the file dialogs give them.
-std::string windowsPath(std::string path);

@@ -82,11 +82,6 @@ TEST(RememberedFolder, IsWrittenWithItsBackslashAndReadBack) {
 
 TEST(UserDialogsWin, TheSaveQuestionAndTheErrorAreOwnedAndCaptioned) {
     Owner owner;
-    const BoxSeen expected = {u"Corvane v1.0.0",
-                              u"Do you want to save the changes you made in the card-file?\n\n"
-                              u"Your changes will be lost if you don\u2019t save them.",
-                              dialogOwnerWindow(),
-                              {IDCANCEL, IDYES, IDNO}};
     for (auto answer : {std::make_pair(IDYES, SaveAnswer::Yes), std::make_pair(IDNO, SaveAnswer::No),
                         std::make_pair(IDCANCEL, SaveAnswer::Cancel)}) {
         BoxSeen seen;
@@ -96,10 +91,11 @@ TEST(UserDialogsWin, TheSaveQuestionAndTheErrorAreOwnedAndCaptioned) {
         });
         EXPECT_EQ(owner.dialogs.askToSave(owner.dialogs.context), answer.second);
         ASSERT_TRUE(robot.acted());
-        EXPECT_EQ(seen.caption, expected.caption);
-        EXPECT_EQ(seen.text, expected.text);
-        EXPECT_EQ(seen.owner, expected.owner);
-        EXPECT_EQ(seen.buttons, expected.buttons);
+        EXPECT_EQ(seen.caption, u"Corvane v1.0.0");
+        EXPECT_EQ(seen.text, u"Do you want to save the changes you made in the card-file?\n\n"
+                             u"Your changes will be lost if you don\u2019t save them.");
+        EXPECT_EQ(seen.owner, dialogOwnerWindow());
+        EXPECT_EQ(seen.buttons, (std::vector<int>{IDCANCEL, IDYES, IDNO}));
     }
 
     BoxSeen seen;
@@ -131,6 +127,15 @@ struct SavedValue {
     }
 };
 
+// A new folder under the temporary one, with its trailing backslash.
+std::wstring scratchFolder(const wchar_t* name) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + name + L"\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
 std::u16string folderShownBy(HWND dialog) {
     wchar_t folder[MAX_PATH] = {};
     SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
@@ -139,63 +144,49 @@ std::u16string folderShownBy(HWND dialog) {
 
 }  // namespace
 
-TEST(UserDialogsWin, SaveAsAddsTheExtensionAndTheNextDialogOpensInItsFolder) {
-    SavedValue saved(kLastCardPathValue);
+// Samples and card-files each remember their own folder.
+TEST(UserDialogsWin, EachKindOfFileDialogOpensInTheFolderLastUsedForIt) {
+    SavedValue savedSamples(kLastSamplePathValue), savedCards(kLastCardPathValue);
+    deleteValue(kLastSamplePathValue);
     deleteValue(kLastCardPathValue);
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + L"corvane dialog \u00e4\\";
-    CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring samples = scratchFolder(L"corvane samples"), kick = samples + L"kick.wav";
+    std::wstring cards = scratchFolder(L"corvane dialog \u00e4");
+    CloseHandle(CreateFileW(kick.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     Owner owner;
-
-    std::u16string fileType;
-    DialogRobot typeAName([&](HWND dialog) {
-        fileType = controlText(dialog, cmb1);
-        SetDlgItemTextW(dialog, cmb13, (folder + L"Drums").c_str());
-        pressButton(dialog, IDOK);
-    });
     PathBuffer path = {};
-    ASSERT_TRUE(owner.dialogs.chooseCardFileToSave(owner.dialogs.context, path));
-    EXPECT_EQ(fileType, u"Corvane Card");
-    Utf8Buffer<1024> expected = {};
-    appendUtf16AsUtf8(expected, viewOfWide((folder + L"Drums.vxcor").c_str()));
-    EXPECT_EQ(std::string(path.units, path.length), std::string(expected.units, expected.length));
-    EXPECT_EQ(readFolder(kLastCardPathValue), std::u16string(folder.begin(), folder.end()));
-
+    std::u16string fileType;
+    auto typeName = [&](const std::wstring& name) {
+        return [&fileType, name](HWND dialog) {
+            fileType = controlText(dialog, cmb1);
+            SetDlgItemTextW(dialog, cmb13, name.c_str());
+            pressButton(dialog, IDOK);
+        };
+    };
+    {
+        DialogRobot chooseKick(typeName(kick));
+        EXPECT_TRUE(owner.dialogs.chooseFileToOpen(owner.dialogs.context, FileKind::Sample, path));
+        EXPECT_EQ(fileType, u"Sample File");
+        EXPECT_EQ(readFolder(kLastSamplePathValue), std::u16string(samples.begin(), samples.end()));
+        EXPECT_EQ(readFolder(kLastCardPathValue), u"(none)");
+    }
+    {
+        DialogRobot saveDrums(typeName(cards + L"Drums"));
+        ASSERT_TRUE(owner.dialogs.chooseCardFileToSave(owner.dialogs.context, path));
+        EXPECT_EQ(fileType, u"Corvane Card");
+        Utf8Buffer<1024> expected = {};  // the extension added
+        appendUtf16AsUtf8(expected, viewOfWide((cards + L"Drums.vxcor").c_str()));
+        EXPECT_EQ(std::string(path.units, path.length), std::string(expected.units, expected.length));
+        EXPECT_EQ(readFolder(kLastCardPathValue), std::u16string(cards.begin(), cards.end()));
+    }
     std::u16string shown;
     DialogRobot cancel([&](HWND dialog) {
         shown = folderShownBy(dialog);
         pressButton(dialog, IDCANCEL);
     });
     EXPECT_FALSE(owner.dialogs.chooseFileToOpen(owner.dialogs.context, FileKind::CardFile, path));
-    EXPECT_EQ(shown + u"\\", std::u16string(folder.begin(), folder.end()));
-    EXPECT_EQ(readFolder(kLastCardPathValue), std::u16string(folder.begin(), folder.end()));
-    RemoveDirectoryW(folder.c_str());
-}
-
-TEST(UserDialogsWin, TheSampleDialogRemembersItsOwnFolder) {
-    SavedValue savedSamples(kLastSamplePathValue), savedCards(kLastCardPathValue);
-    deleteValue(kLastSamplePathValue);
-    deleteValue(kLastCardPathValue);
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + L"corvane samples\\";
-    std::wstring kick = folder + L"kick.wav";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    CloseHandle(CreateFileW(kick.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    Owner owner;
-
-    std::u16string fileType;
-    DialogRobot chooseKick([&](HWND dialog) {
-        fileType = controlText(dialog, cmb1);
-        SetDlgItemTextW(dialog, cmb13, kick.c_str());
-        pressButton(dialog, IDOK);
-    });
-    PathBuffer path = {};
-    EXPECT_TRUE(owner.dialogs.chooseFileToOpen(owner.dialogs.context, FileKind::Sample, path));
-    EXPECT_EQ(fileType, u"Sample File");
-    EXPECT_EQ(readFolder(kLastSamplePathValue), std::u16string(folder.begin(), folder.end()));
-    EXPECT_EQ(readFolder(kLastCardPathValue), u"(none)");
+    EXPECT_EQ(shown + u"\\", std::u16string(cards.begin(), cards.end()));
+    EXPECT_EQ(readFolder(kLastCardPathValue), std::u16string(cards.begin(), cards.end()));
     DeleteFileW(kick.c_str());
-    RemoveDirectoryW(folder.c_str());
+    RemoveDirectoryW(samples.c_str());
+    RemoveDirectoryW(cards.c_str());
 }
