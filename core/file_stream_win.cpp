@@ -63,30 +63,3 @@ void closeReadableFile(ReadableFile& file) {
     if (handleOf(file) != INVALID_HANDLE_VALUE && file.handle != 0) CloseHandle(handleOf(file));
     file = {reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE), 0};
 }
-
-ErrorCode writeFilePieces(Utf8View path, const FilePiece* pieces, uint32_t count) {
-    WideBuffer<261> wide;
-    if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
-    HANDLE file = CreateFileW(wideChars(wide), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lastError();
-    ErrorCode code = ErrorCode::Ok;
-    for (uint32_t i = 0; i < count && !failed(code); ++i) {
-        const uint8_t* data = static_cast<const uint8_t*>(pieces[i].data);
-        uint32_t done = 0;
-        while (done < pieces[i].size) {
-            DWORD written = 0;
-            if (!WriteFile(file, data + done, pieces[i].size - done, &written, nullptr)) {
-                code = lastError();
-                break;
-            }
-            if (written == 0) {
-                code = ErrorCode::DiskFull;
-                break;
-            }
-            done += written;
-        }
-    }
-    CloseHandle(file);
-    return code;
-}
