@@ -26,7 +26,9 @@ ErrorCode openReadableFile(Utf8View path, uint32_t maxSize, ReadableFile& file) 
     if (handle == INVALID_HANDLE_VALUE) return lastError();
     LARGE_INTEGER size;
     ErrorCode code = ErrorCode::Ok;
-    if (!GetFileSizeEx(handle, &size))
+    if (GetFileType(handle) != FILE_TYPE_DISK)
+        code = ErrorCode::CannotOpen;  // a pipe or a device: no size to check, maybe no end
+    else if (!GetFileSizeEx(handle, &size))
         code = lastError();
     else if (static_cast<uint64_t>(size.QuadPart) > maxSize)
         code = ErrorCode::TooLarge;
