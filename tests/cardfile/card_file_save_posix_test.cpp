@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cardfile/card_file.h"
+#include "import/import_sample.h"
 #include "small_disk_posix.h"
 #include "test_files.h"
 
@@ -73,6 +74,10 @@ TEST(CardFileSavePosix, ADeviceOrAPipeIsNotReplaced) {
     struct stat info;
     ASSERT_EQ(stat(pipe.c_str(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
-    // Nor is a pipe read as a card-file: opening it must not wait for a writer.
+    // Nor is a pipe read as a card-file or a sample: opening it must not wait for a writer.
     EXPECT_EQ(readCardFile(card.document, viewOf(pipe)), ErrorCode::CannotOpen);
+    std::string samplePipe = folder.file("pipe.wav");
+    ASSERT_EQ(mkfifo(samplePipe.c_str(), 0644), 0);
+    Instrument instrument = {};
+    EXPECT_EQ(importSample(instrument, viewOf(samplePipe)), ErrorCode::CannotOpen);
 }
