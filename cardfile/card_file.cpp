@@ -6,6 +6,7 @@
 #include "core/byte_cursor.h"
 #include "core/file_io.h"
 #include "core/file_stream.h"
+#include "core/safe_save.h"
 
 static const char kMagic[4] = {'c', 'v', 'n', 'e'};
 static const char kTrailer[4] = {'e', 'n', 'v', 'c'};
@@ -104,6 +105,10 @@ static void putRecord(uint8_t* out, const Instrument& instrument) {
 }
 
 ErrorCode writeCardFile(const CardDocument& document, Utf8View path) {
+    return writeCardFile(document, path, systemSaveCalls());
+}
+
+ErrorCode writeCardFile(const CardDocument& document, Utf8View path, const SaveCalls& calls) {
     if (path.length == 0) return ErrorCode::InvalidArgument;
     const InstrumentArray& instruments = document.instruments;
     uint64_t size = kCardFileHeaderBytes + sizeof kTrailer;
@@ -144,7 +149,7 @@ ErrorCode writeCardFile(const CardDocument& document, Utf8View path) {
     memcpy(out, kTrailer, sizeof kTrailer);
     pieces[used++] = {out, sizeof kTrailer};
 
-    ErrorCode code = writeFilePieces(path, pieces, used);
+    ErrorCode code = saveFilePieces(calls, path, pieces, used);
     free(pieces);
     releaseBuffer(head);
     return code;

@@ -19,8 +19,13 @@ constexpr uint8_t kCardFileVersion = 1;
 ErrorCode parseCardFile(const uint8_t* data, uint32_t size, CardDocument& document);
 
 // Writes the document to the file at `path`, replacing it. The samples go to
-// the file from the instruments' buffers, without another copy.
+// the file from the instruments' buffers, without another copy. On failure
+// the file that was there is left byte for byte as it was.
 ErrorCode writeCardFile(const CardDocument& document, Utf8View path);
+
+struct SaveCalls;
+// The same through another table of file calls (tests make its steps fail).
+ErrorCode writeCardFile(const CardDocument& document, Utf8View path, const SaveCalls& calls);
 
 // Reads the file at `path` into a freshly reset `document`. On failure the
 // caller discards that document; its own stays as it was.

@@ -19,7 +19,8 @@ static bool toTerminatedPath(Utf8View path, char (&terminated)[4096]) {
 ErrorCode readWholeFile(Utf8View path, uint32_t maxSize, ByteBuffer& contents) {
     char terminated[4096];
     if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
-    int fd = open(terminated, O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer that may never come.
+    int fd = open(terminated, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return lastErrnoError();
     struct stat info;
     if (fstat(fd, &info) != 0) {
@@ -27,7 +28,7 @@ ErrorCode readWholeFile(Utf8View path, uint32_t maxSize, ByteBuffer& contents) {
         close(fd);
         return code;
     }
-    if (S_ISDIR(info.st_mode)) {
+    if (!S_ISREG(info.st_mode)) {  // a folder, a pipe, a device: no size to check, maybe no end
         close(fd);
         return ErrorCode::CannotOpen;
     }

@@ -21,6 +21,10 @@ ErrorCode readWholeFile(Utf8View path, uint32_t maxSize, ByteBuffer& contents) {
     HANDLE file = CreateFileW(wideChars(wide), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return lastError();
+    if (GetFileType(file) != FILE_TYPE_DISK) {  // a pipe or a device: no size to check, maybe no end
+        CloseHandle(file);
+        return ErrorCode::CannotOpen;
+    }
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file, &size)) {
         ErrorCode code = lastError();

@@ -29,6 +29,7 @@ struct FilePiece {
     uint32_t size;
 };
 
-// Creates or replaces the file and writes the pieces one after another on the
-// one open file. The card-file is saved through here.
+// Saves the pieces, one after another, as the file at `path` without ever
+// putting the old file at risk (safe_save.h): on failure it is left as it
+// was. The card-file is saved through here.
 ErrorCode writeFilePieces(Utf8View path, const FilePiece* pieces, uint32_t count);

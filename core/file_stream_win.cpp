@@ -26,7 +26,9 @@ ErrorCode openReadableFile(Utf8View path, uint32_t maxSize, ReadableFile& file) 
     if (handle == INVALID_HANDLE_VALUE) return lastError();
     LARGE_INTEGER size;
     ErrorCode code = ErrorCode::Ok;
-    if (!GetFileSizeEx(handle, &size))
+    if (GetFileType(handle) != FILE_TYPE_DISK)
+        code = ErrorCode::CannotOpen;  // a pipe or a device: no size to check, maybe no end
+    else if (!GetFileSizeEx(handle, &size))
         code = lastError();
     else if (static_cast<uint64_t>(size.QuadPart) > maxSize)
         code = ErrorCode::TooLarge;
@@ -62,31 +64,4 @@ ErrorCode readFileAt(const ReadableFile& file, uint64_t offset, uint8_t* into, u
 void closeReadableFile(ReadableFile& file) {
     if (handleOf(file) != INVALID_HANDLE_VALUE && file.handle != 0) CloseHandle(handleOf(file));
     file = {reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE), 0};
-}
-
-ErrorCode writeFilePieces(Utf8View path, const FilePiece* pieces, uint32_t count) {
-    WideBuffer<261> wide;
-    if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
-    HANDLE file = CreateFileW(wideChars(wide), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lastError();
-    ErrorCode code = ErrorCode::Ok;
-    for (uint32_t i = 0; i < count && !failed(code); ++i) {
-        const uint8_t* data = static_cast<const uint8_t*>(pieces[i].data);
-        uint32_t done = 0;
-        while (done < pieces[i].size) {
-            DWORD written = 0;
-            if (!WriteFile(file, data + done, pieces[i].size - done, &written, nullptr)) {
-                code = lastError();
-                break;
-            }
-            if (written == 0) {
-                code = ErrorCode::DiskFull;
-                break;
-            }
-            done += written;
-        }
-    }
-    CloseHandle(file);
-    return code;
 }

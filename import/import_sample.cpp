@@ -109,6 +109,7 @@ ErrorCode importSample(Instrument& instrument, Utf8View path) {
     FileCursor file;
     ErrorCode code = openFileCursor(path, decoded.maxFileSize, kSampleBlockBytes, file);
     if (!failed(code)) code = scan(decoded, file.cursor, run);
+    if (!failed(code) && run.outputs > 0 && decoded.sampleRate < kMinImportSampleRate) code = ErrorCode::NotSupported;
     if (!failed(code)) {
         if (run.outputs > 0 && decoded.sampleRate != kWorkingSampleRate) {
             // The reader's peak is that of samples the conversion replaces.

@@ -9,6 +9,14 @@
 // by the file dialog and refused.
 extern const char* const kSampleExtensions[5];
 
+// The lowest sample rate a file may state. Converting to the working rate
+// multiplies the frames by 37908 / rate: from a file at 1 Hz a few bytes
+// would ask for megabytes. 4000 Hz still takes old tracker samples and
+// telephone recordings, and bounds the converted samples at 38 bytes for
+// every byte of an 8-bit mono file (under 2 for 16-bit at 44.1 kHz).
+// Lower rates are refused with NotSupported.
+constexpr uint32_t kMinImportSampleRate = 4000;
+
 // Reads a WAV, AIFF or AIFC file into the instrument: converted to the
 // working rate, normalised to -0.1 dBFS, named after the file when it has no
 // name of its own, played from start to end, with a decay to match its

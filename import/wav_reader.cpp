@@ -96,11 +96,11 @@ ErrorCode readSamplerChunk(ByteCursor& cursor, const Chunk& chunk, DecodedSample
     uint32_t loopCount = readU32LE(cursor, at + 28);
     uint32_t samplerBytes = readU32LE(cursor, at + 32);
     if (chunk.size != 36 + 24ull * loopCount + samplerBytes) return ErrorCode::Ok;  // malformed: skipped
-    // The count can agree with a size that the file does not hold: room for
-    // the loops is made only once they are known to be there.
-    if (!hasBytes(cursor, at + 36, 24ull * loopCount)) {
+    // The size only agrees with the counts: before the loops are given room,
+    // the file must hold them, or a 60-byte file asks for gigabytes.
+    if (!hasBytes(cursor, at + 36, 24ull * loopCount + samplerBytes)) {
         cursor.failed = true;
-        return ErrorCode::Ok;
+        return ErrorCode::Ok;  // the cursor's flag reports the cut
     }
     decoded.hasSampler = 1;
     decoded.unityNote = static_cast<uint8_t>(unityNote);

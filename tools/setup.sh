@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ googletest libbenchmark-dev libusb-1.0-0-dev pkg-config python3
   g++-mingw-w64-x86-64 wine64 xvfb xauth xdotool imagemagick sox
+  # the fuzz targets: clang with libFuzzer and the sanitizers' runtime
+  clang libclang-rt-14-dev
   # what Wine needs to draw windows, text and sound under Xvfb
   fonts-wine fonts-liberation libfreetype6 libfontconfig1 libgnutls30 libasound2
   libxrender1 libxcursor1 libxrandr2 libxi6 libxcomposite1 libxinerama1 libxfixes3

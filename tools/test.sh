@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native build, the same tests under
-# AddressSanitizer + UndefinedBehaviorSanitizer, and the Windows build under
-# Wine on an Xvfb display. Exits non-zero when a test fails or none ran.
+# AddressSanitizer + UndefinedBehaviorSanitizer, the Windows build under
+# Wine on an Xvfb display, and the fuzz targets' regression pass and short
+# runs. Exits non-zero when a test fails or none ran.
 set -uo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$here"
@@ -59,8 +60,22 @@ if build_tree windows --toolchain cmake/mingw-w64.cmake; then
   run_tree windows xvfb-run -a -s "-screen 0 1024x768x24" tools/with-wine.sh
 fi
 
+# The fuzz targets (clang, libFuzzer): every kept input, then a short run of each.
+bash tools/fuzz.sh >build/fuzz.run.log 2>&1
+grep -E "^(fuzz |allocations)" build/fuzz.run.log
+fuzz_counts=$(sed -nE 's/^fuzz: ([0-9]+) passed, ([0-9]+) failed$/\1 \2/p' build/fuzz.run.log)
+if [ -z "$fuzz_counts" ]; then
+  cat build/fuzz.run.log
+  broken+=("fuzz (did not run)")
+else
+  read -r fuzz_passed fuzz_failed <<<"$fuzz_counts"
+  total=$((total + fuzz_passed + fuzz_failed))
+  failed=$((failed + fuzz_failed))
+  if [ "$fuzz_failed" -ne 0 ]; then cat build/fuzz.run.log; fi
+fi
+
 echo
 for problem in "${broken[@]}"; do echo "broken: $problem"; done
-# Test cases of all three trees; a program run under Xvfb counts as one.
+# Test cases of all three trees and the fuzz runs; a program run under Xvfb counts as one.
 echo "$((total - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ] && [ ${#broken[@]} -eq 0 ] && [ "$total" -gt 0 ]
