@@ -588,6 +588,57 @@ TEST_F(MainWindowTest, SendToCardWritesTheCardThroughTheWriter) {
     EXPECT_FALSE(IsWindowEnabled(control(Control::SendButton)));
 }
 
+// Whatever goes wrong with the writer, the window ends in "Transfer Failed"
+// with its transfer controls usable, and the next try on a writer that works
+// again (plugged back in) writes the card. Writers whose identify reply is
+// garbage are not listed at all.
+TEST_F(MainWindowTest, TransferFaultsLeaveTheControlsUsableAndARetrySucceeds) {
+    struct Fault {
+        const char* what;
+        Misbehaviour misbehaviour;
+        ErrorCode failure;
+    } faults[] = {
+        {"time-out", Misbehaviour::FailBlock, ErrorCode::Timeout},
+        {"short block", Misbehaviour::PartialBlock, ErrorCode::Failed},
+        {"removed mid-transfer", Misbehaviour::RemovedAtBlock, ErrorCode::Failed},
+        {"begin refused", Misbehaviour::FailBeginWrite, ErrorCode::Failed},
+        {"end refused", Misbehaviour::FailEndWrite, ErrorCode::Failed},
+    };
+    SimulatedWriterSettings garbled;
+    garbled.replyLength = 20;
+    simulatedUsb.plugWriter(garbled, u"G1");
+    SimulatedWriterSettings silent;
+    silent.misbehaviour = Misbehaviour::FailIdentify;
+    simulatedUsb.plugWriter(silent, u"G2");
+    uint32_t writer = simulatedUsb.plugWriter({}, u"W3");
+    SendMessageW(mainWindow.window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+    ASSERT_EQ(SendMessageW(control(Control::WriterCombo), CB_GETCOUNT, 0, 0), 1);
+    click(Control::AddButton);
+
+    for (const Fault& fault : faults) {
+        SimulatedDevice& device = simulatedUsb.device(writer);
+        device.settings.misbehaviour = fault.misbehaviour;
+        device.settings.failure = fault.failure;
+        device.settings.atBlock = 7;
+        click(Control::SendButton);
+        ASSERT_TRUE(pumpUntil([] { return !transferJob.busy; })) << fault.what;
+        EXPECT_EQ(textOf(control(Control::StatusText)), u"Transfer Failed") << fault.what;
+        for (Control c : {Control::WriterCombo, Control::SendButton, Control::BankSpin})
+            EXPECT_TRUE(IsWindowEnabled(control(c))) << fault.what;
+
+        device.settings.misbehaviour = Misbehaviour::None;
+        SendMessageW(mainWindow.window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+        device.plugged = true;
+        SendMessageW(mainWindow.window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+        ASSERT_EQ(SendMessageW(control(Control::WriterCombo), CB_GETCURSEL, 0, 0), 0) << fault.what;
+        click(Control::SendButton);
+        ASSERT_TRUE(pumpUntil([] { return !transferJob.busy; })) << fault.what;
+        EXPECT_EQ(textOf(control(Control::StatusText)).rfind(u"Transfer Successful", 0), 0u) << fault.what;
+    }
+    for (uint32_t device = 0; device < simulatedUsb.deviceCount(); ++device) simulatedUsb.device(device).plugged = false;
+    SendMessageW(mainWindow.window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+}
+
 // Last: it closes the window. What each answer does is checked on the
 // commands themselves (card_file_commands_test); here, that the window follows.
 TEST(MainWindowClosing, AsksFirstAndEndsCleanlyEvenDuringATransfer) {

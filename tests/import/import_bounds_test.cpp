@@ -28,7 +28,8 @@ TEST(ImportBounds, RatesBelow4000HzAreRefusedBeforeAnythingIsConverted) {
     std::vector<int16_t> values(400, 1000);
     Bytes at3999 = wav::riff({wav::chunk("fmt ", wav::format(1, 1, 3999, 16)), wav::chunk("data", wav::s16(values))});
     EXPECT_EQ(importInto(instrument, folder.file("low.wav"), at3999), ErrorCode::NotSupported);
-    Bytes at1 = aiff::form("AIFF", {aiff::common(1, 400, 16, aiff::extendedOf(1)), aiff::sound(aiff::s16(values))});
+    // 1 Hz: exponent 16383, integer bit set
+    Bytes at1 = aiff::form("AIFF", {aiff::common(1, 400, 16, aiff::Extended{0x3FFF, 0x8000000000000000}), aiff::sound(aiff::s16(values))});
     EXPECT_EQ(importInto(instrument, folder.file("low.aif"), at1), ErrorCode::NotSupported);
     EXPECT_EQ(instrument.samples.count, 0u);
     EXPECT_EQ(instrument.name.length, 0u);
