@@ -10,9 +10,11 @@ constexpr uint32_t kMaxParts = 8;
 
 // How many parts `count` items are split into, each at least `minimumPerPart` long.
 inline uint32_t partCount(uint64_t count, uint64_t minimumPerPart) {
-    uint32_t cores = std::thread::hardware_concurrency();
-    if (cores == 0) cores = 1;
-    if (cores > kMaxParts) cores = kMaxParts;
+    // Asked once: the answer comes from a file that every block would read again.
+    static const uint32_t cores = [] {
+        uint32_t found = std::thread::hardware_concurrency();
+        return found == 0 ? 1u : (found > kMaxParts ? kMaxParts : found);
+    }();
     uint64_t byLength = minimumPerPart ? count / minimumPerPart : count;
     if (byLength < 1) byLength = 1;
     return byLength < cores ? static_cast<uint32_t>(byLength) : cores;
