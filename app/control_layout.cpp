@@ -1,8 +1,8 @@
 #include "app/control_layout.h"
 
-ControlRect controlRect(const ControlSpec& spec, WindowDpi dpi) {
-    return {scaleByDpi(spec.x, dpi.x), scaleByDpi(spec.y, dpi.y), scaleByDpi(spec.width, dpi.x),
-            scaleByDpi(spec.height, dpi.y)};
+ControlRect controlRect(const ControlSpec& row, WindowDpi dpi) {
+    return {scaleByDpi(row.x, dpi.x), scaleByDpi(row.y, dpi.y), scaleByDpi(row.width, dpi.x),
+            scaleByDpi(row.height, dpi.y)};
 }
 
 ClientSize mainClientSize(WindowDpi dpi) {

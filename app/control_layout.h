@@ -16,7 +16,7 @@ struct ClientSize {
     int32_t width, height;
 };
 
-ControlRect controlRect(const ControlSpec& spec, WindowDpi dpi);
+ControlRect controlRect(const ControlSpec& row, WindowDpi dpi);
 inline ControlRect controlRect(Control control, WindowDpi dpi) { return controlRect(controlSpec(control), dpi); }
 ClientSize mainClientSize(WindowDpi dpi);
 

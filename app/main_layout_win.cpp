@@ -32,12 +32,12 @@ void layoutControls() {
 
 // ---- fonts and icons -------------------------------------------------------------
 
-static HFONT createRowFont(HFONT base, const ControlSpec& spec) {
-    if (spec.fontPoints == 0 && !(spec.flags & kBoldFont)) return base;
+static HFONT createRowFont(HFONT base, const ControlSpec& row) {
+    if (row.fontPoints == 0 && !(row.flags & kBoldFont)) return base;
     LOGFONTW description;
     if (!base || GetObjectW(base, sizeof description, &description) != sizeof description) return base;
-    if (spec.fontPoints != 0) description.lfHeight = fontHeightForPoints(spec.fontPoints, mainWindow.dpi.y);
-    description.lfWeight = (spec.flags & kBoldFont) ? FW_BOLD : FW_NORMAL;
+    if (row.fontPoints != 0) description.lfHeight = fontHeightForPoints(row.fontPoints, mainWindow.dpi.y);
+    description.lfWeight = (row.flags & kBoldFont) ? FW_BOLD : FW_NORMAL;
     HFONT font = CreateFontIndirectW(&description);
     return font ? font : base;
 }

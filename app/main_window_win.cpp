@@ -47,11 +47,11 @@ static void refreshWriterList() {
 
 static void createControls(HWND window) {
     for (uint32_t i = 0; i < kControlCount; ++i) {
-        const ControlSpec& spec = kControlTable[i];
+        const ControlSpec& row = kControlTable[i];
         CreatedControl& created = mainWindow.controls[i];
         created = {};
-        created.window = CreateWindowExW(spec.exStyle, reinterpret_cast<const wchar_t*>(spec.className),
-                                         reinterpret_cast<const wchar_t*>(spec.text), spec.style | WS_CHILD, 0, 0, 0,
+        created.window = CreateWindowExW(row.exStyle, reinterpret_cast<const wchar_t*>(row.className),
+                                         reinterpret_cast<const wchar_t*>(row.text), row.style | WS_CHILD, 0, 0, 0,
                                          0, window, nullptr, nullptr, nullptr);
     }
 }

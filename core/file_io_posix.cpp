@@ -7,17 +7,11 @@
 #include <unistd.h>
 
 #include "core/errno_code_posix.h"
+#include "core/system_path_posix.h"
 #include "core/file_io.h"
 
-static bool toTerminatedPath(Utf8View path, char (&terminated)[4096]) {
-    if (path.length == 0 || path.length >= sizeof terminated) return false;
-    memcpy(terminated, path.units, path.length);
-    terminated[path.length] = 0;
-    return true;
-}
-
 ErrorCode readWholeFile(Utf8View path, uint32_t maxSize, ByteBuffer& contents) {
-    char terminated[4096];
+    char terminated[kSystemPathBytes];
     if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
     // Without O_NONBLOCK, opening a named pipe waits for a writer that may never come.
     int fd = open(terminated, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -60,7 +54,7 @@ ErrorCode readWholeFile(Utf8View path, uint32_t maxSize, ByteBuffer& contents) {
 }
 
 ErrorCode writeWholeFile(Utf8View path, const uint8_t* data, uint32_t size) {
-    char terminated[4096];
+    char terminated[kSystemPathBytes];
     if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
     int fd = open(terminated, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return lastErrnoError();
@@ -80,7 +74,7 @@ ErrorCode writeWholeFile(Utf8View path, const uint8_t* data, uint32_t size) {
 }
 
 ErrorCode createNewFile(Utf8View path) {
-    char terminated[4096];
+    char terminated[kSystemPathBytes];
     if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
     int fd = open(terminated, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return lastErrnoError();
@@ -89,13 +83,13 @@ ErrorCode createNewFile(Utf8View path) {
 }
 
 ErrorCode removeFile(Utf8View path) {
-    char terminated[4096];
+    char terminated[kSystemPathBytes];
     if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
     return unlink(terminated) == 0 ? ErrorCode::Ok : lastErrnoError();
 }
 
 ErrorCode absolutePath(Utf8View path, PathBuffer& full) {
-    char terminated[4096];
+    char terminated[kSystemPathBytes];
     if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
     clearText(full);
     char resolved[PATH_MAX];

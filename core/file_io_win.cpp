@@ -1,33 +1,21 @@
 #include <windows.h>
 
 #include "core/file_io.h"
-#include "core/text_win.h"
-
-// The system reported a failure; substitute CannotOpen when it gave no reason.
-static ErrorCode lastError() {
-    ErrorCode code = fromSystemError(GetLastError());
-    return code == ErrorCode::Ok ? ErrorCode::CannotOpen : code;
-}
-
-static bool toSystemPath(Utf8View path, WideBuffer<261>& wide) {
-    clearText(wide);
-    appendUtf8AsUtf16(wide, path);
-    return path.length != 0 && terminateText(wide);
-}
+#include "core/system_path_win.h"
 
 ErrorCode readWholeFile(Utf8View path, uint32_t maxSize, ByteBuffer& contents) {
-    WideBuffer<261> wide;
+    SystemPath wide;
     if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
     HANDLE file = CreateFileW(wideChars(wide), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lastError();
+    if (file == INVALID_HANDLE_VALUE) return lastFileError();
     if (GetFileType(file) != FILE_TYPE_DISK) {  // a pipe or a device: no size to check, maybe no end
         CloseHandle(file);
         return ErrorCode::CannotOpen;
     }
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file, &size)) {
-        ErrorCode code = lastError();
+        ErrorCode code = lastFileError();
         CloseHandle(file);
         return code;
     }
@@ -42,7 +30,7 @@ ErrorCode readWholeFile(Utf8View path, uint32_t maxSize, ByteBuffer& contents) {
     }
     DWORD read = 0;
     if (!ReadFile(file, contents.data, contents.count, &read, nullptr)) {
-        code = lastError();
+        code = lastFileError();
         CloseHandle(file);
         return code;
     }
@@ -52,14 +40,14 @@ ErrorCode readWholeFile(Utf8View path, uint32_t maxSize, ByteBuffer& contents) {
 }
 
 ErrorCode writeWholeFile(Utf8View path, const uint8_t* data, uint32_t size) {
-    WideBuffer<261> wide;
+    SystemPath wide;
     if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
     HANDLE file = CreateFileW(wideChars(wide), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lastError();
+    if (file == INVALID_HANDLE_VALUE) return lastFileError();
     DWORD written = 0;
     if (!WriteFile(file, data, size, &written, nullptr)) {
-        ErrorCode code = lastError();
+        ErrorCode code = lastFileError();
         CloseHandle(file);
         return code;
     }
@@ -68,27 +56,27 @@ ErrorCode writeWholeFile(Utf8View path, const uint8_t* data, uint32_t size) {
 }
 
 ErrorCode createNewFile(Utf8View path) {
-    WideBuffer<261> wide;
+    SystemPath wide;
     if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
     HANDLE file = CreateFileW(wideChars(wide), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lastError();
+    if (file == INVALID_HANDLE_VALUE) return lastFileError();
     CloseHandle(file);
     return ErrorCode::Ok;
 }
 
 ErrorCode removeFile(Utf8View path) {
-    WideBuffer<261> wide;
+    SystemPath wide;
     if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
-    return DeleteFileW(wideChars(wide)) ? ErrorCode::Ok : lastError();
+    return DeleteFileW(wideChars(wide)) ? ErrorCode::Ok : lastFileError();
 }
 
 ErrorCode absolutePath(Utf8View path, PathBuffer& full) {
-    WideBuffer<261> wide;
+    SystemPath wide;
     if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
     WideBuffer<kMaxPathBytes> absolute;
     DWORD length = GetFullPathNameW(wideChars(wide), kMaxPathBytes, wideChars(absolute), nullptr);
-    if (length == 0) return lastError();
+    if (length == 0) return lastFileError();
     if (length >= kMaxPathBytes) return ErrorCode::TooLarge;
     absolute.length = length;
     clearText(full);

@@ -5,18 +5,12 @@
 #include <unistd.h>
 
 #include "core/errno_code_posix.h"
+#include "core/system_path_posix.h"
 #include "core/file_stream.h"
-
-static bool toTerminatedPath(Utf8View path, char (&terminated)[4096]) {
-    if (path.length == 0 || path.length >= sizeof terminated) return false;
-    memcpy(terminated, path.units, path.length);
-    terminated[path.length] = 0;
-    return true;
-}
 
 ErrorCode openReadableFile(Utf8View path, uint32_t maxSize, ReadableFile& file) {
     file = {-1, 0};
-    char terminated[4096];
+    char terminated[kSystemPathBytes];
     if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
     // Without O_NONBLOCK, opening a named pipe waits for a writer that may never come.
     int fd = open(terminated, O_RDONLY | O_CLOEXEC | O_NONBLOCK);

@@ -1,35 +1,23 @@
 #include <windows.h>
 
 #include "core/file_stream.h"
-#include "core/text_win.h"
-
-// The system reported a failure; substitute CannotOpen when it gave no reason.
-static ErrorCode lastError() {
-    ErrorCode code = fromSystemError(GetLastError());
-    return code == ErrorCode::Ok ? ErrorCode::CannotOpen : code;
-}
-
-static bool toSystemPath(Utf8View path, WideBuffer<261>& wide) {
-    clearText(wide);
-    appendUtf8AsUtf16(wide, path);
-    return path.length != 0 && terminateText(wide);
-}
+#include "core/system_path_win.h"
 
 static HANDLE handleOf(const ReadableFile& file) { return reinterpret_cast<HANDLE>(file.handle); }
 
 ErrorCode openReadableFile(Utf8View path, uint32_t maxSize, ReadableFile& file) {
     file = {reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE), 0};
-    WideBuffer<261> wide;
+    SystemPath wide;
     if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
     HANDLE handle = CreateFileW(wideChars(wide), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return lastError();
+    if (handle == INVALID_HANDLE_VALUE) return lastFileError();
     LARGE_INTEGER size;
     ErrorCode code = ErrorCode::Ok;
     if (GetFileType(handle) != FILE_TYPE_DISK)
         code = ErrorCode::CannotOpen;  // a pipe or a device: no size to check, maybe no end
     else if (!GetFileSizeEx(handle, &size))
-        code = lastError();
+        code = lastFileError();
     else if (static_cast<uint64_t>(size.QuadPart) > maxSize)
         code = ErrorCode::TooLarge;
     if (failed(code)) {

@@ -9,19 +9,13 @@
 #include <unistd.h>
 
 #include "core/errno_code_posix.h"
+#include "core/system_path_posix.h"
 #include "core/safe_save.h"
 
 namespace {
 
-bool toTerminatedPath(Utf8View path, char (&terminated)[4096]) {
-    if (path.length == 0 || path.length >= sizeof terminated) return false;
-    memcpy(terminated, path.units, path.length);
-    terminated[path.length] = 0;
-    return true;
-}
-
 ErrorCode inspect(void*, Utf8View path, SaveTarget& target) {
-    char terminated[4096];
+    char terminated[kSystemPathBytes];
     if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
     target = {};
     clearText(target.path);
@@ -45,7 +39,7 @@ ErrorCode inspect(void*, Utf8View path, SaveTarget& target) {
 }
 
 ErrorCode create(void*, Utf8View path, const SaveTarget& like, intptr_t& handle) {
-    char terminated[4096];
+    char terminated[kSystemPathBytes];
     if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
     int fd = open(terminated, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return lastErrnoError();
@@ -75,20 +69,20 @@ ErrorCode closeFile(void*, intptr_t handle) {
 
 ErrorCode replace(void*, Utf8View temporary, const SaveTarget& target, bool& busy) {
     busy = false;  // no other program can hold a name here
-    char from[4096], to[4096];
+    char from[kSystemPathBytes], to[kSystemPathBytes];
     if (!toTerminatedPath(temporary, from) || !toTerminatedPath(viewOf(target.path), to))
         return ErrorCode::InvalidArgument;
     return rename(from, to) == 0 ? ErrorCode::Ok : lastErrnoError();
 }
 
 ErrorCode removePath(void*, Utf8View path) {
-    char terminated[4096];
+    char terminated[kSystemPathBytes];
     if (!toTerminatedPath(path, terminated)) return ErrorCode::InvalidArgument;
     return unlink(terminated) == 0 ? ErrorCode::Ok : lastErrnoError();
 }
 
 void syncFolder(void*, Utf8View path) {
-    char folder[4096];
+    char folder[kSystemPathBytes];
     if (!toTerminatedPath(path, folder)) return;
     char* slash = strrchr(folder, '/');
     if (!slash) {

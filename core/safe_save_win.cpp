@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "core/safe_save.h"
-#include "core/text_win.h"
+#include "core/system_path_win.h"
 
 namespace {
 
@@ -21,16 +21,10 @@ ErrorCode translate(DWORD error) {
 
 ErrorCode lastError() { return translate(GetLastError()); }
 
-bool toSystemPath(Utf8View path, WideBuffer<261>& wide) {
-    clearText(wide);
-    appendUtf8AsUtf16(wide, path);
-    return path.length != 0 && terminateText(wide);
-}
-
 HANDLE handleOf(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 ErrorCode inspect(void*, Utf8View path, SaveTarget& target) {
-    WideBuffer<261> wide;
+    SystemPath wide;
     if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
     target = {};
     clearText(target.path);
@@ -48,7 +42,7 @@ ErrorCode inspect(void*, Utf8View path, SaveTarget& target) {
 }
 
 ErrorCode create(void*, Utf8View path, const SaveTarget&, intptr_t& handle) {
-    WideBuffer<261> wide;
+    SystemPath wide;
     if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
     HANDLE file = CreateFileW(wideChars(wide), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return lastError();
@@ -69,7 +63,7 @@ ErrorCode closeFile(void*, intptr_t handle) { return CloseHandle(handleOf(handle
 
 ErrorCode replace(void*, Utf8View temporary, const SaveTarget& target, bool& busy) {
     busy = false;
-    WideBuffer<261> from, to;
+    SystemPath from, to;
     if (!toSystemPath(temporary, from) || !toSystemPath(viewOf(target.path), to)) return ErrorCode::InvalidArgument;
     // ReplaceFileW keeps the old file's attributes, permissions and creation
     // time; with no old file it has nothing to keep.
@@ -90,7 +84,7 @@ ErrorCode replace(void*, Utf8View temporary, const SaveTarget& target, bool& bus
 }
 
 ErrorCode removePath(void*, Utf8View path) {
-    WideBuffer<261> wide;
+    SystemPath wide;
     if (!toSystemPath(path, wide)) return ErrorCode::InvalidArgument;
     return DeleteFileW(wideChars(wide)) ? ErrorCode::Ok : lastError();
 }

@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the hand-made seed inputs of the fuzz corpora: one for each kind of
-damage that has broken well-known audio readers. tools/fuzz.sh feeds the
-sample fixtures of tests/import/fixtures in as well. Run from anywhere;
-rewrites corpus/*/seed-*."""
+"""Writes the fuzzers' hand-made starting inputs: a file damaged in each way
+that has broken well-known audio readers. tools/fuzz.sh adds the sample
+files of tests/import/fixtures. Run from anywhere; rewrites corpus/*/seed-*."""
 import os
 import struct
 
