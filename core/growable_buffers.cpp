@@ -4,6 +4,9 @@
 #include <cstring>
 #include <mutex>
 #include <type_traits>
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 // Large blocks are kept for reuse when released: the first touch of fresh
 // pages costs more than the work done on them (a 16 MiB file read into new
@@ -35,6 +38,20 @@ BlockCache& blockCache() {
     return cache;
 }
 
+// Where the system gives 2 MiB pages on request, a large block asks for
+// them: a 14 MiB sample otherwise takes some 3,500 page faults to fill.
+void askForLargePages(char* block, size_t bytes) {
+#ifdef __linux__
+    constexpr uintptr_t kLargePage = uintptr_t(2) << 20;
+    uintptr_t from = (reinterpret_cast<uintptr_t>(block) + kLargePage - 1) & ~(kLargePage - 1);
+    uintptr_t to = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(kLargePage - 1);
+    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+    (void)block;
+    (void)bytes;
+#endif
+}
+
 size_t blockSize(void* data) { return *reinterpret_cast<size_t*>(static_cast<char*>(data) - kHeaderBytes); }
 
 void* takeBlock(size_t bytes) {
@@ -55,6 +72,7 @@ void* takeBlock(size_t bytes) {
     }
     char* raw = static_cast<char*>(malloc(bytes + kHeaderBytes));
     if (!raw) return nullptr;
+    if (bytes >= kReusedBlockMinimum) askForLargePages(raw + kHeaderBytes, bytes);
     *reinterpret_cast<size_t*>(raw) = bytes;
     return raw + kHeaderBytes;
 }

@@ -1,24 +1,23 @@
 #pragma once
 #include <cstdint>
-#include <thread>
+#include <type_traits>
 
 // Long loops over samples are split into contiguous parts, one per core, so
 // an import or a preview uses the whole machine. The calling thread works on
-// the first part itself; every helper thread is joined before returning.
+// the first part itself and returns when every part is done.
 
 constexpr uint32_t kMaxParts = 8;
 
 // How many parts `count` items are split into, each at least `minimumPerPart` long.
-inline uint32_t partCount(uint64_t count, uint64_t minimumPerPart) {
-    // Asked once: the answer comes from a file that every block would read again.
-    static const uint32_t cores = [] {
-        uint32_t found = std::thread::hardware_concurrency();
-        return found == 0 ? 1u : (found > kMaxParts ? kMaxParts : found);
-    }();
-    uint64_t byLength = minimumPerPart ? count / minimumPerPart : count;
-    if (byLength < 1) byLength = 1;
-    return byLength < cores ? static_cast<uint32_t>(byLength) : cores;
-}
+uint32_t partCount(uint64_t count, uint64_t minimumPerPart);
+
+using PartWork = void (*)(void* context, uint64_t begin, uint64_t end, uint32_t part);
+
+// Runs work(context, begin, end, part) for every part of [0, count). The
+// other parts go to helper threads that stay for the next call: an import
+// splits every block of its file, and starting threads for each one costs
+// more than some blocks take.
+void runParts(uint64_t count, uint32_t parts, PartWork work, void* context);
 
 // Runs work(begin, end, part) for every part of [0, count).
 template <typename Work>
@@ -27,9 +26,8 @@ void forEachPart(uint64_t count, uint32_t parts, Work&& work) {
         work(uint64_t(0), count, 0u);
         return;
     }
-    std::thread helpers[kMaxParts];
-    for (uint32_t part = 1; part < parts; ++part)
-        helpers[part] = std::thread(work, count * part / parts, count * (part + 1) / parts, part);
-    work(uint64_t(0), count / parts, 0u);
-    for (uint32_t part = 1; part < parts; ++part) helpers[part].join();
+    using Callable = std::remove_reference_t<Work>;
+    runParts(count, parts, [](void* context, uint64_t begin, uint64_t end, uint32_t part) {
+        (*static_cast<Callable*>(context))(begin, end, part);
+    }, const_cast<void*>(static_cast<const void*>(&work)));
 }
