@@ -111,20 +111,6 @@ TEST_F(Cli, NewWritesTheEmptyCardFileAndNeverAnExistingOne) {
     EXPECT_EQ(Bytes(bytes.begin() + 10, bytes.begin() + 18), (Bytes{'G', 'r', 0xC3, 0xBC, 0xC3, 0x9F, 'e', ' '}));
 }
 
-TEST_F(Cli, AddImportsAsDroppingFilesDoes) {
-    std::vector<std::string> files = {fixture("wav_s16_stereo.wav"), fixture("aiff_s24_stereo.aiff"),
-                                      fixture("aifc_sowt_s16_stereo.aifc"), fixture("wav_ulaw_6ch.wav")};
-    newCardWith(files);
-    // The same import in this process, then written by the program's own writer: the same bytes.
-    CardDocument expected = {};
-    resetDocument(expected);
-    std::vector<Utf8View> views;
-    for (const std::string& f : files) views.push_back(viewOf(f));
-    ASSERT_EQ(importFilesAsInstruments(expected, views.data(), uint32_t(views.size()), nullptr), 0u);
-    writeCard(expected, folder.file("mine.vxcor"));
-    EXPECT_EQ(readFileBytes(card), readFileBytes(folder.file("mine.vxcor")));
-}
-
 TEST_F(Cli, AddNamesInstrumentsAfterTheirFilesAndCountsTheFailures) {
     ASSERT_EQ(run({"new", card}).status, 0);
     writeFileBytes(folder.file("kick.wav"), readFileBytes(fixture("wav_u8_mono.wav")));
@@ -185,51 +171,62 @@ TEST_F(Cli, InfoShowsTheCardWrittenByTheProgramAndSetWithoutValuesKeepsItsBytes)
 
 TEST_F(Cli, SetLimitsValuesAsTheWindowDoes) {
     newCardWith({fixture("wav_s16_stereo.wav")});
-    uint32_t samples = Loaded(card)[0].samples.count;
-    ProcessResult r = run({"set", card, "1", "--start", "100", "--end", "50", "--decay", "300.7", "--boost", "-2",
-                           "--downsample", "on", "--name", "Snare drum"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    {
+    const uint32_t samples = Loaded(card)[0].samples.count;
+    struct Step {
+        std::vector<std::string> options;
+        uint32_t start, end;
+        uint8_t decay, boost;
+        bool downsample;
+    } steps[] = {
+        {{"--start", "100", "--end", "50", "--decay", "300.7", "--boost", "-2", "--downsample", "on", "--name",
+          "Snare drum"}, 50, 50, 255, 0, true},  // the start at most the end
+        {{"--end", "999999", "--decay", "3.9", "--boost", "7.5", "--downsample", "off"}, 50, samples, 3, 7, false},
+        {{"--start", "0", "--end", "10"}, 0, 10, 3, 7, false},  // both: the end first
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.options[0] + " " + step.options[1]);
+        std::vector<std::string> arguments = {"set", card, "1"};
+        arguments.insert(arguments.end(), step.options.begin(), step.options.end());
+        ProcessResult r = run(arguments);
+        ASSERT_EQ(r.status, 0) << r.err;
         Loaded loaded(card);
-        EXPECT_EQ(loaded[0].end, 50u);
-        EXPECT_EQ(loaded[0].start, 50u);  // at most the end
-        EXPECT_EQ(loaded[0].decay, 255);
-        EXPECT_EQ(loaded[0].boost, 0);
-        EXPECT_TRUE(loaded[0].downsample);
+        EXPECT_EQ(loaded[0].start, step.start);
+        EXPECT_EQ(loaded[0].end, step.end);
+        EXPECT_EQ(loaded[0].decay, step.decay);
+        EXPECT_EQ(loaded[0].boost, step.boost);
+        EXPECT_EQ(loaded[0].downsample, step.downsample);
         EXPECT_EQ(loaded.name(0), "Snare dr");
     }
-    ASSERT_EQ(run({"set", card, "1", "--end", "999999", "--decay", "3.9", "--boost", "7.5", "--downsample", "off"}).status, 0);
-    {
-        Loaded loaded(card);
-        EXPECT_EQ(loaded[0].end, samples);
-        EXPECT_EQ(loaded[0].start, 50u);
-        EXPECT_EQ(loaded[0].decay, 3);
-        EXPECT_EQ(loaded[0].boost, 7);
-        EXPECT_FALSE(loaded[0].downsample);
-    }
-    ASSERT_EQ(run({"set", card, "1", "--start", "0", "--end", "10"}).status, 0);  // both: the end first
-    Loaded loaded(card);
-    EXPECT_EQ(loaded[0].start, 0u);
-    EXPECT_EQ(loaded[0].end, 10u);
 }
 
-TEST_F(Cli, RemoveAndMoveKeepTheOthersInOrder) {
-    newCardWith({fixture("wav_u8_mono.wav"), fixture("aiff_s8_mono.aiff"), fixture("aifc_twos_s8_mono.aifc")});
+TEST_F(Cli, AddImportsAsDroppingFilesDoesAndMoveAndRemoveKeepTheOthersInOrder) {
+    std::vector<std::string> files = {fixture("wav_s16_stereo.wav"), fixture("aiff_s24_stereo.aiff"),
+                                      fixture("aifc_sowt_s16_stereo.aifc"), fixture("wav_ulaw_6ch.wav")};
+    newCardWith(files);
+    // The same import in this process, then written by the program's own writer: the same bytes.
+    CardDocument expected = {};
+    resetDocument(expected);
+    std::vector<Utf8View> views;
+    for (const std::string& f : files) views.push_back(viewOf(f));
+    ASSERT_EQ(importFilesAsInstruments(expected, views.data(), uint32_t(views.size()), nullptr), 0u);
+    writeCard(expected, folder.file("mine.vxcor"));
+    EXPECT_EQ(readFileBytes(card), readFileBytes(folder.file("mine.vxcor")));
+
     ASSERT_EQ(run({"move", card, "1", "3"}).status, 0);
     {
         Loaded loaded(card);
-        EXPECT_EQ(loaded.name(0), "aiff_s8_");
-        EXPECT_EQ(loaded.name(2), "wav_u8_m");
+        EXPECT_EQ(loaded.name(0), "aiff_s24");
+        EXPECT_EQ(loaded.name(2), "wav_s16_");
     }
     ASSERT_EQ(run({"remove", card, "2"}).status, 0);
     {
         Loaded loaded(card);
-        ASSERT_EQ(loaded.document.instruments.count, 2u);
-        EXPECT_EQ(loaded.name(1), "wav_u8_m");
+        ASSERT_EQ(loaded.document.instruments.count, 3u);
+        EXPECT_EQ(loaded.name(1), "wav_s16_");
     }
-    ProcessResult r = run({"remove", card, "3"});
+    ProcessResult r = run({"remove", card, "4"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(contains(r.err, "there is no instrument 3: the card holds 2")) << r.err;
+    EXPECT_TRUE(contains(r.err, "there is no instrument 4: the card holds 3")) << r.err;
 }
 
 TEST_F(Cli, ImageIsTheCardImageOfTheCardFileOrSaysItDoesNotFit) {
