@@ -91,34 +91,6 @@ struct ControlWindow : ::testing::Test {
     }
 };
 
-// What a watcher thread sees of the "too much data" box before it presses OK.
-struct BoxSighting {
-    HWND owner = nullptr;
-    bool text = false;
-    bool errorIcon = false;
-    std::u16string statusUnderBox;
-};
-
-void watchForBox(HWND statusText, BoxSighting& seen) {
-    HWND box = nullptr;
-    for (int i = 0; i < 1000 && !box; ++i, Sleep(10)) box = FindWindowW(L"#32770", kCaption);
-    if (!box) return;
-    seen.owner = GetWindow(box, GW_OWNER);
-    Sleep(300);  // the finish, posted right after, has long reached the queue
-    seen.statusUnderBox = textOf(statusText);
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM context) {
-            BoxSighting& s = *reinterpret_cast<BoxSighting*>(context);
-            s.text |= textOf(child) == u"Too much data for the card";
-            if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-                s.errorIcon |= HICON(SendMessageW(child, STM_GETICON, 0, 0)) == LoadIconW(nullptr, IDI_ERROR);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&seen));
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
-
 }  // namespace
 
 TEST_F(ControlWindow, TransfersOnTheirOwnThreadDriveTheRealControls) {
@@ -152,17 +124,32 @@ TEST_F(ControlWindow, TransfersOnTheirOwnThreadDriveTheRealControls) {
     EXPECT_EQ(SendMessageW(windows.progress, PBM_GETRANGE, FALSE, 0), 65536);
     EXPECT_EQ(SendMessageW(windows.progress, PBM_GETPOS, 0, 0), 0);
 
+    // A watcher thread sees the "too much data" box and what is under it, then presses OK.
     overfillCard(document);
     SetWindowTextW(windows.statusText, L"Idle");
-    BoxSighting seen;
-    std::thread watcher(watchForBox, windows.statusText, std::ref(seen));
+    HWND box = nullptr, boxOwner = nullptr;
+    bool boxText = false, errorIcon = false;
+    std::u16string statusUnderBox;
+    std::thread watcher([&] {
+        for (int i = 0; i < 1000 && !box; ++i, Sleep(10)) box = FindWindowW(L"#32770", kCaption);
+        if (!box) return;
+        boxOwner = GetWindow(box, GW_OWNER);
+        Sleep(300);  // the finish, posted right after, has long reached the queue
+        statusUnderBox = textOf(windows.statusText);
+        for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            boxText |= textOf(child) == u"Too much data for the card";
+            if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                errorIcon |= HICON(SendMessageW(child, STM_GETICON, 0, 0)) == LoadIconW(nullptr, IDI_ERROR);
+        }
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
     sendToCard(job, list, document);
     pump();
     watcher.join();
-    EXPECT_EQ(seen.owner, window);
-    EXPECT_TRUE(seen.text);
-    EXPECT_TRUE(seen.errorIcon);
-    EXPECT_EQ(seen.statusUnderBox, u"Idle");  // the failure is shown after the box
+    EXPECT_EQ(boxOwner, window);
+    EXPECT_TRUE(boxText);
+    EXPECT_TRUE(errorIcon);
+    EXPECT_EQ(statusUnderBox, u"Idle");  // the failure is shown after the box
     EXPECT_EQ(textOf(windows.statusText), u"Transfer Failed");
     EXPECT_TRUE(controlsEnabled());
 }
