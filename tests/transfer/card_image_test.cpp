@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <string>
+#include <utility>
 #include <vector>
 
 #include "transfer/card_image.h"
+#include "transfer/test_instruments.h"
 
 namespace {
 
@@ -16,23 +18,10 @@ struct CardFixture : ::testing::Test {
     void SetUp() override { resetDocument(document); }
     void TearDown() override { releaseDocument(document); }
 
-    Instrument* add(const char* name, uint32_t samples, float value, uint8_t decay, bool downsample) {
-        Instrument* instrument = appendInstrument(document);
-        assignText(instrument->name, viewOf(name));
-        resizeBuffer(instrument->samples, samples);
-        for (uint32_t i = 0; i < samples; ++i) instrument->samples.data[i] = value;
-        instrument->start = 0;
-        instrument->end = samples;
-        instrument->decay = decay;
-        instrument->downsample = downsample;
-        return instrument;
-    }
     ErrorCode build() { return buildCardImage(document, image.data(), kCardCapacity); }
     Bytes bytes(uint32_t from, uint32_t count) const { return Bytes(image.begin() + from, image.begin() + from + count); }
     bool allAre(uint32_t from, uint32_t to, uint8_t value) const {
-        for (uint32_t i = from; i < to; ++i)
-            if (image[i] != value) return false;
-        return true;
+        return std::all_of(image.begin() + from, image.begin() + to, [value](uint8_t b) { return b == value; });
     }
 };
 
@@ -46,18 +35,12 @@ const Bytes kUnusedEntry = {0, 0, 0, 0, 0, 0, ' ', ' ', ' ', ' ', ' ', ' ', ' ',
 
 }  // namespace
 
-TEST(CardSampleByte, IsInvertedOffsetBinary) {
-    EXPECT_EQ(cardSampleByte(0.0f), 0x80);
-    EXPECT_EQ(cardSampleByte(1.0f), 0x00);
-    EXPECT_EQ(cardSampleByte(-0.5f), 0xC0);
-    EXPECT_EQ(cardSampleByte(0.5f), 0x40);
-    EXPECT_EQ(cardSampleByte(0.001f), 0x7F);   // 127.872 truncated
-    EXPECT_EQ(cardSampleByte(-0.001f), 0x80);  // 128.128 truncated
-    // -1.0 gives 256, which no byte holds: saturated, not wrapped to the loudest positive value
-    EXPECT_EQ(cardSampleByte(-1.0f), 0xFF);
-    EXPECT_EQ(cardSampleByte(-3.0f), 0xFF);
-    EXPECT_EQ(cardSampleByte(1.5f), 0x00);
-    EXPECT_EQ(cardSampleByte(NAN), 0x80);
+TEST(CardSampleByte, IsInvertedOffsetBinaryTruncatedAndSaturated) {
+    // 0.001 gives 127.872 and -0.001 gives 128.128; -1.0 gives 256, which no byte holds.
+    const std::pair<float, uint8_t> cases[] = {{0.0f, 0x80},   {1.0f, 0x00},   {-0.5f, 0xC0}, {0.5f, 0x40},
+                                               {0.001f, 0x7F}, {-0.001f, 0x80}, {-1.0f, 0xFF}, {-3.0f, 0xFF},
+                                               {1.5f, 0x00},   {NAN, 0x80}};
+    for (const auto& [sample, byte] : cases) EXPECT_EQ(cardSampleByte(sample), byte) << sample;
 }
 
 TEST_F(CardFixture, EmptyCardIsHeaderUnusedSlotsAndFillWithTheNameCutToEight) {
@@ -76,10 +59,9 @@ TEST_F(CardFixture, EmptyCardIsHeaderUnusedSlotsAndFillWithTheNameCutToEight) {
 }
 
 TEST_F(CardFixture, OneInstrumentOf1500Samples) {
-    add("Kick", 1500, 0.5f, 1, false);
+    assignText(addFlatInstrument(document, 1500, 0.5f)->name, viewOf("Kick"));
     ASSERT_EQ(build(), ErrorCode::Ok);
-    Bytes h = header(1);
-    EXPECT_EQ(bytes(0, 32), h);
+    EXPECT_EQ(bytes(0, 32), header(1));
     EXPECT_EQ(bytes(32, 16), (Bytes{0x01, 0x00, 0x03, 0x00, 0x04, 0x01, 'K', 'i', 'c', 'k', ' ', ' ', ' ', ' ', 0xFF, 0xFF}));
     for (uint32_t slot = 1; slot < 8; ++slot) EXPECT_EQ(bytes(32 + 16 * slot, 16), kUnusedEntry);
     EXPECT_TRUE(allAre(160, 1024, 0xFF));
@@ -89,26 +71,23 @@ TEST_F(CardFixture, OneInstrumentOf1500Samples) {
 }
 
 TEST_F(CardFixture, DownsampledInstrumentGetsASilenceBlock) {
-    add("Kick", 1500, 0.5f, 1, true);
-    add("Next", 10, -0.5f, 2, false);
+    addFlatInstrument(document, 1500, 0.5f)->downsample = true;
+    addFlatInstrument(document, 10, -0.5f)->decay = 2;
     ASSERT_EQ(build(), ErrorCode::Ok);
     // 1000 samples at the Tune 0 rate in one block; the decay (1536) needs two: silence follows
     EXPECT_EQ(bytes(32, 6), (Bytes{0x01, 0x00, 0x02, 0x00, 0x04, 0x01}));
-    // the constant survives the conversion away from the ends
-    EXPECT_TRUE(allAre(1024 + 60, 1024 + 940, 0x40));
-    EXPECT_TRUE(allAre(2024, 2048, 0x80));
-    EXPECT_TRUE(allAre(2048, 3072, 0x80));
+    EXPECT_TRUE(allAre(1024 + 60, 1024 + 940, 0x40));  // the constant survives away from the ends
+    EXPECT_TRUE(allAre(2024, 3072, 0x80));
     // the next instrument at 3072: end (3072 + 1024) / 4 = 0x0400, start 3073 = 0x0C01
     EXPECT_EQ(bytes(48, 6), (Bytes{0x02, 0x00, 0x04, 0x00, 0x0C, 0x01}));
     EXPECT_TRUE(allAre(3072, 3082, 0xC0));
-    // decay 2: 1365 samples, two blocks: a second silence block
-    EXPECT_TRUE(allAre(3082, 5120, 0x80));
+    EXPECT_TRUE(allAre(3082, 5120, 0x80));  // decay 2: 1365 samples, two blocks
     EXPECT_TRUE(allAre(5120, kCardCapacity, 0xFF));
 }
 
 TEST_F(CardFixture, PlaysOnlyTheSpanBetweenStartAndEndWithTheBoost) {
-    Instrument* instrument = add("Span", 3000, 0.5f, 1, false);
-    for (uint32_t i = 1000; i < 2024; ++i) instrument->samples.data[i] = -0.05f;
+    Instrument* instrument = addFlatInstrument(document, 3000, 0.5f);
+    std::fill(instrument->samples.data + 1000, instrument->samples.data + 2024, -0.05f);
     instrument->samples.data[1000] = -0.25f;
     instrument->start = 1000;
     instrument->end = 2024;
@@ -132,14 +111,14 @@ TEST_F(CardFixture, PlaysOnlyTheSpanBetweenStartAndEndWithTheBoost) {
 
 TEST_F(CardFixture, AnExactlyFullCardFitsAndOneBlockMoreDoesNot) {
     // Seven instruments of nine blocks: 64,512 bytes, exactly the room behind the header.
-    for (int i = 0; i < 7; ++i) add("Full", 9 * 1024, 0.5f, 1, false);
+    for (int i = 0; i < 7; ++i) addFlatInstrument(document, 9 * 1024, 0.5f);
     ASSERT_EQ(recountUsage(document), 0);
     ASSERT_EQ(build(), ErrorCode::Ok);
     EXPECT_TRUE(allAre(1024, kCardCapacity, 0x40));  // no 0xFF tail
     EXPECT_EQ(bytes(32 + 6 * 16, 6), (Bytes{0x01, 0x00, 0x40, 0x00, 0xDC, 0x01}));  // the last: 56,321 .. 65,536
 
     // An eighth instrument with nothing to play still takes its block of silence.
-    add("Over", 0, 0.0f, 1, false);
+    addFlatInstrument(document, 0, 0.0f);
     ASSERT_EQ(recountUsage(document), -1024);
     EXPECT_EQ(build(), ErrorCode::BufferTooSmall);
     EXPECT_EQ(buildCardImage(document, image.data(), kCardCapacity - 1), ErrorCode::BufferTooSmall);

@@ -8,9 +8,6 @@
 #include "transfer/card_image.h"
 #include "transfer/card_sound.h"
 
-// The card's sound is checked against the bytes of a built card image,
-// decoded as the instrument plays them.
-
 TEST(CardByteSample, DecodesEveryByteToTheValueThatEncodesToIt) {
     EXPECT_EQ(cardByteSample(0x80), 0.0f);
     EXPECT_EQ(cardByteSample(0x00), 1.0f);
@@ -23,23 +20,8 @@ namespace {
 
 struct CardSound : ::testing::TestWithParam<bool> {
     CardDocument document = {};
-    Instrument* instrument = nullptr;
     SampleBuffer preview = {}, envelope = {}, sound = {};
-    std::vector<uint8_t> image = std::vector<uint8_t>(kCardCapacity);
-
-    void SetUp() override {
-        resetDocument(document);
-        instrument = appendInstrument(document);
-        ASSERT_FALSE(failed(resizeBuffer(instrument->samples, 5000)));
-        for (uint32_t i = 0; i < 5000; ++i) instrument->samples.data[i] = 0.6f * float(std::sin(i * 0.05));
-        instrument->start = 300;
-        instrument->end = 4100;
-        instrument->boost = 3;
-        instrument->decay = 2;
-        instrument->downsample = GetParam();
-        ASSERT_EQ(prepareInstrumentPreview(*instrument, preview, envelope), ErrorCode::Ok);
-        ASSERT_EQ(buildCardImage(document, image.data(), kCardCapacity), ErrorCode::Ok);
-    }
+    void SetUp() override { resetDocument(document); }
     void TearDown() override {
         releaseBuffer(preview);
         releaseBuffer(envelope);
@@ -50,16 +32,28 @@ struct CardSound : ::testing::TestWithParam<bool> {
 
 }  // namespace
 
+// Checked against the bytes of a built card image, decoded as the instrument plays them.
 TEST_P(CardSound, IsTheCardBytesBroughtBackToTheWorkingRateWithTheFade) {
+    const bool downsample = GetParam();
+    Instrument* instrument = appendInstrument(document);
+    ASSERT_FALSE(failed(resizeBuffer(instrument->samples, 5000)));
+    for (uint32_t i = 0; i < 5000; ++i) instrument->samples.data[i] = 0.6f * float(std::sin(i * 0.05));
+    instrument->start = 300;
+    instrument->end = 4100;
+    instrument->boost = 3;
+    instrument->decay = 2;
+    instrument->downsample = downsample;
+    std::vector<uint8_t> image(kCardCapacity);
+    ASSERT_EQ(buildCardImage(document, image.data(), kCardCapacity), ErrorCode::Ok);
+    ASSERT_EQ(prepareInstrumentPreview(*instrument, preview, envelope), ErrorCode::Ok);
     ASSERT_EQ(prepareCardSound(*instrument, envelope, sound), ErrorCode::Ok);
     ASSERT_EQ(sound.count, 5000u);
-    const uint32_t span = 3800;
-    uint32_t data = (uint32_t(image[36]) << 8 | image[37]) - 1;
-    uint32_t cardLength = GetParam() ? span * 2 / 3 : span;
-    std::vector<float> decoded(cardLength);
+
+    const uint32_t span = 3800, cardLength = downsample ? span * 2 / 3 : span;
+    const uint32_t data = (uint32_t(image[36]) << 8 | image[37]) - 1;  // the first entry's start field
+    std::vector<float> decoded(cardLength), expected(span);
     for (uint32_t i = 0; i < cardLength; ++i) decoded[i] = cardByteSample(image[data + i]);
-    std::vector<float> expected(span);
-    if (GetParam())
+    if (downsample)
         ASSERT_EQ(resample(decoded.data(), cardLength, kTuneZeroSampleRate, expected.data(), span, kWorkingSampleRate),
                   ErrorCode::Ok);
     else
@@ -69,10 +63,9 @@ TEST_P(CardSound, IsTheCardBytesBroughtBackToTheWorkingRateWithTheFade) {
         ASSERT_EQ(sound.data[i], want) << i;
     }
     // 8 bits: within a step of the preview, away from the resampler's edges.
-    for (uint32_t i = 400; i < 4000; ++i) ASSERT_NEAR(sound.data[i], preview.data[i], GetParam() ? 0.05 : 1.0 / 128);
-}
+    for (uint32_t i = 400; i < 4000; ++i) ASSERT_NEAR(sound.data[i], preview.data[i], downsample ? 0.05 : 1.0 / 128);
 
-TEST_P(CardSound, AStartAtTheEndIsSilenceAndAWrongEnvelopeIsRefused) {
+    // A start at the end plays nothing; an envelope of another length is refused.
     instrument->start = instrument->end = 1000;
     ASSERT_EQ(prepareInstrumentPreview(*instrument, preview, envelope), ErrorCode::Ok);
     ASSERT_EQ(prepareCardSound(*instrument, envelope, sound), ErrorCode::Ok);

@@ -3,12 +3,12 @@
 
 #include <commctrl.h>
 
-#include <atomic>
 #include <string>
 #include <thread>
 
 #include "simulated_card_writer.h"
 #include "transfer/card_image.h"
+#include "transfer/test_instruments.h"
 #include "transfer/transfer_controls_win.h"
 
 namespace {
@@ -71,17 +71,12 @@ struct ControlWindow : ::testing::Test {
     }
     void TearDown() override {
         shutdownTransferJob(job);
-        if (window) DestroyWindow(window);
+        DestroyWindow(window);
         releaseWriterList(list);
         releaseDocument(document);
         EXPECT_EQ(usb.openHandles(), 0u);
     }
 
-    std::u16string status() const { return textOf(windows.statusText); }
-    void sendAndPump() {
-        sendToCard(job, list, document);
-        pump();
-    }
     void pump() {
         ULONGLONG end = GetTickCount64() + 10000;
         while (job.busy && GetTickCount64() < end) {
@@ -95,36 +90,6 @@ struct ControlWindow : ::testing::Test {
                IsWindowEnabled(windows.bankSpin) && !(GetWindowLongW(windows.bankEdit, GWL_STYLE) & ES_READONLY);
     }
 };
-
-// What a watcher thread sees of the "too much data" box before it presses OK.
-struct BoxSighting {
-    bool found = false;
-    HWND owner = nullptr;
-    bool text = false;
-    bool errorIcon = false;
-    std::u16string statusUnderBox;
-};
-
-void watchForBox(HWND statusText, BoxSighting& seen) {
-    HWND box = nullptr;
-    for (int i = 0; i < 1000 && !box; ++i, Sleep(10)) box = FindWindowW(L"#32770", kCaption);
-    if (!box) return;
-    seen.found = true;
-    seen.owner = GetWindow(box, GW_OWNER);
-    Sleep(300);  // the finish, posted right after, has long reached the queue
-    seen.statusUnderBox = textOf(statusText);
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM context) {
-            BoxSighting& s = *reinterpret_cast<BoxSighting*>(context);
-            s.text |= textOf(child) == u"Too much data for the card";
-            if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-                s.errorIcon |= HICON(SendMessageW(child, STM_GETICON, 0, 0)) == LoadIconW(nullptr, IDI_ERROR);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&seen));
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
 
 }  // namespace
 
@@ -149,7 +114,7 @@ TEST_F(ControlWindow, TransfersOnTheirOwnThreadDriveTheRealControls) {
     pump();
     ASSERT_FALSE(job.busy);
 
-    std::u16string done = status();
+    std::u16string done = textOf(windows.statusText);
     ASSERT_EQ(done.substr(0, 27), u"Transfer Successful (Time: ");
     EXPECT_LT(std::stoi(std::string(done.begin() + 27, done.end())), 10);  // seconds came through intact
     EXPECT_EQ(SendMessageW(windows.bankSpin, UDM_GETPOS32, 0, 0), 8);
@@ -159,41 +124,32 @@ TEST_F(ControlWindow, TransfersOnTheirOwnThreadDriveTheRealControls) {
     EXPECT_EQ(SendMessageW(windows.progress, PBM_GETRANGE, FALSE, 0), 65536);
     EXPECT_EQ(SendMessageW(windows.progress, PBM_GETPOS, 0, 0), 0);
 
-    usb.device(writer).settings.misbehaviour = Misbehaviour::FailBlock;
-    usb.device(writer).settings.atBlock = 3;
-    sendAndPump();
-    EXPECT_EQ(status(), u"Transfer Failed");
-    EXPECT_TRUE(controlsEnabled());
-
-    usb.device(writer).settings.misbehaviour = Misbehaviour::None;
-    for (int i = 0; i < 8; ++i) {
-        Instrument* instrument = appendInstrument(document);
-        resizeBuffer(instrument->samples, 9 * 1024);
-        instrument->end = 9 * 1024;
-        instrument->decay = 1;
-    }
+    // A watcher thread sees the "too much data" box and what is under it, then presses OK.
+    overfillCard(document);
     SetWindowTextW(windows.statusText, L"Idle");
-    BoxSighting seen;
-    std::thread watcher(watchForBox, windows.statusText, std::ref(seen));
-    sendAndPump();
-    watcher.join();
-    EXPECT_TRUE(seen.found);
-    EXPECT_EQ(seen.owner, window);
-    EXPECT_TRUE(seen.text);
-    EXPECT_TRUE(seen.errorIcon);
-    EXPECT_EQ(seen.statusUnderBox, u"Idle");  // the failure is shown after the box
-    EXPECT_EQ(status(), u"Transfer Failed");
-    EXPECT_TRUE(controlsEnabled());
-}
-
-TEST_F(ControlWindow, AnOwnerDestroyedMidTransferLeavesNothingBehind) {
-    uint32_t writer = usb.plugWriter({}, u"A");
-    refreshCardWriterList(usb.transport(), list, writerListViewFor(windows), false);
+    HWND box = nullptr, boxOwner = nullptr;
+    bool boxText = false, errorIcon = false;
+    std::u16string statusUnderBox;
+    std::thread watcher([&] {
+        for (int i = 0; i < 1000 && !box; ++i, Sleep(10)) box = FindWindowW(L"#32770", kCaption);
+        if (!box) return;
+        boxOwner = GetWindow(box, GW_OWNER);
+        Sleep(300);  // the finish, posted right after, has long reached the queue
+        statusUnderBox = textOf(windows.statusText);
+        for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            boxText |= textOf(child) == u"Too much data for the card";
+            if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                errorIcon |= HICON(SendMessageW(child, STM_GETICON, 0, 0)) == LoadIconW(nullptr, IDI_ERROR);
+        }
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
     sendToCard(job, list, document);
-    DestroyWindow(window);  // the reports still to come go nowhere
-    window = nullptr;
-    shutdownTransferJob(job);
-    EXPECT_EQ(job.thread, 0u);
-    EXPECT_EQ(usb.openHandles(), 0u);
-    EXPECT_EQ(usb.device(writer).banks.count(1), 1u);
+    pump();
+    watcher.join();
+    EXPECT_EQ(boxOwner, window);
+    EXPECT_TRUE(boxText);
+    EXPECT_TRUE(errorIcon);
+    EXPECT_EQ(statusUnderBox, u"Idle");  // the failure is shown after the box
+    EXPECT_EQ(textOf(windows.statusText), u"Transfer Failed");
+    EXPECT_TRUE(controlsEnabled());
 }

@@ -10,27 +10,32 @@
 
 #include "simulated_card_writer.h"
 #include "transfer/card_image.h"
+#include "transfer/test_instruments.h"
 #include "transfer/transfer_job.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using Statuses = std::vector<std::u16string>;
 
-// Stands in for the window: reports wait in a queue until the test, playing
-// the user-interface thread, applies them; the worker is a real thread.
-struct FakeTransferControls {
-    std::thread::id uiThread = std::this_thread::get_id();
-    std::atomic<int> offThreadCalls{0};
-    TransferJob* job = nullptr;
-    std::vector<std::u16string> statuses;
-    bool marquee = false;
-    uint32_t range = 0;
+// Plays the window: reports wait in a queue until the test, as the
+// user-interface thread, applies them; the worker is a real thread.
+struct TransferFixture : ::testing::Test {
+    SimulatedUsb usb;
+    CardWriterList writers = {};
+    CardDocument document = {};
+    TransferJob job;
+    // What the controls show and hold.
+    Statuses statuses;
     std::vector<uint32_t> positions;
-    bool comboEnabled = true, othersEnabled = true;
+    uint32_t range = 0, bank = 1;
+    bool marquee = false, comboEnabled = true, othersEnabled = true;
     int32_t selection = 0;
-    uint32_t bank = 1;
     int tooMuchData = 0;
     std::u16string statusUnderBox;
+    // The worker, its reports and its clock (1000 ticks a second).
+    std::thread::id uiThread = std::this_thread::get_id();
+    std::atomic<int> offThreadCalls{0};
     bool threadsFail = false;
     std::mutex lock;
     std::deque<TransferReport> posted;
@@ -39,18 +44,19 @@ struct FakeTransferControls {
     std::thread worker;
     std::atomic<bool> workerEnded{false};
     std::atomic<uint64_t> ticks{1000};
-    uint64_t ticksPerSecond = 1000, ticksPerCall = 0;
+    uint64_t ticksPerCall = 0;
+    TransferControls controls = fakeControls();
 
-    static FakeTransferControls& self(void* c) { return *static_cast<FakeTransferControls*>(c); }
-    static FakeTransferControls& ui(void* c) {
+    static TransferFixture& self(void* c) { return *static_cast<TransferFixture*>(c); }
+    static TransferFixture& ui(void* c) {
         if (std::this_thread::get_id() != self(c).uiThread) ++self(c).offThreadCalls;
         return self(c);
     }
-    TransferControls controls() {
+    TransferControls fakeControls() {
         return {
             this,
             [](void* c, const TransferReport& report) {
-                FakeTransferControls& me = self(c);
+                TransferFixture& me = self(c);
                 std::this_thread::sleep_for(me.postDelay);
                 std::lock_guard<std::mutex> hold(me.lock);
                 if (me.refusals[int(report.kind)] > 0) return --me.refusals[int(report.kind)], false;
@@ -68,14 +74,14 @@ struct FakeTransferControls {
             [](void* c, uint32_t bank) { ui(c).bank = bank; },
             [](void* c) {
                 // A message box's own loop goes on delivering reports.
-                FakeTransferControls& me = ui(c);
+                TransferFixture& me = ui(c);
                 ++me.tooMuchData;
                 me.pump([&me] { return !me.workerEnded; });
                 me.applyPosted();
                 me.statusUnderBox = me.statuses.empty() ? u"" : me.statuses.back();
             },
             [](void* c, TransferJob& job) {
-                FakeTransferControls& me = ui(c);
+                TransferFixture& me = ui(c);
                 if (me.threadsFail) return false;
                 me.workerEnded = false;
                 me.worker = std::thread([&me, &job] { transferThread(job), me.workerEnded = true; });
@@ -83,7 +89,7 @@ struct FakeTransferControls {
                 return true;
             },
             [](void* c, TransferThread& thread, uint32_t milliseconds) {
-                FakeTransferControls& me = ui(c);
+                TransferFixture& me = ui(c);
                 auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
                 while (!me.workerEnded && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(1ms);
                 if (!me.workerEnded) return false;
@@ -92,16 +98,29 @@ struct FakeTransferControls {
                 return true;
             },
             [](void* c) { return self(c).ticks += self(c).ticksPerCall; },
-            [](void* c) { return self(c).ticksPerSecond; },
+            [](void*) { return uint64_t(1000); },
         };
     }
+    void SetUp() override {
+        resetDocument(document);
+        initTransferJob(job, usb.transport(), controls);
+    }
+    void TearDown() override {
+        shutdownTransferJob(job);
+        if (worker.joinable()) worker.join();
+        EXPECT_EQ(offThreadCalls, 0) << "the worker touched the controls";
+        releaseWriterList(writers);
+        releaseDocument(document);
+        EXPECT_EQ(usb.openHandles(), 0u);
+    }
+
     void applyPosted() {
         std::unique_lock<std::mutex> hold(lock);
         while (!posted.empty()) {
             TransferReport report = posted.front();
             posted.pop_front();
             hold.unlock();
-            applyTransferReport(*job, report);
+            applyTransferReport(job, report);
             hold.lock();
         }
     }
@@ -113,29 +132,6 @@ struct FakeTransferControls {
             std::this_thread::sleep_for(1ms);
         }
     }
-};
-
-struct TransferFixture : ::testing::Test {
-    SimulatedUsb usb;
-    CardWriterList writers = {};
-    FakeTransferControls fake;
-    TransferControls controls = fake.controls();
-    TransferJob job;
-    CardDocument document = {};
-
-    void SetUp() override {
-        resetDocument(document);
-        initTransferJob(job, usb.transport(), controls);
-        fake.job = &job;
-    }
-    void TearDown() override {
-        shutdownTransferJob(job);
-        if (fake.worker.joinable()) fake.worker.join();
-        EXPECT_EQ(fake.offThreadCalls, 0) << "the worker touched the controls";
-        releaseWriterList(writers);
-        releaseDocument(document);
-        EXPECT_EQ(usb.openHandles(), 0u);
-    }
     uint32_t plug(const SimulatedWriterSettings& settings = {}) {
         uint32_t device = usb.plugWriter(settings, u"W");
         CardWriterRecord record = {};
@@ -146,20 +142,11 @@ struct TransferFixture : ::testing::Test {
     }
     void send() {
         sendToCard(job, writers, document);
-        fake.pump([this] { return job.busy != 0; });
-    }
-    Instrument* add(uint32_t samples, float value) {
-        Instrument* instrument = appendInstrument(document);
-        resizeBuffer(instrument->samples, samples);
-        for (uint32_t i = 0; i < samples; ++i) instrument->samples.data[i] = value;
-        instrument->end = samples;
-        instrument->decay = 1;
-        return instrument;
+        pump([this] { return job.busy != 0; });
     }
     // Everything a finished transfer leaves: controls back, the worker gone, the writer closed.
     bool idle() const {
-        return !job.busy && fake.comboEnabled && fake.othersEnabled && !fake.marquee && job.thread == 0 &&
-               usb.openHandles() == 0;
+        return !job.busy && comboEnabled && othersEnabled && !marquee && job.thread == 0 && usb.openHandles() == 0;
     }
 };
 
@@ -189,48 +176,51 @@ TEST(TransferTexts, SizesInBinaryUnitsAndTimesInTruncatedHundredths) {
     EXPECT_EQ(finish(false, 3.0f), u"Transfer Failed");
 }
 
-TEST_F(TransferFixture, ASuccessfulTransferShowsEveryBlockInOrderAndItsTime) {
+TEST_F(TransferFixture, ASuccessfulTransferShowsEveryBlockAndItsTimeAndSendsTheCardAsItWas) {
     SimulatedWriterSettings s;
     s.bankCount = 8;
     uint32_t writer = plug(s);
-    add(3000, 0.25f);
-    fake.bank = 50;  // beyond the writer's banks: its last is taken
-    fake.ticksPerSecond = 1000000;
-    fake.ticksPerCall = 1250000;  // the clock moves 1.25 s between start and end
-    fake.postDelay = 1ms;         // the worker is still sending while the first reports are applied
-    fake.refusals[int(TransferReportKind::Progress)] = 2;  // refused posts are tried again
-    fake.refusals[int(TransferReportKind::Finish)] = 2;
-    send();
-
-    ASSERT_EQ(fake.statuses.size(), 1u + 64 + 1);
-    EXPECT_EQ(fake.statuses[0], u"Transferred 0Byte / 64KiB");
-    EXPECT_EQ(fake.statuses[1], u"Transferred 0Byte / 64KiB");
-    EXPECT_EQ(fake.statuses[2], u"Transferred 1KiB / 64KiB");
-    EXPECT_EQ(fake.statuses[64], u"Transferred 63KiB / 64KiB");
-    EXPECT_EQ(fake.statuses.back(), u"Transfer Successful (Time: 1,25s)");
-    EXPECT_EQ(fake.range, 65536u);
-    ASSERT_EQ(fake.positions.size(), 66u);
-    EXPECT_EQ(fake.positions[0], 0u);
-    for (uint32_t k = 0; k < 64; ++k) EXPECT_EQ(fake.positions[1 + k], k * 1024);
-    EXPECT_EQ(fake.positions.back(), 0u);
-    EXPECT_TRUE(idle());
-    EXPECT_TRUE(job.lastSucceeded);
-
-    EXPECT_EQ(fake.bank, 8u);
+    addFlatInstrument(document, 4096, 0.25f);
     std::vector<uint8_t> expected(kCardCapacity);
     ASSERT_EQ(buildCardImage(document, expected.data(), kCardCapacity), ErrorCode::Ok);
+    bank = 50;             // beyond the writer's banks: its last is taken
+    ticksPerCall = 1250;   // the clock moves 1.25 s between start and end
+    postDelay = 1ms;       // the worker is still sending while the first reports are applied
+    refusals[int(TransferReportKind::Progress)] = 2;  // refused posts are tried again
+    refusals[int(TransferReportKind::Finish)] = 2;
+    sendToCard(job, writers, document);
+    // The user goes on editing at once: more instruments, other samples.
+    for (int i = 0; i < 3; ++i) addFlatInstrument(document, 2048, -0.25f);
+    std::fill(instrumentAt(document, 0)->samples.data, instrumentAt(document, 0)->samples.data + 4096, -0.75f);
+    removeInstrument(document, 1);
+    pump([this] { return job.busy != 0; });
+
+    ASSERT_EQ(statuses.size(), 1u + 64 + 1);
+    EXPECT_EQ(statuses[0], u"Transferred 0Byte / 64KiB");
+    EXPECT_EQ(statuses[1], u"Transferred 0Byte / 64KiB");
+    EXPECT_EQ(statuses[2], u"Transferred 1KiB / 64KiB");
+    EXPECT_EQ(statuses[64], u"Transferred 63KiB / 64KiB");
+    EXPECT_EQ(statuses.back(), u"Transfer Successful (Time: 1,25s)");
+    EXPECT_EQ(range, 65536u);
+    ASSERT_EQ(positions.size(), 66u);
+    EXPECT_EQ(positions[0], 0u);
+    for (uint32_t k = 0; k < 64; ++k) EXPECT_EQ(positions[1 + k], k * 1024);
+    EXPECT_EQ(positions.back(), 0u);
+    EXPECT_TRUE(idle());
+    EXPECT_TRUE(job.lastSucceeded);
+    EXPECT_EQ(bank, 8u);
     EXPECT_EQ(usb.device(writer).banks.at(8), expected);
     EXPECT_EQ(usb.device(writer).banks.size(), 1u);
 }
 
 TEST_F(TransferFixture, TooMuchDataIsShownBeforeTheFailure) {
     plug();
-    for (int i = 0; i < 8; ++i) add(9 * 1024, 0.1f);
+    overfillCard(document);
     usb.requests.clear();
     send();
-    EXPECT_EQ(fake.tooMuchData, 1);
-    EXPECT_EQ(fake.statusUnderBox, u"");  // the finish waited for the box
-    EXPECT_EQ(fake.statuses, std::vector<std::u16string>{u"Transfer Failed"});
+    EXPECT_EQ(tooMuchData, 1);
+    EXPECT_EQ(statusUnderBox, u"");  // the finish waited for the box
+    EXPECT_EQ(statuses, Statuses{u"Transfer Failed"});
     EXPECT_EQ(usb.requests, (std::vector<std::string>{"open 0", "close 0"}));  // nothing sent
     EXPECT_TRUE(idle());
 
@@ -241,49 +231,50 @@ TEST_F(TransferFixture, TooMuchDataIsShownBeforeTheFailure) {
     usb.device(0).settings.atBlock = 2;
     usb.device(0).settings.failure = fromSystemError(122);  // ERROR_INSUFFICIENT_BUFFER
     send();
-    EXPECT_EQ(fake.tooMuchData, 2);
-    EXPECT_EQ(fake.statusUnderBox, u"Transferred 1KiB / 64KiB");
-    EXPECT_EQ(fake.statuses.back(), u"Transfer Failed");
+    EXPECT_EQ(tooMuchData, 2);
+    EXPECT_EQ(statusUnderBox, u"Transferred 1KiB / 64KiB");
+    EXPECT_EQ(statuses.back(), u"Transfer Failed");
     EXPECT_TRUE(idle());
 }
 
 TEST_F(TransferFixture, EveryFailureEndsInTransferFailedWithTheWriterClosed) {
     uint32_t writer = plug();
-    add(2048, 0.5f);
+    addFlatInstrument(document, 2048, 0.5f);
     // The writer fails before its interface is up, then with it held; later the thread cannot start.
     for (Misbehaviour misbehaviour : {Misbehaviour::FailInitialize, Misbehaviour::FailBlock}) {
+        SCOPED_TRACE(int(misbehaviour));
         SimulatedDevice& device = usb.device(writer);
         device.settings.misbehaviour = misbehaviour;
         device.settings.atBlock = 7;
         send();
-        EXPECT_EQ(fake.statuses.back(), u"Transfer Failed");
+        EXPECT_EQ(statuses.back(), u"Transfer Failed");
         EXPECT_FALSE(job.lastSucceeded);
-        EXPECT_TRUE(idle()) << int(misbehaviour);
+        EXPECT_TRUE(idle());
         EXPECT_TRUE(device.banks.empty());
 
         device.settings.misbehaviour = Misbehaviour::None;
         send();
-        EXPECT_EQ(fake.statuses.back().substr(0, 19), u"Transfer Successful") << int(misbehaviour);
+        EXPECT_EQ(statuses.back().substr(0, 19), u"Transfer Successful");
         EXPECT_EQ(device.banks.size(), 1u);
         device.banks.clear();
     }
-    EXPECT_EQ(fake.tooMuchData, 0);
+    EXPECT_EQ(tooMuchData, 0);
 
-    fake.threadsFail = true;
-    fake.statuses.clear();
+    threadsFail = true;
+    statuses.clear();
     send();
-    EXPECT_EQ(fake.statuses, std::vector<std::u16string>{u"Transfer Failed"});
+    EXPECT_EQ(statuses, Statuses{u"Transfer Failed"});
     EXPECT_TRUE(idle());
 }
 
 TEST_F(TransferFixture, NothingHappensWithoutAWriterOrWhileBusy) {
     send();  // no writer listed
-    EXPECT_TRUE(fake.statuses.empty());
+    EXPECT_TRUE(statuses.empty());
     uint32_t writer = plug();
-    fake.selection = -1;
+    selection = -1;
     send();
-    EXPECT_TRUE(fake.statuses.empty());
-    fake.selection = 0;
+    EXPECT_TRUE(statuses.empty());
+    selection = 0;
     job.busy = 1;
     size_t requests = usb.requests.size();
     sendToCard(job, writers, document);
@@ -291,35 +282,20 @@ TEST_F(TransferFixture, NothingHappensWithoutAWriterOrWhileBusy) {
     job.busy = 0;
     usb.device(writer).settings.misbehaviour = Misbehaviour::FailOpen;
     send();  // the device cannot be opened: nothing shown, controls unchanged
-    EXPECT_TRUE(fake.statuses.empty());
+    EXPECT_TRUE(statuses.empty());
     EXPECT_TRUE(idle());
-}
-
-TEST_F(TransferFixture, EditsDuringATransferNeverReachTheCard) {
-    uint32_t writer = plug();
-    add(4096, 0.5f);
-    std::vector<uint8_t> before(kCardCapacity);
-    ASSERT_EQ(buildCardImage(document, before.data(), kCardCapacity), ErrorCode::Ok);
-    fake.postDelay = 1ms;
-    sendToCard(job, writers, document);
-    // The user goes on editing at once: more instruments, other samples.
-    for (int i = 0; i < 3; ++i) add(2048, -0.25f);
-    for (uint32_t i = 0; i < 4096; ++i) instrumentAt(document, 0)->samples.data[i] = -0.75f;
-    removeInstrument(document, 1);
-    fake.pump([this] { return job.busy != 0; });
-    EXPECT_EQ(usb.device(writer).banks.at(1), before);
 }
 
 TEST_F(TransferFixture, ShutdownWaitsForTheRunningWorkerBeforeClosingTheWriter) {
     uint32_t writer = plug();
-    fake.postDelay = 2ms;  // about 130 ms of sending
+    postDelay = 2ms;  // about 130 ms of sending
     sendToCard(job, writers, document);
     shutdownTransferJob(job);  // the window is gone: nobody applies the reports
-    EXPECT_TRUE(fake.workerEnded);
+    EXPECT_TRUE(workerEnded);
     EXPECT_EQ(job.thread, 0u);
     EXPECT_EQ(usb.openHandles(), 0u);
     EXPECT_EQ(usb.device(writer).banks.count(1), 1u);  // the whole card went before the writer was closed
     EXPECT_EQ(usb.requests.back(), "close 0");
-    fake.applyPosted();  // left over: they change nothing any more
-    EXPECT_TRUE(fake.statuses.empty());
+    applyPosted();  // left over: they change nothing any more
+    EXPECT_TRUE(statuses.empty());
 }
