@@ -157,13 +157,14 @@ TEST_F(CardFileCommandsTest, NewAndCloseFollowTheAnswerToTheSaveQuestion) {
 TEST_F(CardFileCommandsTest, OpenAfterNoLoadsTheChosenFileOrKeepsTheCard) {
     std::string before = writeCard("before.vxcor", "Before", 0), broken = folder.file("broken.vxcor");
     writeFileBytes(broken, std::vector<uint8_t>(64, 'x'));
+    const std::string loadError = "error: Can't load the card-file\n\nInvalid file format";
     const struct {
         const char* what;
         std::string choice;
         Calls calls;
     } cases[] = {
         {"a card-file", drums, {"ask", "open card", "show"}},
-        {"a damaged file", broken, {"ask", "open card", "error: Can't load the card-file\n\nInvalid file format", "show"}},
+        {"a damaged file", broken, {"ask", "open card", loadError, "show"}},
         {"dialog cancelled", kCancel, {"ask", "open card"}},
     };
     for (const auto& c : cases) {
@@ -181,7 +182,9 @@ TEST_F(CardFileCommandsTest, OpenAfterNoLoadsTheChosenFileOrKeepsTheCard) {
         EXPECT_EQ(nameOf(user.document), loads ? "Drums" : "Edited");
         EXPECT_EQ(user.path(), loads ? drums : before);
         ASSERT_EQ(user.document.instruments.count, loads ? 2u : 1u);
-        if (!loads) EXPECT_EQ(instrumentAt(user.document, 0)->samples.data, samples);
+        if (!loads) {
+            EXPECT_EQ(instrumentAt(user.document, 0)->samples.data, samples);
+        }
     }
 }
 
