@@ -89,27 +89,27 @@ std::u16string readFolder(const wchar_t* value) {
 
 void deleteValue(const wchar_t* value) { RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, value); }
 
-// What a message box showed, read while it was open.
-struct BoxSeen {
-    std::u16string caption, text;
-    HWND owner = nullptr;
-    std::vector<int> buttons;
-};
-
-BoxSeen inspect(HWND box) {
-    BoxSeen seen;
-    seen.caption = windowText(box);
-    seen.owner = GetWindow(box, GW_OWNER);
-    for (int id : {IDOK, IDCANCEL, IDYES, IDNO})
-        if (GetDlgItem(box, id)) seen.buttons.push_back(id);
-    // The text is the static control with the longest text (the icon's has none).
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t className[16] = {};
-        GetClassNameW(child, className, 16);
-        std::u16string text = windowText(child);
-        if (_wcsicmp(className, L"Static") == 0 && text.size() > seen.text.size()) seen.text = text;
-    }
-    return seen;
+// Checks a message box while it is open, then presses `press`: captioned with
+// the title, owned by the owner window, with these buttons and this text.
+std::function<void(HWND)> expectBox(std::u16string text, std::vector<int> buttons, int press) {
+    return [=](HWND box) {
+        EXPECT_EQ(windowText(box), u"Corvane v1.0.0");
+        EXPECT_EQ(GetWindow(box, GW_OWNER), dialogOwnerWindow());
+        std::vector<int> present;
+        for (int id : {IDOK, IDCANCEL, IDYES, IDNO})
+            if (GetDlgItem(box, id)) present.push_back(id);
+        EXPECT_EQ(present, buttons);
+        // The text is the static control with the longest text (the icon's has none).
+        std::u16string longest;
+        for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t className[16] = {};
+            GetClassNameW(child, className, 16);
+            if (_wcsicmp(className, L"Static") == 0 && windowText(child).size() > longest.size())
+                longest = windowText(child);
+        }
+        EXPECT_EQ(longest, text);
+        pressButton(box, press);
+    };
 }
 
 struct Owner {
@@ -175,29 +175,15 @@ TEST(UserDialogsWin, TheSaveQuestionAndTheErrorAreOwnedAndCaptioned) {
     Owner owner;
     for (auto answer : {std::make_pair(IDYES, SaveAnswer::Yes), std::make_pair(IDNO, SaveAnswer::No),
                         std::make_pair(IDCANCEL, SaveAnswer::Cancel)}) {
-        BoxSeen seen;
         SaveAnswer given = {};
-        ASSERT_TRUE(answerDialog([&] { given = owner.dialogs.askToSave(owner.dialogs.context); }, [&](HWND box) {
-            seen = inspect(box);
-            pressButton(box, answer.first);
-        }));
+        EXPECT_TRUE(answerDialog([&] { given = owner.dialogs.askToSave(owner.dialogs.context); },
+                                 expectBox(u"Do you want to save the changes you made in the card-file?\n\n"
+                                           u"Your changes will be lost if you don\u2019t save them.",
+                                           {IDCANCEL, IDYES, IDNO}, answer.first)));
         EXPECT_EQ(given, answer.second);
-        EXPECT_EQ(seen.caption, u"Corvane v1.0.0");
-        EXPECT_EQ(seen.text, u"Do you want to save the changes you made in the card-file?\n\n"
-                             u"Your changes will be lost if you don\u2019t save them.");
-        EXPECT_EQ(seen.owner, dialogOwnerWindow());
-        EXPECT_EQ(seen.buttons, (std::vector<int>{IDCANCEL, IDYES, IDNO}));
     }
-
-    BoxSeen seen;
-    auto showError = [&] { owner.dialogs.showError(owner.dialogs.context, viewOf(u"Can't save\n\nThe disk is full")); };
-    ASSERT_TRUE(answerDialog(showError, [&](HWND box) {
-        seen = inspect(box);
-        pressButton(box, IDOK);
-    }));
-    EXPECT_EQ(seen.caption, u"Corvane v1.0.0");
-    EXPECT_EQ(seen.text, u"Can't save\n\nThe disk is full");
-    EXPECT_EQ(seen.buttons, std::vector<int>{IDOK});
+    EXPECT_TRUE(answerDialog([&] { owner.dialogs.showError(owner.dialogs.context, viewOf(u"Disk\n\nfull")); },
+                             expectBox(u"Disk\n\nfull", {IDOK}, IDOK)));
 }
 
 // Samples and card-files each remember their own folder.
