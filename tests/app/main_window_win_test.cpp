@@ -23,10 +23,8 @@
 #include "app/resource_ids.h"
 #include "app/user_dialogs_win.h"
 #include "app/version_resource_win.h"
-#include "cardfile/card_file.h"
 #include "controls/rotary_knob_win.h"
 #include "controls/waveform_view_win.h"
-#include "import/import_sample.h"
 #include "import/sample_files.h"
 #include "simulated_card_writer.h"
 #include "test_files.h"
@@ -495,33 +493,20 @@ TEST_F(MainWindowTest, SampleFilesDroppedOnTheListBecomeInstruments) {
     EXPECT_EQ(caption(), kUnnamed + u"*");
 }
 
-TEST_F(MainWindowTest, ACardFileDroppedOutsideTheListIsOpened) {
-    std::string drums = folder.file("Drums.vxcor");
-    CardDocument document = {};
-    resetDocument(document);
-    assignText(document.name, viewOf("Drums"));
-    for (const char* sample : {"wav_s16_stereo.wav", "aiff_s16_stereo.aiff"})
-        ASSERT_FALSE(failed(importSample(*appendInstrument(document), viewOf(fixture(sample)))));
-    ASSERT_FALSE(failed(writeCardFile(document, viewOf(drums))));
-    releaseDocument(document);
-
-    dropFiles(Control::WaveformView, {drums});
-    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Drums");
-    EXPECT_EQ(listEntries(), (Entries{u"wav_s16_", u"aiff_s16"}));
-    EXPECT_EQ(selectedEntry(), 0);
-    EXPECT_EQ(textOf(control(Control::CardNameEdit)), u"Drums");
-
-    // On the list a card-file is a sample that fails.
-    dropFiles(Control::InstrumentList, {drums});
-    EXPECT_EQ(scripted.errors, Entries{u"The file couldn't be imported"});
-    EXPECT_EQ(listEntries().size(), 2u);
-}
-
 // What each answer does is checked on the commands (card_file_commands_test);
-// here, that the menu reaches them and the window follows.
-TEST_F(MainWindowTest, NewOpenAndSaveReachTheCardFileAndTheCaptionFollows) {
+// here, that the menu, a drop and the command line reach them and the window
+// follows. A good card-file on the command line is seen in the real program's
+// caption (window_caption_test.sh).
+TEST_F(MainWindowTest, CardFilesComeFromTheMenuADropOrTheCommandLineAndNameTheCaption) {
+    openCommandLineCard(L"corvane.exe");
+    EXPECT_TRUE(scripted.errors.empty());
+    openCommandLineCard(L"corvane.exe Z:\\nowhere\\Missing.vxcor");
+    ASSERT_EQ(scripted.errors.size(), 1u);
+    EXPECT_EQ(scripted.errors[0].rfind(u"Can't load the card-file\n\n", 0), 0u);
     EXPECT_EQ(caption(), kUnnamed);
+    EXPECT_TRUE(listEntries().empty());
     EXPECT_EQ(textOf(control(Control::CardNameEdit)), u"Corvane");
+
     typeInto(Control::CardNameEdit, L"Drums");
     EXPECT_EQ(std::string(cardDocument.name.units, cardDocument.name.length), "Drums");
     EXPECT_EQ(caption(), kUnnamed + u"*");
@@ -545,17 +530,16 @@ TEST_F(MainWindowTest, NewOpenAndSaveReachTheCardFileAndTheCaptionFollows) {
     EXPECT_EQ(listEntries(), Entries{u"Inst 1"});
     EXPECT_EQ(selectedEntry(), 0);
     EXPECT_EQ(textOf(control(Control::CardNameEdit)), u"Drums");
-}
 
-// Opening a good one is seen in the real program's caption (window_caption_test.sh).
-TEST_F(MainWindowTest, ACardFileOnTheCommandLineThatFailsLeavesAnEmptyCard) {
-    openCommandLineCard(L"corvane.exe");
-    EXPECT_TRUE(scripted.errors.empty());
-    openCommandLineCard(L"corvane.exe Z:\\nowhere\\Missing.vxcor");
-    ASSERT_EQ(scripted.errors.size(), 1u);
-    EXPECT_EQ(scripted.errors[0].rfind(u"Can't load the card-file\n\n", 0), 0u);
-    EXPECT_EQ(caption(), kUnnamed);
-    EXPECT_TRUE(listEntries().empty());
+    // Dropped outside the list it is opened; on the list it is a sample that fails.
+    menuCommand(kCommandNew);
+    dropFiles(Control::WaveformView, {saved});
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Saved");
+    EXPECT_EQ(listEntries(), Entries{u"Inst 1"});
+    scripted.errors.clear();
+    dropFiles(Control::InstrumentList, {saved});
+    EXPECT_EQ(scripted.errors, Entries{u"The file couldn't be imported"});
+    EXPECT_EQ(listEntries().size(), 1u);
 }
 
 // Figures worked out by hand from the window's drawing at 96 DPI.
