@@ -495,8 +495,8 @@ TEST_F(MainWindowTest, SampleFilesDroppedOnTheListBecomeInstruments) {
 
 // What each answer does is checked on the commands (card_file_commands_test);
 // here, that the menu, a drop and the command line reach them and the window
-// follows. A good card-file on the command line is seen in the real program's
-// caption (window_caption_test.sh).
+// follows. The real program opens a good card-file named on its command line
+// in audio/preview_capture_test.sh.
 TEST_F(MainWindowTest, CardFilesComeFromTheMenuADropOrTheCommandLineAndNameTheCaption) {
     openCommandLineCard(L"corvane.exe");
     EXPECT_TRUE(scripted.errors.empty());

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Starts the real program under Wine on the current X display (xvfb-run gives
 # one), waits for its main window to carry the expected caption, and closes it.
-# Usage: window_caption_test.sh PROGRAM CAPTION [CLI NAME]: with the command
-# line tool and a card name, an empty card-file of that name is made first and
-# given to the program as its first argument.
+# Usage: window_caption_test.sh PROGRAM CAPTION. With a card-file on its command
+# line the program is started by audio/preview_capture_test.sh.
 set -u
 program="$1"
 expected="$2"
@@ -12,15 +11,7 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "no X display: run under xvfb-run" >&2
   exit 1
 fi
-arguments=()
-if [ $# -ge 4 ]; then
-  folder="$(mktemp -d)"
-  trap 'rm -rf "$folder"' EXIT
-  card="Z:${folder//\//\\}\\$4.vxcor"
-  "$run" "$3" new "$card" --name "$4" >/dev/null || { echo "cannot make $card" >&2; exit 1; }
-  arguments=("$card")
-fi
-"$run" "$program" "${arguments[@]}" &
+"$run" "$program" &
 pid=$!
 fail() {
   echo "$1" >&2
