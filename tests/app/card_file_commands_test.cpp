@@ -14,6 +14,14 @@ namespace {
 using Calls = std::vector<std::string>;
 const std::string kCancel = "";  // a file dialog answered with Cancel
 
+template <typename T>
+T takeFirst(std::deque<T>& queue, T otherwise) {
+    if (queue.empty()) return otherwise;
+    T first = queue.front();
+    queue.pop_front();
+    return first;
+}
+
 // The user and the main window, played by the test: dialogs answer from
 // queues, and every dialog and window call is recorded in order.
 struct StandIn {
@@ -22,56 +30,44 @@ struct StandIn {
     UserDialogs dialogs = {};
     CardFileWindow window = {};
     std::deque<SaveAnswer> answers;
-    std::deque<std::string> openChoices, saveChoices;
+    std::deque<std::string> choices;  // for the open and the save dialog
     Calls calls;
     // Run inside every dialog, as messages dispatched by its modal loop are.
     std::function<void()> whileDialogOpen;
 
     StandIn() {
         resetDocument(document);
-        dialogs = {this, ask, showError, chooseFileToOpen, chooseCardFileToSave};
-        window = {this, [](void* c) { record(c, "show"); }, [](void* c) { record(c, "refresh"); },
-                  [](void* c) { record(c, "close"); }};
+        dialogs = {this,
+                   [](void* c) {
+                       of(c).enter("ask");
+                       // An unexpected question is cancelled, so a wrong loop ends.
+                       return takeFirst(of(c).answers, SaveAnswer::Cancel);
+                   },
+                   [](void* c, Utf16View text) {
+                       Utf8Buffer<512> utf8 = {};
+                       appendUtf16AsUtf8(utf8, text);
+                       of(c).calls.push_back("error: " + std::string(utf8.units, utf8.length));
+                   },
+                   [](void* c, FileKind kind, PathBuffer& path) {
+                       return of(c).choose(kind == FileKind::CardFile ? "open card" : "open sample", path);
+                   },
+                   [](void* c, PathBuffer& path) { return of(c).choose("save as", path); }};
+        window = {this, [](void* c) { of(c).calls.push_back("show"); },
+                  [](void* c) { of(c).calls.push_back("refresh"); }, [](void* c) { of(c).calls.push_back("close"); }};
         initCardFileCommands(commands, document, dialogs, window);
     }
     ~StandIn() { releaseDocument(document); }
 
     static StandIn& of(void* context) { return *static_cast<StandIn*>(context); }
-    static void record(void* context, const std::string& call) { of(context).calls.push_back(call); }
-    void inDialog() {
+    void enter(const char* dialog) {
+        calls.push_back(dialog);
         if (whileDialogOpen) whileDialogOpen();
     }
-    static SaveAnswer ask(void* context) {
-        StandIn& self = of(context);
-        self.calls.push_back("ask");
-        self.inDialog();
-        // An unexpected question is cancelled, so a wrong loop ends.
-        if (self.answers.empty()) return SaveAnswer::Cancel;
-        SaveAnswer answer = self.answers.front();
-        self.answers.pop_front();
-        return answer;
-    }
-    static void showError(void* context, Utf16View text) {
-        Utf8Buffer<512> utf8 = {};
-        appendUtf16AsUtf8(utf8, text);
-        record(context, "error: " + std::string(utf8.units, utf8.length));
-    }
-    static bool choose(StandIn& self, std::deque<std::string>& choices, PathBuffer& path) {
-        self.inDialog();
-        std::string choice = choices.empty() ? kCancel : choices.front();
-        if (!choices.empty()) choices.pop_front();
+    bool choose(const char* dialog, PathBuffer& path) {
+        enter(dialog);
+        std::string choice = takeFirst(choices, kCancel);
         assignText(path, viewOf(choice));
         return !choice.empty();
-    }
-    static bool chooseFileToOpen(void* context, FileKind kind, PathBuffer& path) {
-        StandIn& self = of(context);
-        self.calls.push_back(kind == FileKind::CardFile ? "open card" : "open sample");
-        return choose(self, self.openChoices, path);
-    }
-    static bool chooseCardFileToSave(void* context, PathBuffer& path) {
-        StandIn& self = of(context);
-        self.calls.push_back("save as");
-        return choose(self, self.saveChoices, path);
     }
 
     // A card with unsaved edits (loaded from `from` first unless it is ""):
@@ -102,14 +98,8 @@ std::string cardNameInFile(const std::string& path) {
 
 struct CardFileCommandsTest : ::testing::Test {
     ScratchFolder folder;
-    std::string drums, broken, missingFolder;
+    std::string drums = writeCard("drums.vxcor", "Drums", 2);
 
-    void SetUp() override {
-        drums = writeCard("drums.vxcor", "Drums", 2);
-        broken = folder.file("broken.vxcor");
-        writeFileBytes(broken, std::vector<uint8_t>(64, 'x'));
-        missingFolder = folder.file("missing") + "/card.vxcor";
-    }
     std::string writeCard(const std::string& file, const char* name, uint32_t instruments) {
         CardDocument document = {};
         resetDocument(document);
@@ -165,38 +155,36 @@ TEST_F(CardFileCommandsTest, NewAndCloseFollowTheAnswerToTheSaveQuestion) {
 }
 
 TEST_F(CardFileCommandsTest, OpenAfterNoLoadsTheChosenFileOrKeepsTheCard) {
-    {
-        SCOPED_TRACE("a card-file");
+    std::string before = writeCard("before.vxcor", "Before", 0), broken = folder.file("broken.vxcor");
+    writeFileBytes(broken, std::vector<uint8_t>(64, 'x'));
+    const std::string loadError = "error: Can't load the card-file\n\nInvalid file format";
+    const struct {
+        const char* what;
+        std::string choice;
+        Calls calls;
+    } cases[] = {
+        {"a card-file", drums, {"ask", "open card", "show"}},
+        {"a damaged file", broken, {"ask", "open card", loadError, "show"}},
+        {"dialog cancelled", kCancel, {"ask", "open card"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        bool loads = c.choice == drums;
         StandIn user;
-        user.startEdited("");
+        user.startEdited(before);
+        const float* samples = instrumentAt(user.document, 0)->samples.data;
         user.answers = {SaveAnswer::No};
-        user.openChoices = {drums};
+        user.choices = {c.choice};
         openCard(user.commands);
-        EXPECT_EQ(user.calls, (Calls{"ask", "open card", "show"}));
-        EXPECT_EQ(nameOf(user.document), "Drums");
-        EXPECT_EQ(user.document.instruments.count, 2u);
-        EXPECT_FALSE(user.document.modified);
-        EXPECT_EQ(user.path(), drums);
-    }
-    for (const std::string* chosen : {static_cast<const std::string*>(&broken), &kCancel}) {
-        SCOPED_TRACE(chosen == &kCancel ? "dialog cancelled" : "a damaged file");
-        StandIn user;
-        user.startEdited(drums);
-        const float* samples = instrumentAt(user.document, 2)->samples.data;
-        user.answers = {SaveAnswer::No};
-        user.openChoices = {*chosen};
-        openCard(user.commands);
-        if (chosen == &kCancel)
-            EXPECT_EQ(user.calls, (Calls{"ask", "open card"}));
-        else
-            EXPECT_EQ(user.calls,
-                      (Calls{"ask", "open card", "error: Can't load the card-file\n\nInvalid file format", "show"}));
-        // The changes were not saved, so the card keeps counting as changed.
-        EXPECT_TRUE(user.document.modified);
-        EXPECT_EQ(nameOf(user.document), "Edited");
-        ASSERT_EQ(user.document.instruments.count, 3u);
-        EXPECT_EQ(instrumentAt(user.document, 2)->samples.data, samples);
-        EXPECT_EQ(user.path(), drums);
+        EXPECT_EQ(user.calls, c.calls);
+        // Changes not replaced by a loaded card were not saved either: still changed.
+        EXPECT_EQ(user.document.modified, !loads);
+        EXPECT_EQ(nameOf(user.document), loads ? "Drums" : "Edited");
+        EXPECT_EQ(user.path(), loads ? drums : before);
+        ASSERT_EQ(user.document.instruments.count, loads ? 2u : 1u);
+        if (!loads) {
+            EXPECT_EQ(instrumentAt(user.document, 0)->samples.data, samples);
+        }
     }
 }
 
@@ -204,7 +192,7 @@ TEST_F(CardFileCommandsTest, AFailedSaveAfterYesSaysWhyAndTheCommandAsksAgain) {
     StandIn user;
     user.startEdited("");
     user.answers = {SaveAnswer::Yes, SaveAnswer::Cancel};
-    user.saveChoices = {missingFolder};
+    user.choices = {folder.file("missing") + "/card.vxcor"};
     closeRequested(user.commands);
     EXPECT_EQ(user.calls, (Calls{"ask", "save as", "error: Can't save the card-file\n\nThe folder does not exist",
                                  "refresh", "ask"}));
@@ -247,4 +235,5 @@ TEST_F(CardFileCommandsTest, CommandsArrivingWhileADialogIsOpenAreIgnored) {
     EXPECT_EQ(user.calls, (Calls{"ask", "save as"}));
     EXPECT_EQ(nameOf(user.document), "Edited");
     EXPECT_FALSE(user.commands.dialogOpen);
+    EXPECT_EQ(user.commands.pendingAction, PendingAction::None);  // a later Save closes nothing
 }

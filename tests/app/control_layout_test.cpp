@@ -1,33 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/control_layout.h"
 
-// Found by gtest through the argument's namespace: the global one.
-static bool operator==(const ControlRect& a, const ControlRect& b) {
-    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+static std::tuple<int32_t, int32_t, int32_t, int32_t> figures(const ControlRect& r) {
+    return std::make_tuple(r.x, r.y, r.width, r.height);
 }
-static std::ostream& operator<<(std::ostream& out, const ControlRect& r) {
-    return out << "(" << r.x << ", " << r.y << ") " << r.width << " x " << r.height;
-}
-
-namespace {
-
-bool overlaps(const ControlRect& a, const ControlRect& b) {
-    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
-}
-
-}  // namespace
 
 // Figures worked out by hand from the window's drawing at 96 DPI; 96 and 144
 // DPI are checked on the real window.
 TEST(ControlLayout, ScalesEachFigureOnItsOwnAndTruncates) {
     // 23 x 1.25 = 28.75 and 173 x 1.25 = 216.25: cut, not rounded.
-    EXPECT_EQ(controlRect(Control::AddButton, {120, 120}), (ControlRect{12, 216, 28, 28}));
+    EXPECT_EQ(figures(controlRect(Control::AddButton, {120, 120})), std::make_tuple(12, 216, 28, 28));
     // x follows the horizontal DPI, y the vertical one.
-    EXPECT_EQ(controlRect(Control::DecayKnob, {192, 96}), (ControlRect{1300, 200, 100, 90}));
-}
-
-TEST(ControlLayout, FontHeightsAreCutTowardZero) {
+    EXPECT_EQ(figures(controlRect(Control::DecayKnob, {192, 96})), std::make_tuple(1300, 200, 100, 90));
     EXPECT_EQ(fontHeightForPoints(10, 96), -13);   // 13.33
     EXPECT_EQ(fontHeightForPoints(10, 144), -20);
     EXPECT_EQ(fontHeightForPoints(13, 96), -17);   // 17.33
@@ -39,20 +26,23 @@ TEST(ControlLayout, FontHeightsAreCutTowardZero) {
 TEST(ControlLayout, ControlsStayInsideTheClientAreaAndApart) {
     for (int32_t dpi : {96, 120, 144, 192}) {
         ClientSize client = mainClientSize({dpi, dpi});
+        int32_t margin = scaleByDpi(10, dpi);
         for (uint32_t i = 0; i < kControlCount; ++i) {
+            SCOPED_TRACE(testing::Message() << "control " << i << " at " << dpi);
             ControlRect r = controlRect(kControlTable[i], {dpi, dpi});
-            EXPECT_GE(r.x, scaleByDpi(10, dpi)) << "control " << i << " at " << dpi;
-            EXPECT_GE(r.y, scaleByDpi(10, dpi)) << "control " << i << " at " << dpi;
-            EXPECT_LE(r.x + r.width, client.width - scaleByDpi(10, dpi) + 1) << "control " << i << " at " << dpi;
+            EXPECT_GE(r.x, margin);
+            EXPECT_GE(r.y, margin);
+            EXPECT_LE(r.x + r.width, client.width - margin + 1);
             if (Control(i) != Control::WriterCombo) {
-                EXPECT_LE(r.y + r.height, client.height - scaleByDpi(10, dpi) + 1) << "control " << i;
+                EXPECT_LE(r.y + r.height, client.height - margin + 1);
             }
         }
     }
     for (uint32_t i = 0; i < kControlCount; ++i)
         for (uint32_t j = i + 1; j < kControlCount; ++j) {
             if (Control(i) == Control::WriterCombo || Control(j) == Control::WriterCombo) continue;
-            EXPECT_FALSE(overlaps(controlRect(kControlTable[i], {96, 96}), controlRect(kControlTable[j], {96, 96})))
-                << "controls " << i << " and " << j;
+            ControlRect a = controlRect(kControlTable[i], {96, 96}), b = controlRect(kControlTable[j], {96, 96});
+            EXPECT_FALSE(a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height)
+                << "controls " << i << " and " << j << " overlap";
         }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/load_sample_command.h"
@@ -8,30 +9,24 @@
 
 namespace {
 
-// Answers the open dialog with `choice` ("" cancels) and records what was shown.
-struct SampleDialogs {
+// An instrument with samples and settings, and the open dialog answered with
+// `choice` ("" cancels).
+struct LoadSampleTest : ::testing::Test {
+    CardDocument document = {};
     std::string choice;
     int dialogs = 0;
     std::vector<std::u16string> errors;
-    UserDialogs table = {this, nullptr, showError, chooseFileToOpen, nullptr};
+    UserDialogs table = {this, nullptr,
+                         [](void* test, Utf16View text) { of(test).errors.emplace_back(text.units, text.length); },
+                         [](void* test, FileKind kind, PathBuffer& path) {
+                             EXPECT_EQ(kind, FileKind::Sample);
+                             ++of(test).dialogs;
+                             assignText(path, viewOf(of(test).choice));
+                             return !of(test).choice.empty();
+                         },
+                         nullptr};
 
-    static void showError(void* context, Utf16View text) {
-        static_cast<SampleDialogs*>(context)->errors.emplace_back(text.units, text.length);
-    }
-    static bool chooseFileToOpen(void* context, FileKind kind, PathBuffer& path) {
-        SampleDialogs& self = *static_cast<SampleDialogs*>(context);
-        EXPECT_EQ(kind, FileKind::Sample);
-        ++self.dialogs;
-        assignText(path, viewOf(self.choice));
-        return !self.choice.empty();
-    }
-};
-
-struct LoadSampleTest : ::testing::Test {
-    CardDocument document = {};
-    SampleDialogs dialogs;
-    const float* oldSamples = nullptr;
-
+    static LoadSampleTest& of(void* test) { return *static_cast<LoadSampleTest*>(test); }
     void SetUp() override {
         resetDocument(document);
         Instrument* instrument = appendInstrument(document);
@@ -42,50 +37,44 @@ struct LoadSampleTest : ::testing::Test {
         instrument->end = 4000;
         instrument->decay = 7;
         instrument->boost = 3;
-        oldSamples = instrument->samples.data;
     }
     void TearDown() override { releaseDocument(document); }
-    void expectUntouched() {
-        const Instrument& instrument = *instrumentAt(document, 0);
-        EXPECT_EQ(std::string(instrument.name.units, instrument.name.length), "Inst 1");
-        EXPECT_EQ(instrument.samples.data, oldSamples);
-        EXPECT_EQ(instrument.samples.count, 5000u);
-        EXPECT_EQ(instrument.start, 10u);
-        EXPECT_EQ(instrument.end, 4000u);
-        EXPECT_EQ(instrument.decay, 7);
-        EXPECT_EQ(instrument.boost, 3);
-        EXPECT_FALSE(document.modified);
+    auto instrumentState() {
+        const Instrument& i = *instrumentAt(document, 0);
+        return std::make_tuple(std::string(i.name.units, i.name.length), i.samples.data, i.samples.count, i.start,
+                               i.end, i.decay, i.boost, document.modified);
     }
 };
 
 }  // namespace
 
 TEST_F(LoadSampleTest, NoSelectionACancelOrAFailedImportKeepsTheInstrument) {
-    for (int32_t selection : {-1, 1, 8}) EXPECT_FALSE(loadSampleCommand(document, selection, dialogs.table));
-    EXPECT_EQ(dialogs.dialogs, 0);
-    EXPECT_FALSE(loadSampleCommand(document, 0, dialogs.table));  // cancelled
-    EXPECT_EQ(dialogs.dialogs, 1);
-    EXPECT_TRUE(dialogs.errors.empty());
-    expectUntouched();
+    auto before = instrumentState();
+    for (int32_t selection : {-1, 1, 8}) EXPECT_FALSE(loadSampleCommand(document, selection, table));
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_FALSE(loadSampleCommand(document, 0, table));  // cancelled
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(instrumentState(), before);
 
     ScratchFolder folder;
     // Cut off: the RIFF header promises 100 bytes.
     std::string damaged = folder.file("damaged.wav");
     writeFileBytes(damaged, {'R', 'I', 'F', 'F', 100, 0, 0, 0, 'W', 'A', 'V', 'E'});
-    for (const std::string& choice : {damaged, folder.file("absent.wav"), folder.file("song.mp3")}) {
-        SCOPED_TRACE(choice);
-        dialogs.errors.clear();
-        dialogs.choice = choice;
-        EXPECT_TRUE(loadSampleCommand(document, 0, dialogs.table));
-        EXPECT_EQ(dialogs.errors, std::vector<std::u16string>{u"The file couldn't be imported"});
-        expectUntouched();
+    for (const std::string& file : {damaged, folder.file("absent.wav"), folder.file("song.mp3")}) {
+        SCOPED_TRACE(file);
+        errors.clear();
+        choice = file;
+        EXPECT_TRUE(loadSampleCommand(document, 0, table));
+        EXPECT_EQ(errors, std::vector<std::u16string>{u"The file couldn't be imported"});
+        EXPECT_EQ(instrumentState(), before);
     }
 }
 
 TEST_F(LoadSampleTest, AnImportedSampleReplacesTheOldOneAndMarksTheCard) {
-    dialogs.choice = std::string(CORVANE_FIXTURES_DIR) + "/wav_f32_stereo.wav";
-    EXPECT_TRUE(loadSampleCommand(document, 0, dialogs.table));
-    EXPECT_TRUE(dialogs.errors.empty());
+    choice = std::string(CORVANE_FIXTURES_DIR) + "/wav_f32_stereo.wav";
+    EXPECT_TRUE(loadSampleCommand(document, 0, table));
+    EXPECT_TRUE(errors.empty());
     const Instrument& instrument = *instrumentAt(document, 0);
     EXPECT_NE(instrument.samples.count, 5000u);
     EXPECT_EQ(instrument.end, instrument.samples.count);

@@ -1,0 +1,235 @@
+// The program's modal dialogs, shown for real and answered by a timer that the
+// dialog's own message loop dispatches.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/about_box_win.h"
+#include "app/resource_ids.h"
+#include "app/user_dialogs_win.h"
+#include "core/text_win.h"
+
+namespace {
+
+std::function<void(HWND)> dialogAction;
+
+BOOL CALLBACK findDialog(HWND window, LPARAM found) {
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// Runs `show`, which opens a modal dialog on this thread, and plays the user
+// in it: `act` gets the dialog box and answers it. False when no dialog came.
+bool answerDialog(const std::function<void()>& show, std::function<void(HWND)> act) {
+    dialogAction = std::move(act);
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+        HWND dialog = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), findDialog, reinterpret_cast<LPARAM>(&dialog));
+        if (!dialog || !dialogAction) return;
+        KillTimer(nullptr, id);
+        std::function<void(HWND)> act = std::move(dialogAction);
+        dialogAction = nullptr;
+        act(dialog);
+    });
+    show();
+    KillTimer(nullptr, timer);
+    bool acted = !dialogAction;
+    dialogAction = nullptr;
+    return acted;
+}
+
+std::u16string windowText(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+std::u16string controlText(HWND dialog, int id) { return windowText(GetDlgItem(dialog, id)); }
+
+// Presses the dialog's button `id` as a click would.
+void pressButton(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// A hidden top-level window to own the dialogs, one for the test program.
+HWND dialogOwnerWindow() {
+    static HWND owner = CreateWindowExW(0, L"Static", L"Owner", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr);
+    return owner;
+}
+
+// Whether the control's text fits its width and height in its font.
+bool textFits(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    wchar_t text[128] = {};
+    int length = GetWindowTextW(control, text, 128);
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, text, length, &extent);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    RECT client = {};
+    GetClientRect(control, &client);
+    return extent.cx <= client.right && extent.cy <= client.bottom;
+}
+
+std::u16string readFolder(const wchar_t* value) {
+    DialogPath folder;
+    return readRememberedFolder(value, folder) ? std::u16string(folder.units, folder.length) : u"(none)";
+}
+
+void deleteValue(const wchar_t* value) { RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, value); }
+
+// Checks a message box while it is open, then presses `press`: captioned with
+// the title, owned by the owner window, with these buttons and this text.
+std::function<void(HWND)> expectBox(std::u16string text, std::vector<int> buttons, int press) {
+    return [=](HWND box) {
+        EXPECT_EQ(windowText(box), u"Corvane v1.0.0");
+        EXPECT_EQ(GetWindow(box, GW_OWNER), dialogOwnerWindow());
+        std::vector<int> present;
+        for (int id : {IDOK, IDCANCEL, IDYES, IDNO})
+            if (GetDlgItem(box, id)) present.push_back(id);
+        EXPECT_EQ(present, buttons);
+        // The text is the static control with the longest text (the icon's has none).
+        std::u16string longest;
+        for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t className[16] = {};
+            GetClassNameW(child, className, 16);
+            if (_wcsicmp(className, L"Static") == 0 && windowText(child).size() > longest.size())
+                longest = windowText(child);
+        }
+        EXPECT_EQ(longest, text);
+        pressButton(box, press);
+    };
+}
+
+struct Owner {
+    ApplicationTitle caption = {};
+    DialogOwner owner = {};
+    UserDialogs dialogs = {};
+    Owner() {
+        assignText(caption, viewOf(u"Corvane v1.0.0"));
+        owner = {dialogOwnerWindow(), &caption};
+        dialogs = makeUserDialogs(owner);
+    }
+};
+
+// A new folder under the temporary one, with its trailing backslash.
+std::wstring scratchFolder(const wchar_t* name) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + name + L"\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+}  // namespace
+
+TEST(AboutBox, ShowsTheTitleAndTheLegalNoticeAndClosesWithOkOrEsc) {
+    for (bool escape : {false, true}) {
+        SCOPED_TRACE(escape ? "Esc" : "OK");
+        // A box that does not close hangs the test.
+        EXPECT_TRUE(answerDialog([] { showAboutBox(dialogOwnerWindow()); }, [&](HWND dialog) {
+            EXPECT_EQ(windowText(dialog), u"About Corvane...");
+            EXPECT_EQ(controlText(dialog, kAboutVersionText), u"Corvane v1.0.0");
+            EXPECT_EQ(controlText(dialog, kAboutLegalNoticeText), u"\u00a9 2026 Quellbrook");
+            EXPECT_NE(SendMessageW(GetDlgItem(dialog, -1), STM_GETICON, 0, 0), 0);
+            EXPECT_TRUE(textFits(dialog, kAboutVersionText));
+            EXPECT_TRUE(textFits(dialog, kAboutLegalNoticeText));
+            if (escape)
+                PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+            else
+                pressButton(dialog, IDOK);
+        }));
+    }
+}
+
+TEST(RememberedFolder, IsWrittenWithItsBackslashAndReadBack) {
+    constexpr wchar_t kTestValue[] = L"TestFolder";
+    deleteValue(kTestValue);
+    EXPECT_EQ(readFolder(kTestValue), u"(none)");
+    rememberFolderOf(kTestValue, L"D:\\Kl\u00e4nge \u266b\\snare.aif");
+    EXPECT_EQ(readFolder(kTestValue), u"D:\\Kl\u00e4nge \u266b\\");
+    rememberFolderOf(kTestValue, L"hat.wav");  // no folder: the remembered one stays
+    EXPECT_EQ(readFolder(kTestValue), u"D:\\Kl\u00e4nge \u266b\\");
+
+    // Only a string counts as a folder.
+    DWORD number = 7;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kTestValue, REG_DWORD, &number, sizeof number);
+    EXPECT_EQ(readFolder(kTestValue), u"(none)");
+    deleteValue(kTestValue);
+}
+
+TEST(UserDialogsWin, TheSaveQuestionAndTheErrorAreOwnedAndCaptioned) {
+    Owner owner;
+    for (auto answer : {std::make_pair(IDYES, SaveAnswer::Yes), std::make_pair(IDNO, SaveAnswer::No),
+                        std::make_pair(IDCANCEL, SaveAnswer::Cancel)}) {
+        SaveAnswer given = {};
+        EXPECT_TRUE(answerDialog([&] { given = owner.dialogs.askToSave(owner.dialogs.context); },
+                                 expectBox(u"Do you want to save the changes you made in the card-file?\n\n"
+                                           u"Your changes will be lost if you don\u2019t save them.",
+                                           {IDCANCEL, IDYES, IDNO}, answer.first)));
+        EXPECT_EQ(given, answer.second);
+    }
+    EXPECT_TRUE(answerDialog([&] { owner.dialogs.showError(owner.dialogs.context, viewOf(u"Disk\n\nfull")); },
+                             expectBox(u"Disk\n\nfull", {IDOK}, IDOK)));
+}
+
+// Samples and card-files each remember their own folder.
+TEST(UserDialogsWin, EachKindOfFileDialogOpensInTheFolderLastUsedForIt) {
+    deleteValue(kLastSamplePathValue);
+    deleteValue(kLastCardPathValue);
+    std::wstring samples = scratchFolder(L"corvane samples"), kick = samples + L"kick.wav";
+    std::wstring cards = scratchFolder(L"corvane dialog \u00e4");
+    CloseHandle(CreateFileW(kick.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    Owner owner;
+    PathBuffer path = {};
+    std::u16string fileType;
+    auto typeName = [&](const std::wstring& name) {
+        return [&fileType, name](HWND dialog) {
+            fileType = controlText(dialog, cmb1);
+            SetDlgItemTextW(dialog, cmb13, name.c_str());
+            pressButton(dialog, IDOK);
+        };
+    };
+    bool chosen = false;
+    answerDialog([&] { chosen = owner.dialogs.chooseFileToOpen(owner.dialogs.context, FileKind::Sample, path); },
+                 typeName(kick));
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(fileType, u"Sample File");
+    EXPECT_EQ(readFolder(kLastSamplePathValue), std::u16string(samples.begin(), samples.end()));
+    EXPECT_EQ(readFolder(kLastCardPathValue), u"(none)");
+
+    answerDialog([&] { chosen = owner.dialogs.chooseCardFileToSave(owner.dialogs.context, path); },
+                 typeName(cards + L"Drums"));
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(fileType, u"Corvane Card");
+    Utf8Buffer<1024> expected = {};  // the extension added
+    appendUtf16AsUtf8(expected, viewOfWide((cards + L"Drums.vxcor").c_str()));
+    EXPECT_EQ(std::string(path.units, path.length), std::string(expected.units, expected.length));
+    EXPECT_EQ(readFolder(kLastCardPathValue), std::u16string(cards.begin(), cards.end()));
+
+    wchar_t shown[MAX_PATH] = {};
+    answerDialog([&] { chosen = owner.dialogs.chooseFileToOpen(owner.dialogs.context, FileKind::CardFile, path); },
+                 [&](HWND dialog) {
+                     SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(shown));
+                     pressButton(dialog, IDCANCEL);
+                 });
+    EXPECT_FALSE(chosen);
+    EXPECT_EQ(std::wstring(shown) + L"\\", cards);
+    EXPECT_EQ(readFolder(kLastCardPathValue), std::u16string(cards.begin(), cards.end()));
+    DeleteFileW(kick.c_str());
+    RemoveDirectoryW(samples.c_str());
+    RemoveDirectoryW(cards.c_str());
+    deleteValue(kLastSamplePathValue);
+    deleteValue(kLastCardPathValue);
+}
