@@ -124,11 +124,7 @@ TEST_F(CardFileFormat, WritingWhatWasReadGivesTheSameBytes) {
 TEST_F(CardFileFormat, RejectsDamagedFilesWithTheirCodes) {
     const size_t oneRecord = 34 + 56;  // the header and one record with its four samples
     const size_t firstCount = 34 + 20;  // the first record's sample count
-    const struct {
-        const char* what;
-        Bytes bytes;
-        ErrorCode code;
-    } cases[] = {
+    const struct { const char* what; Bytes bytes; ErrorCode code; } cases[] = {
         {"empty file", {}, ErrorCode::InvalidFormat},
         {"three bytes", {'c', 'v', 'n'}, ErrorCode::InvalidFormat},
         {"magic only", resized(complete(0), 4), ErrorCode::TooNew},
