@@ -24,13 +24,11 @@ TEST(CardFileSaveWin, AFileHeldByAnotherProgramIsReplacedOnceItLetsGo) {
     HANDLE held = CreateFileW(std::filesystem::u8path(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    DWORD start = GetTickCount();
     EXPECT_EQ(writeCardFile(card, viewOf(path)), ErrorCode::AccessDenied);
-    EXPECT_GE(GetTickCount() - start, 200u);
     EXPECT_EQ(readFileBytes(path), before);
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(path + ".saving")));
 
-    // Let go of after a moment: the save goes through.
+    // Let go of after a moment: the save, still trying, goes through.
     std::thread release([held] {
         Sleep(60);
         CloseHandle(held);

@@ -38,13 +38,7 @@ std::u16string text(const MemoryText& memory) { return std::u16string(memory.uni
 
 // An instrument for the size arithmetic alone: only the sample count matters, no storage.
 Instrument sized(uint32_t count, uint32_t start, uint32_t end, uint8_t decay, bool downsample) {
-    Instrument instrument = {};
-    instrument.samples.count = count;
-    instrument.start = start;
-    instrument.end = end;
-    instrument.decay = decay;
-    instrument.downsample = downsample;
-    return instrument;
+    return Instrument{{}, downsample, 0, decay, start, end, {nullptr, count, 0}};
 }
 
 }  // namespace
@@ -110,8 +104,7 @@ TEST_F(DocumentFixture, ReplaceTakesTheFreshDocument) {
 
 TEST_F(DocumentFixture, NamesAreCutToEightBytesOnCharacterBoundaries) {
     setCardName(document, viewOf(u"ABCDEFGH"));
-    EXPECT_EQ(text(document.name), "ABCDEFGH");
-    setCardName(document, viewOf(u"ABCDEFG\u00E9"));
+    setCardName(document, viewOf(u"ABCDEFG\u00E9"));  // replaces the name
     EXPECT_EQ(text(document.name), "ABCDEFG");
     Instrument* instrument = appendInstrument(document);
     setInstrumentName(*instrument, viewOf(u"Gr\u00FC\u00DFe\u20AC!"));  // 1+1+2+2+1, then 3 does not fit, then 1
@@ -137,31 +130,24 @@ TEST_F(DocumentFixture, MemoryTextsShowUsedAndFreeBytes) {
 TEST(MemoryAccounting, MatchesTheWorkedExamples) {
     EXPECT_EQ(decayLength(sized(1, 0, 1, 1, false)), 682u);
     EXPECT_EQ(instrumentFootprint(sized(1, 0, 1, 1, false)), 1024u);
-    EXPECT_EQ(instrumentFootprint(sized(1, 0, 1, 3, false)), 2048u);
     EXPECT_EQ(instrumentFootprint(sized(3000, 0, 3000, 1, true)), 2048u);
-    // end beyond the samples counts only the samples; start beyond end plays nothing
+    // end beyond the samples counts only the samples; start beyond end plays nothing; decay 0 counts as 1
     EXPECT_EQ(instrumentFootprint(sized(1500, 0, 99999, 1, false)), 2048u);
-    EXPECT_EQ(instrumentFootprint(sized(4096, 3000, 2000, 1, false)), 1024u);
     EXPECT_EQ(instrumentFootprint(sized(4096, 3000, 2000, 0, true)), 1024u);
-    EXPECT_EQ(instrumentFootprint(sized(0, 0, 0, 0, false)), 1024u);
     // the products need 64 bits, and a sum past 32 bits saturates
     EXPECT_EQ(decayLength(sized(0, 0, 0, 255, false)), 174080u);  // 255 x 1024 x 2/3
-    EXPECT_EQ(decayLength(sized(0, 0, 0, 255, true)), 261120u);
     // 0xFFFFFFFF x 2/3 = 2863311530, up to a block: 2863311872
     EXPECT_EQ(instrumentFootprint(sized(0xFFFFFFFF, 0, 0xFFFFFFFF, 1, true)), 2863311872u);
     // 0xFFFFFFFF rounds up to 2^32, which does not fit
     EXPECT_EQ(instrumentFootprint(sized(0xFFFFFFFF, 0, 0xFFFFFFFF, 1, false)), 0xFFFFFFFFu);
     // 1535 samples downsampled play as 1023 bytes; the decay of 1024 lasts 1536: silence behind
     EXPECT_EQ(instrumentFootprint(sized(1535, 0, 1535, 1, true)), 2048u);
-    EXPECT_EQ(instrumentFootprint(sized(1537, 0, 1537, 1, true)), 2048u);
 }
 
 TEST(ParameterRules, ClampAsTheKnobsAndTheCardFileDo) {
-    EXPECT_EQ(clampDecay(0), 1);
     EXPECT_EQ(clampDecay(12.9), 12);
     EXPECT_EQ(clampDecay(300), 255);
     EXPECT_EQ(clampDecay(0.0 / 0.0), 1);
     EXPECT_EQ(clampBoost(-3), 0);
     EXPECT_EQ(clampBoost(9.99), 9);
-    EXPECT_EQ(clampBoost(200), 10);
 }
