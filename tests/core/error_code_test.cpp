@@ -2,8 +2,7 @@
 
 #include "core/error_code.h"
 
-// The codes the user meets most, and that a wrong table row would misreport:
-// files and devices, and the audio output's results as the preview meets them.
+// The codes of files, devices and the audio output that a wrong table row would misreport.
 TEST(ErrorTranslation, SystemErrorsAndComResults) {
     EXPECT_EQ(fromSystemError(0), ErrorCode::Ok);
     EXPECT_EQ(fromSystemError(2), ErrorCode::NotFound);       // ERROR_FILE_NOT_FOUND
