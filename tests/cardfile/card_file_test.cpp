@@ -176,7 +176,7 @@ TEST_F(CardFile, ReaderRejectsDamagedFilesWithTheirCodes) {
         {"empty file", {}, ErrorCode::InvalidFormat},
         {"three bytes", {'c', 'v', 'n'}, ErrorCode::InvalidFormat},
         {"magic only", resized(complete(0), 4), ErrorCode::TooNew},
-        {"wrong magic", changed(complete(0), 0, {'C'}), ErrorCode::InvalidFormat},
+        {"wrong magic", changed(complete(0), 3, {'E'}), ErrorCode::InvalidFormat},
         {"version 2", changed(complete(0), 4, {2}), ErrorCode::TooNew},
         {"version 0", changed(complete(0), 4, {0}), ErrorCode::TooNew},
         {"header cut at 19 bytes", resized(complete(0), 19), ErrorCode::InvalidFormat},

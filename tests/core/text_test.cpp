@@ -7,8 +7,8 @@
 
 namespace {
 
-template <typename Unit, uint32_t C>
-std::basic_string<Unit> text(const TextBuffer<Unit, C>& b) { return std::basic_string<Unit>(b.units, b.length); }
+template <typename U, uint32_t C>
+std::basic_string<U> text(const TextBuffer<U, C>& b) { return std::basic_string<U>(b.units, b.length); }
 Utf16View view16(const std::u16string& s) { return {s.data(), static_cast<uint32_t>(s.size())}; }
 Utf8View view8(const std::string& s) { return {s.data(), static_cast<uint32_t>(s.size())}; }
 
@@ -96,7 +96,7 @@ TEST(Decimal, PrintsAndCutsDigits) {
 TEST(TextEquals, IsExact) {
     EXPECT_TRUE(textEquals(viewOf("Edit"), viewOf("Edit")));
     EXPECT_FALSE(textEquals(viewOf("Edit"), viewOf("edit")));
-    EXPECT_FALSE(textEquals(viewOf(u"Button"), viewOf(u"Butto")));
+    EXPECT_FALSE(textEquals(viewOf(u"Butto"), viewOf(u"Button")));
 }
 
 // The paths are written with "\\"; each is tried with this system's separator.
