@@ -1,313 +1,264 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstring>
-#include <limits>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "cardfile/card_file.h"
+#include "core/safe_save.h"
 #include "test_files.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using Bits = std::vector<uint32_t>;
+using Names = std::vector<std::string>;
 
 void put(Bytes& out, const char* text) { out.insert(out.end(), text, text + strlen(text)); }
 void putU16(Bytes& out, uint16_t v) { out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8)}); }
 void putU32(Bytes& out, uint32_t v) {
-    out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(uint8_t(v >> shift));
 }
-void putZeros(Bytes& out, size_t n) { out.insert(out.end(), n, 0); }
 
-// The 34-byte header, written from the format table.
-Bytes header(uint8_t count, uint8_t version = 1) {
-    Bytes out;
-    put(out, "cvne");
-    out.push_back(version);
-    out.push_back(count);
-    putU16(out, 0x0F01);
-    putZeros(out, 2);
-    put(out, "Card    ");
-    putU16(out, 0);
-    putZeros(out, 14);
+// The 34-byte header from the format table: magic, version, count, code, 2 zeros, name, flags, 14 zeros.
+Bytes header(uint8_t count, uint16_t code = 0x0F01, uint16_t flags = 0, const char* name8 = "Card    ") {
+    Bytes out = {'c', 'v', 'n', 'e', 1, count, uint8_t(code), uint8_t(code >> 8), 0, 0};
+    put(out, name8);
+    putU16(out, flags);
+    out.insert(out.end(), 14, 0);
     return out;
 }
 
-// A 40-byte record and its samples.
+// A 40-byte record and its samples, given as their bits.
 void record(Bytes& out, const char* name8, uint16_t flags, uint8_t boost, uint8_t decay, uint32_t start,
-            uint32_t end, uint32_t count, uint32_t samplesPresent) {
+            uint32_t end, const Bits& samples) {
     put(out, name8);
     putU16(out, flags);
-    out.push_back(boost);
-    out.push_back(decay);
+    out.insert(out.end(), {boost, decay});
     putU32(out, start);
     putU32(out, end);
-    putU32(out, count);
-    putZeros(out, 16);
-    for (uint32_t i = 0; i < samplesPresent; ++i) {
-        float value = static_cast<float>(i) / 8.0f;
-        uint32_t bits;
-        memcpy(&bits, &value, 4);
-        putU32(out, bits);
-    }
+    putU32(out, uint32_t(samples.size()));
+    out.insert(out.end(), 16, 0);
+    for (uint32_t bits : samples) putU32(out, bits);
 }
 
-Bytes firstBytes(Bytes bytes, size_t count) {
-    bytes.resize(count);
+// A valid file of `count` records of four samples each: 38 + 56 * count bytes.
+Bytes complete(uint8_t count) {
+    Bytes out = header(count);
+    for (uint8_t i = 0; i < count; ++i) record(out, "Inst    ", 0, 0, 1, 0, 4, Bits(4));
+    put(out, "envc");
+    return out;
+}
+
+// Cut short, or lengthened with zeros.
+Bytes resized(Bytes bytes, size_t size) {
+    bytes.resize(size);
     return bytes;
 }
 
-struct Parsed {
-    CardDocument document = {};
-    ErrorCode code;
-    explicit Parsed(const Bytes& bytes) {
-        resetDocument(document);
-        code = parseCardFile(bytes.data(), static_cast<uint32_t>(bytes.size()), document);
-    }
-    ~Parsed() { releaseDocument(document); }
-    const Instrument& at(uint32_t i) { return *instrumentAt(document, i); }
-};
+Bytes changed(Bytes bytes, size_t at, std::vector<uint8_t> with) {
+    std::copy(with.begin(), with.end(), bytes.begin() + at);
+    return bytes;
+}
 
 std::string nameOf(const NameBuffer& name) { return std::string(name.units, name.length); }
 
-uint32_t bitsOf(float f) {
-    uint32_t bits;
-    memcpy(&bits, &f, 4);
-    return bits;
-}
+enum class Fault { Create, WriteHalfThenFull, Flush, Close, Replace, ReplaceBusy };
 
-float fromBits(uint32_t bits) {
-    float f;
-    memcpy(&f, &bits, 4);
-    return f;
-}
+const SaveCalls& sys() { return systemSaveCalls(); }
+
+// The system's own calls with one step failing, so everything else really happens on the disk. Those
+// calls keep no context of their own (theirs is null), so the ones not wrapped here share this one.
+struct Faulty {
+    Fault fault;
+    uint32_t busyTimes;  // ReplaceBusy: refusals before the system's own replace runs
+    uint32_t writes = 0, replaces = 0, pausedMs = 0;
+    SaveCalls calls = sys();
+
+    static Faulty& of(void* context) { return *static_cast<Faulty*>(context); }
+
+    explicit Faulty(Fault f, uint32_t busy = 0) : fault(f), busyTimes(busy) {
+        calls.context = this;
+        calls.create = [](void* c, Utf8View path, const SaveTarget& like, intptr_t& handle) {
+            return of(c).fault == Fault::Create ? ErrorCode::AccessDenied : sys().create(c, path, like, handle);
+        };
+        calls.write = [](void* c, intptr_t handle, const uint8_t* data, uint32_t size, uint32_t& written) {
+            if (of(c).fault != Fault::WriteHalfThenFull) return sys().write(c, handle, data, size, written);
+            // The disk fills up half-way through the first piece: half of it really lands.
+            return of(c).writes++ ? ErrorCode::DiskFull : sys().write(c, handle, data, size / 2, written);
+        };
+        calls.flush = [](void* c, intptr_t handle) {
+            return of(c).fault == Fault::Flush ? ErrorCode::DataError : sys().flush(c, handle);
+        };
+        calls.close = [](void* c, intptr_t handle) {
+            ErrorCode code = sys().close(c, handle);
+            return of(c).fault == Fault::Close ? ErrorCode::DiskFull : code;
+        };
+        calls.replace = [](void* c, Utf8View temp, const SaveTarget& target, bool& busy) {
+            busy = of(c).fault == Fault::ReplaceBusy && ++of(c).replaces <= of(c).busyTimes;
+            if (busy) return ErrorCode::AccessDenied;
+            return of(c).fault == Fault::Replace ? ErrorCode::NotFound : sys().replace(c, temp, target, busy);
+        };
+        calls.pause = [](void* c, uint32_t milliseconds) { of(c).pausedMs += milliseconds; };
+    }
+};
+
+// A document, and a folder of its own holding an old card-file at `path`.
+struct CardFile : ::testing::Test {
+    CardDocument document = {};
+    ScratchFolder folder;
+    const std::string path = folder.file("drums.vxcor");
+    const Bytes before = {'o', 'l', 'd'};
+    void SetUp() override {
+        resetDocument(document);
+        writeFileBytes(path, before);
+    }
+    void TearDown() override { releaseDocument(document); }
+    ErrorCode parse(const Bytes& bytes) {
+        releaseDocument(document);
+        return parseCardFile(bytes.data(), static_cast<uint32_t>(bytes.size()), document);
+    }
+    const Instrument& at(uint32_t i) { return *instrumentAt(document, i); }
+    Names names() const {
+        Names names;
+        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(folder.path())))
+            names.push_back(entry.path().filename().u8string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
 
 }  // namespace
 
-TEST(CardFileWriter, RecordLayoutMatchesTheTable) {
-    CardDocument document = {};
-    resetDocument(document);
-    document.cardCode = 0xA1B2;
-    document.headerFlag = true;
-    Instrument* instrument = appendInstrument(document);
-    assignText(instrument->name, viewOf("Kick"));
-    instrument->downsample = true;
-    instrument->boost = 7;
-    instrument->decay = 200;
-    instrument->start = 1;
-    instrument->end = 2;
-    resizeBuffer(instrument->samples, 2);
-    instrument->samples.data[0] = 0.0f;
-    instrument->samples.data[1] = 0.125f;
-    ScratchFolder folder;
-    std::string path = folder.file("kick.vxcor");
-    ASSERT_EQ(writeCardFile(document, viewOf(path)), ErrorCode::Ok);
-
-    Bytes expected;
-    put(expected, "cvne");
-    expected.insert(expected.end(), {1, 1, 0xB2, 0xA1, 0, 0});
-    put(expected, "Corvane ");
-    putU16(expected, 1);
-    putZeros(expected, 14);
-    record(expected, "Kick    ", 2, 7, 200, 1, 2, 2, 2);
-    put(expected, "envc");
-    EXPECT_EQ(readFileBytes(path), expected);
-    releaseDocument(document);
-}
-
-TEST(CardFileRoundTrip, EightInstrumentsKeepNamesFlagsAndSampleBits) {
-    const char* names[kMaxInstruments] = {
-        "Kick1234",                          // eight ASCII bytes
-        "Gr\xC3\xBC\xC3\x9F" "e!",           // two-byte characters filling eight bytes
-        "\xE2\x82\xAC" "uro12",              // a three-byte character
-        "\xF0\x9F\x8E\xB9" "pno",            // a four-byte character, seven bytes
-        "a",
-        "",
-        "  lead",                            // leading blanks stay
-        "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9",  // four two-byte characters
-    };
-    const uint32_t specialBits[] = {
-        0x7FC00001,  // quiet NaN with a payload
-        0x7F800001,  // signalling NaN
-        0xFFC00000,  // negative NaN
-        0x7F800000,  // +infinity
-        0xFF800000,  // -infinity
-        0x00000001,  // smallest denormal
-        0x807FFFFF,  // largest negative denormal
-        0x80000000,  // -0
-        0x7F7FFFFF,  // largest float
-        0x3F800000,  // 1.0
-    };
-
-    CardDocument document = {};
-    resetDocument(document);
-    assignText(document.name, viewOf("\xE2\x82\xAC" "Drums"));
-    document.cardCode = 0xFFFF;
-    document.headerFlag = true;
-    for (uint32_t i = 0; i < kMaxInstruments; ++i) {
-        Instrument* instrument = appendInstrument(document);
-        assignText(instrument->name, viewOf(names[i]));
-        instrument->downsample = (i % 2) == 1;
-        instrument->boost = static_cast<uint8_t>(i + 3);
-        instrument->decay = static_cast<uint8_t>(i == 7 ? 255 : 1 + i * 30);
-        uint32_t count = i == 5 ? 0 : 10 + i * 1000;
-        resizeBuffer(instrument->samples, count);
-        for (uint32_t k = 0; k < count; ++k)
-            instrument->samples.data[k] = fromBits(specialBits[k % 10] + (k / 10 % 3));
-        instrument->start = count / 4;
-        instrument->end = count - count / 3;
-    }
-    ScratchFolder folder;
-    std::string path = folder.file("round.vxcor");
-    ASSERT_EQ(writeCardFile(document, viewOf(path)), ErrorCode::Ok);
-
-    CardDocument loaded = {};
-    resetDocument(loaded);
-    ASSERT_EQ(readCardFile(loaded, viewOf(path)), ErrorCode::Ok);
-    EXPECT_EQ(nameOf(loaded.name), nameOf(document.name));
-    EXPECT_EQ(loaded.cardCode, 0xFFFF);
-    EXPECT_TRUE(loaded.headerFlag);
-    EXPECT_FALSE(loaded.modified);
-    ASSERT_EQ(loaded.instruments.count, kMaxInstruments);
-    for (uint32_t i = 0; i < kMaxInstruments; ++i) {
-        const Instrument& a = *instrumentAt(document, i);
-        const Instrument& b = *instrumentAt(loaded, i);
-        EXPECT_EQ(nameOf(b.name), names[i]) << i;
-        EXPECT_EQ(b.downsample, a.downsample) << i;
-        EXPECT_EQ(b.boost, a.boost) << i;
-        EXPECT_EQ(b.decay, a.decay) << i;
-        EXPECT_EQ(b.start, a.start) << i;
-        EXPECT_EQ(b.end, a.end) << i;
-        ASSERT_EQ(b.samples.count, a.samples.count) << i;
-        for (uint32_t k = 0; k < a.samples.count; ++k)
-            ASSERT_EQ(bitsOf(b.samples.data[k]), bitsOf(a.samples.data[k])) << i << " " << k;
-    }
-    releaseDocument(loaded);
-    releaseDocument(document);
-}
-
-TEST(CardFileReader, CleansNamesAndLimitsValues) {
-    Bytes bytes = header(4);
-    memcpy(&bytes[10], "        ", 8);  // an all-blank card name reads back empty
-    record(bytes, "Bass    ", 0xFFFD, 200, 0, 0, 500, 300, 300);  // flags without bit 1
-    record(bytes, "        ", 2, 10, 255, 400, 500, 300, 300);
-    record(bytes, "Tail  x ", 0, 11, 1, 7, 5, 9, 9);
-    record(bytes, "Empty   ", 0, 0, 3, 4, 4, 0, 0);
+TEST_F(CardFile, ReaderCleansNamesAndLimitsValues) {
+    Bytes bytes = header(3, 0x1234, 0xFFFE, "        ");  // an all-blank card name reads back empty
+    record(bytes, "Bass    ", 0xFFFD, 200, 0, 0, 500, Bits(3));  // flags without bit 1
+    record(bytes, "        ", 2, 10, 255, 400, 500, Bits(3));
+    record(bytes, "Tail  x ", 0, 11, 1, 7, 5, Bits(9, 0x3E000000));  // samples of 0.125
     put(bytes, "envc");
-    Parsed parsed(bytes);
-    ASSERT_EQ(parsed.code, ErrorCode::Ok);
-    EXPECT_EQ(parsed.document.name.length, 0u);
-    EXPECT_EQ(nameOf(parsed.at(0).name), "Bass");
-    EXPECT_FALSE(parsed.at(0).downsample);
-    EXPECT_EQ(parsed.at(0).boost, 10);
-    EXPECT_EQ(parsed.at(0).decay, 1);
-    EXPECT_EQ(parsed.at(0).end, 300u);
-    EXPECT_EQ(parsed.at(0).samples.data[299], 299 / 8.0f);
-    EXPECT_EQ(nameOf(parsed.at(1).name), "");
-    EXPECT_TRUE(parsed.at(1).downsample);
-    EXPECT_EQ(parsed.at(1).end, 300u);
-    EXPECT_EQ(parsed.at(1).start, 300u);
-    EXPECT_EQ(nameOf(parsed.at(2).name), "Tail  x");
-    EXPECT_EQ(parsed.at(2).boost, 10);
-    EXPECT_EQ(parsed.at(2).start, 5u);
-    EXPECT_EQ(parsed.at(3).samples.count, 0u);
-    EXPECT_EQ(parsed.at(3).start, 0u);
+    ASSERT_EQ(parse(bytes), ErrorCode::Ok);
+    EXPECT_EQ(document.name.length, 0u);
+    EXPECT_EQ(document.cardCode, 0x1234);
+    EXPECT_FALSE(document.headerFlag);
+    EXPECT_EQ(nameOf(at(0).name), "Bass");
+    EXPECT_FALSE(at(0).downsample);
+    EXPECT_EQ(at(0).boost, 10);
+    EXPECT_EQ(at(0).decay, 1);
+    EXPECT_EQ(at(0).end, 3u);
+    EXPECT_EQ(nameOf(at(1).name), "");
+    EXPECT_TRUE(at(1).downsample);
+    EXPECT_EQ(at(1).start, 3u);
+    EXPECT_EQ(nameOf(at(2).name), "Tail  x");
+    EXPECT_EQ(at(2).start, 5u);
+    EXPECT_EQ(at(2).samples.data[8], 0.125f);
 }
 
-TEST(CardFileReader, RejectsDamagedFilesWithTheirCodes) {
-    auto complete = [](uint8_t count) {
-        Bytes b = header(count);
-        for (uint8_t i = 0; i < count; ++i) record(b, "Inst    ", 0, 0, 1, 0, 4, 4, 4);
-        put(b, "envc");
-        return b;
+// With the reader checked above, writing what it read must give back the bytes written from the
+// format table: names of several UTF-8 lengths, an instrument without samples, and sample bits that a
+// float conversion would change (NaN payloads, a signalling NaN, a denormal, -0).
+TEST_F(CardFile, WritingWhatWasReadGivesTheSameBytes) {
+    Bytes bytes = header(2, 0xA1B2, 1, "\xE2\x82\xAC" "Drums");
+    const Bits bits = {0x7FC00001, 0x7F800001, 0xFFC00000, 0x807FFFFF, 0x80000000};
+    record(bytes, "Gr\xC3\xBC\xC3\x9F" "e!", 2, 7, 200, 1, 4, bits);
+    record(bytes, "\xF0\x9F\x8E\xB9    ", 0, 10, 255, 0, 0, {});
+    put(bytes, "envc");
+    ASSERT_EQ(parse(bytes), ErrorCode::Ok);
+    ASSERT_EQ(writeCardFile(document, viewOf(path)), ErrorCode::Ok);
+    EXPECT_EQ(readFileBytes(path), bytes);
+}
+
+TEST_F(CardFile, ReaderRejectsDamagedFilesWithTheirCodes) {
+    const size_t oneRecord = 34 + 56;  // the header and one record with its four samples
+    const size_t firstCount = 34 + 20;  // the first record's sample count
+    const struct { const char* what; Bytes bytes; ErrorCode code; } cases[] = {
+        {"empty file", {}, ErrorCode::InvalidFormat},
+        {"three bytes", {'c', 'v', 'n'}, ErrorCode::InvalidFormat},
+        {"magic only", resized(complete(0), 4), ErrorCode::TooNew},
+        {"wrong magic", changed(complete(0), 3, {'E'}), ErrorCode::InvalidFormat},
+        {"version 2", changed(complete(0), 4, {2}), ErrorCode::TooNew},
+        {"version 0", changed(complete(0), 4, {0}), ErrorCode::TooNew},
+        {"header cut at 19 bytes", resized(complete(0), 19), ErrorCode::InvalidFormat},
+        {"header cut at 25 bytes", resized(complete(0), 25), ErrorCode::Incomplete},
+        {"count 9", complete(9), ErrorCode::InvalidFormat},
+        {"record cut", resized(complete(2), oneRecord + 30), ErrorCode::InvalidFormat},
+        {"samples cut", resized(complete(2), 34 + 2 * 56 - 1), ErrorCode::InvalidFormat},
+        {"huge sample count", changed(complete(1), firstCount, {255, 255, 255, 255}), ErrorCode::InvalidFormat},
+        {"no trailer", resized(complete(3), 34 + 3 * 56), ErrorCode::Incomplete},
+        {"short trailer", resized(complete(1), oneRecord + 3), ErrorCode::Incomplete},
+        {"trailer with a zero", changed(complete(1), oneRecord + 3, {0}), ErrorCode::Incomplete},
+        {"wrong trailer", changed(complete(1), oneRecord + 3, {'C'}), ErrorCode::Incomplete},
+        {"bytes after the trailer", resized(complete(8), 38 + 8 * 56 + 4), ErrorCode::Ok},
     };
-    struct Case {
-        const char* what;
-        Bytes bytes;
-        ErrorCode code;
-    };
-    std::vector<Case> cases;
-    cases.push_back({"empty file", {}, ErrorCode::InvalidFormat});
-    cases.push_back({"three bytes", {'c', 'v', 'n'}, ErrorCode::InvalidFormat});
-    cases.push_back({"magic only", {'c', 'v', 'n', 'e'}, ErrorCode::TooNew});
-    cases.push_back({"wrong magic", [] { Bytes b = header(0); b[0] = 'C'; put(b, "envc"); return b; }(),
-                     ErrorCode::InvalidFormat});
-    cases.push_back({"version 2", [] { Bytes b = header(0, 2); put(b, "envc"); return b; }(), ErrorCode::TooNew});
-    cases.push_back({"version 0", [] { Bytes b = header(0, 0); put(b, "envc"); return b; }(), ErrorCode::TooNew});
-    cases.push_back({"header cut at 19 bytes", firstBytes(header(0), 19),
-                     ErrorCode::InvalidFormat});
-    cases.push_back({"count 9", complete(9), ErrorCode::InvalidFormat});
-    cases.push_back({"record cut", [&] { Bytes b = complete(2); b.resize(34 + 56 + 30); return b; }(),
-                     ErrorCode::InvalidFormat});
-    cases.push_back({"samples cut", [&] { Bytes b = complete(2); b.resize(b.size() - 4 - 1); return b; }(),
-                     ErrorCode::InvalidFormat});
-    cases.push_back({"huge sample count", [] {
-                         Bytes b = header(1);
-                         record(b, "Huge    ", 0, 0, 1, 0, 0, 0xFFFFFFFF, 4);
-                         put(b, "envc");
-                         return b;
-                     }(),
-                     ErrorCode::InvalidFormat});
-    cases.push_back({"no trailer", [&] { Bytes b = complete(3); b.resize(b.size() - 4); return b; }(),
-                     ErrorCode::Incomplete});
-    cases.push_back({"short trailer", [&] { Bytes b = complete(1); b.resize(b.size() - 1); return b; }(),
-                     ErrorCode::Incomplete});
-    cases.push_back({"trailer with a zero", [&] { Bytes b = complete(1); b.back() = 0; return b; }(),
-                     ErrorCode::Incomplete});
-    cases.push_back({"wrong trailer", [&] { Bytes b = complete(1); b.back() = 'C'; return b; }(),
-                     ErrorCode::Incomplete});
-    cases.push_back({"header without trailer", firstBytes(header(0), 25),
-                     ErrorCode::Incomplete});
-    cases.push_back({"bytes after the trailer", [&] { Bytes b = complete(8); put(b, "junk"); return b; }(),
-                     ErrorCode::Ok});
-    for (const Case& c : cases) {
-        Parsed parsed(c.bytes);
-        EXPECT_EQ(parsed.code, c.code) << c.what;
-    }
+    for (const auto& c : cases) EXPECT_EQ(parse(c.bytes), c.code) << c.what;
 }
 
-TEST(CardFileReader, RefusesFilesOver16MiBWhateverTheirContent) {
-    ScratchFolder folder;
-    std::string path = folder.file("big.vxcor");
-    Bytes bytes(16u * 1024 * 1024 + 1, 0);
-    Bytes valid = header(0);
-    put(valid, "envc");
-    std::copy(valid.begin(), valid.end(), bytes.begin());
-    writeFileBytes(path, bytes);
-    CardDocument document = {};
-    resetDocument(document);
-    EXPECT_EQ(readCardFile(document, viewOf(path)), ErrorCode::TooLarge);
-
-    bytes.pop_back();  // exactly 16 MiB is read: the valid start loads
-    writeFileBytes(path, bytes);
-    EXPECT_EQ(readCardFile(document, viewOf(path)), ErrorCode::Ok);
-    releaseDocument(document);
-}
-
-TEST(CardFileFiles, PathsAndSystemErrors) {
-    CardDocument document = {};
-    resetDocument(document);
-    ScratchFolder folder;
+TEST_F(CardFile, PathsSizesAndSystemErrors) {
     EXPECT_EQ(writeCardFile(document, viewOf("")), ErrorCode::InvalidArgument);
     EXPECT_EQ(readCardFile(document, viewOf("")), ErrorCode::InvalidArgument);
     EXPECT_EQ(readCardFile(document, viewOf(folder.file("missing.vxcor"))), ErrorCode::NotFound);
     EXPECT_EQ(writeCardFile(document, viewOf(folder.file("no-such-folder/card.vxcor"))), ErrorCode::NotFound);
-
-    // Non-ASCII file names go through the file layer unchanged.
-    std::string path = folder.file("Kl\xC3\xA4nge \xE2\x82\xAC \xF0\x9F\x8E\xB9.vxcor");
+    // A non-ASCII file name reaches the system unchanged, and a longer file there is replaced whole.
+    const std::string named = folder.file("Kl\xC3\xA4nge \xE2\x82\xAC \xF0\x9F\x8E\xB9.vxcor");
+    writeFileBytes(named, Bytes(1000, 0xAA));
     assignText(document.name, viewOf("\xC3\x9C" "ber"));
-    ASSERT_EQ(writeCardFile(document, viewOf(path)), ErrorCode::Ok);
-    EXPECT_EQ(readFileBytes(path).size(), 38u);
-    CardDocument loaded = {};
-    resetDocument(loaded);
-    ASSERT_EQ(readCardFile(loaded, viewOf(path)), ErrorCode::Ok);
-    EXPECT_EQ(nameOf(loaded.name), "\xC3\x9C" "ber");
+    ASSERT_EQ(writeCardFile(document, viewOf(named)), ErrorCode::Ok);
+    EXPECT_EQ(readFileBytes(named).size(), 38u);
+    resetDocument(document);
+    ASSERT_EQ(readCardFile(document, viewOf(named)), ErrorCode::Ok);
+    EXPECT_EQ(nameOf(document.name), "\xC3\x9C" "ber");
+    // Over 16 MiB is refused whatever the content; exactly 16 MiB is read.
+    Bytes big = resized(complete(0), 16u * 1024 * 1024 + 1);
+    writeFileBytes(named, big);
+    EXPECT_EQ(readCardFile(document, viewOf(named)), ErrorCode::TooLarge);
+    big.pop_back();
+    writeFileBytes(named, big);
+    EXPECT_EQ(readCardFile(document, viewOf(named)), ErrorCode::Ok);
+}
 
-    // Writing replaces a longer file completely.
-    writeFileBytes(path, Bytes(1000, 0xAA));
-    ASSERT_EQ(writeCardFile(document, viewOf(path)), ErrorCode::Ok);
+// On a failure the old file stays byte for byte as it was, and nothing else is left in its folder.
+TEST_F(CardFile, ASaveFailingAtAnyStepLeavesTheOldFileAndNoTemporaryFile) {
+    const struct { const char* what; Fault fault; ErrorCode expected; } cases[] = {
+        {"the temporary file cannot be created", Fault::Create, ErrorCode::AccessDenied},
+        {"the disk fills up half-way through the writing", Fault::WriteHalfThenFull, ErrorCode::DiskFull},
+        {"the flush to the disk fails", Fault::Flush, ErrorCode::DataError},
+        {"the close reports a late write failure", Fault::Close, ErrorCode::DiskFull},
+        {"the replace fails", Fault::Replace, ErrorCode::NotFound},
+        {"the replace stays refused", Fault::ReplaceBusy, ErrorCode::AccessDenied},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Faulty faulty(c.fault, kReplaceAttempts + 5);
+        EXPECT_EQ(writeCardFile(document, viewOf(path), faulty.calls), c.expected);
+        EXPECT_EQ(readFileBytes(path), before);
+        EXPECT_EQ(names(), Names({"drums.vxcor"}));
+        // Only a refusal for a moment is tried again, for about a quarter of a second.
+        EXPECT_EQ(faulty.pausedMs, c.fault == Fault::ReplaceBusy ? 250u : 0u);
+    }
+}
+
+TEST_F(CardFile, ASaveWhoseReplaceIsRefusedForAMomentSucceedsOnALaterTry) {
+    Faulty briefly(Fault::ReplaceBusy, 3);
+    ASSERT_EQ(writeCardFile(document, viewOf(path), briefly.calls), ErrorCode::Ok);
+    EXPECT_EQ(briefly.replaces, 4u);
+    EXPECT_EQ(briefly.pausedMs, 3 * 25u);
     EXPECT_EQ(readFileBytes(path).size(), 38u);
-    releaseDocument(loaded);
-    releaseDocument(document);
+    EXPECT_EQ(names(), Names({"drums.vxcor"}));
+}
+
+TEST_F(CardFile, ASaveOverwritesNeitherAReadOnlyFileNorAStrayTemporaryFile) {
+    namespace fs = std::filesystem;
+    fs::permissions(fs::u8path(path), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(writeCardFile(document, viewOf(path)), ErrorCode::AccessDenied);
+    EXPECT_EQ(readFileBytes(path), before);
+    EXPECT_EQ(names(), Names({"drums.vxcor"}));
+    fs::permissions(fs::u8path(path), fs::perms::owner_write, fs::perm_options::add);
+    // A temporary file left by a save that a power cut ended is not ours to overwrite.
+    const Bytes stray = {1, 2, 3};
+    writeFileBytes(path + ".saving", stray);
+    ASSERT_EQ(writeCardFile(document, viewOf(path)), ErrorCode::Ok);
+    EXPECT_EQ(readFileBytes(path + ".saving"), stray);
+    EXPECT_EQ(readFileBytes(path).size(), 38u);
+    EXPECT_EQ(names(), Names({"drums.vxcor", "drums.vxcor.saving"}));
 }

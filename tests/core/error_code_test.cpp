@@ -2,8 +2,8 @@
 
 #include "core/error_code.h"
 
-// The codes the user meets most, and that a wrong table row would misreport.
-TEST(FromSystemError, TranslatesTheCodesFilesAndDevicesGive) {
+// The codes of files, devices and the audio output that a wrong table row would misreport.
+TEST(ErrorTranslation, SystemErrorsAndComResults) {
     EXPECT_EQ(fromSystemError(0), ErrorCode::Ok);
     EXPECT_EQ(fromSystemError(2), ErrorCode::NotFound);       // ERROR_FILE_NOT_FOUND
     EXPECT_EQ(fromSystemError(3), ErrorCode::NotFound);       // ERROR_PATH_NOT_FOUND
@@ -13,10 +13,6 @@ TEST(FromSystemError, TranslatesTheCodesFilesAndDevicesGive) {
     EXPECT_EQ(fromSystemError(121), ErrorCode::Failed);       // unlisted: ERROR_SEM_TIMEOUT
     EXPECT_EQ(fromSystemError(258), ErrorCode::Timeout);      // WAIT_TIMEOUT
     EXPECT_EQ(fromSystemError(0xFFFFFFFFu), ErrorCode::Failed);
-}
-
-// The audio output's failures, as the preview meets them.
-TEST(FromResult, TranslatesComAndAudioClientResults) {
     EXPECT_EQ(fromResult(0), ErrorCode::Ok);
     EXPECT_EQ(fromResult(1), ErrorCode::Ok);  // S_FALSE is a success
     EXPECT_EQ(fromResult(0x88890008u), ErrorCode::InvalidFormat);
