@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "import/aiff_reader.h"
 #include "import/import_sample.h"
 #include "import/resample.h"
 #include "import/sample_files.h"
@@ -19,7 +18,7 @@ using namespace sample_files;
 
 // A mono 32-bit float WAV.
 Bytes floatWav(uint32_t rate, const std::vector<float>& samples) {
-    return wav::riff({wav::chunk("fmt ", wav::format(3, 1, rate, 32)), wav::chunk("data", wav::f32(samples))});
+    return wav::withData(wav::format(3, 1, rate, 32), wav::f32(samples));
 }
 
 std::vector<float> ramp(uint32_t count, float peak) {
@@ -28,17 +27,14 @@ std::vector<float> ramp(uint32_t count, float peak) {
     return x;
 }
 
-std::string textOf(const NameBuffer& name) { return std::string(name.units, name.length); }
-
 struct ImportFixture : ::testing::Test {
     ScratchFolder folder;
     Instrument instrument = {};
     void TearDown() override { releaseBuffer(instrument.samples); }
-    std::string write(const std::string& name, const Bytes& bytes) {
-        std::string path = folder.file(name);
-        writeFileBytes(path, bytes);
-        return path;
+    ErrorCode import(const std::string& name, const Bytes& bytes) {
+        return importSample(instrument, viewOf(written(folder, name, bytes)));
     }
+    std::string name() const { return std::string(instrument.name.units, instrument.name.length); }
 };
 
 }  // namespace
@@ -70,15 +66,15 @@ TEST(ImportExtension, IsCaseInsensitiveAndNeedsAKnownName) {
 
 TEST_F(ImportFixture, AcceptsKnownExtensionsAndRefusesOthersUnopened) {
     Bytes wav = floatWav(37908, ramp(100, 0.5f)), aif = aiff::mono16({1000, -2000, 3000});
-    EXPECT_EQ(importSample(instrument, viewOf(write("SAMPLE.WAV", wav))), ErrorCode::Ok);
-    EXPECT_EQ(importSample(instrument, viewOf(write("a.Aif", aif))), ErrorCode::Ok);
-    EXPECT_EQ(importSample(instrument, viewOf(write("a.AIFC", aif))), ErrorCode::Ok);
-    EXPECT_EQ(importSample(instrument, viewOf(write("a.aiff", aif))), ErrorCode::Ok);
+    EXPECT_EQ(import("SAMPLE.WAV", wav), ErrorCode::Ok);
+    EXPECT_EQ(import("a.Aif", aif), ErrorCode::Ok);
+    EXPECT_EQ(import("a.AIFC", aif), ErrorCode::Ok);
+    EXPECT_EQ(import("a.aiff", aif), ErrorCode::Ok);
     // These exist as valid files, or do not exist at all: either way 13, never "not found".
-    EXPECT_EQ(importSample(instrument, viewOf(write("a.wave", wav))), ErrorCode::InvalidFormat);
-    EXPECT_EQ(importSample(instrument, viewOf(write("b.", wav))), ErrorCode::InvalidFormat);
-    EXPECT_EQ(importSample(instrument, viewOf(folder.file("missing.mp3"))), ErrorCode::InvalidFormat);
-    EXPECT_EQ(importSample(instrument, viewOf(folder.file("missing"))), ErrorCode::InvalidFormat);
+    EXPECT_EQ(import("a.wave", wav), ErrorCode::InvalidFormat);
+    EXPECT_EQ(import("b.", wav), ErrorCode::InvalidFormat);
+    for (const char* missing : {"missing.mp3", "missing"})
+        EXPECT_EQ(importSample(instrument, viewOf(folder.file(missing))), ErrorCode::InvalidFormat);
     EXPECT_EQ(importSample(instrument, viewOf(folder.file("missing.wav"))), ErrorCode::NotFound);
 }
 
@@ -91,7 +87,7 @@ TEST_F(ImportFixture, AtTheWorkingRateKeepsSamplesAndNormalisesModestPeaks) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.peak);
         std::vector<float> x = ramp(1000, c.peak);
-        ASSERT_EQ(importSample(instrument, viewOf(write("w.wav", floatWav(37908, x)))), ErrorCode::Ok);
+        ASSERT_EQ(import("w.wav", floatWav(37908, x)), ErrorCode::Ok);
         ASSERT_EQ(instrument.samples.count, 1000u);
         EXPECT_EQ(instrument.start, 0u);
         EXPECT_EQ(instrument.end, 1000u);
@@ -101,64 +97,40 @@ TEST_F(ImportFixture, AtTheWorkingRateKeepsSamplesAndNormalisesModestPeaks) {
     // Of two data chunks only the last one's samples stay, but the peak is the reader's, of both.
     Bytes twoChunks = wav::riff({wav::chunk("fmt ", wav::format(3, 1, 37908, 32)),
                                  wav::chunk("data", wav::f32({-0.5f})), wav::chunk("data", wav::f32({0.25f}))});
-    ASSERT_EQ(importSample(instrument, viewOf(write("two.wav", twoChunks))), ErrorCode::Ok);
+    ASSERT_EQ(import("two.wav", twoChunks), ErrorCode::Ok);
     ASSERT_EQ(instrument.samples.count, 1u);
     EXPECT_EQ(instrument.samples.data[0], 0.25f * (kPeakCeiling / 0.5f));
 }
 
 // The file is read, decoded and converted block by block; the result must be
 // bit for bit that of the whole file decoded at once, converted at once, its
-// peak found and normalised.
+// peak found and normalised. 300001 frames at 44100 Hz are 257878 at the working rate.
 TEST_F(ImportFixture, InBlocksGivesTheSamplesOfTheWholeFileConvertedAtOnce) {
-    struct Case {
-        const char* name;
-        Bytes file;
-        Parse parse;
-        uint32_t count;  // 300001 frames at 44100 Hz are 257878 at the working rate
-    };
-    std::vector<int16_t> s16;
-    Bytes s24;
+    std::vector<int16_t> stored;
     for (uint32_t i = 0; i < 300001; ++i) {
         float left = 0.3f * std::sin(0.031f * i) + 0.01f * std::sin(1.7f * i), right = 0.2f * std::sin(0.017f * i);
         if (i == 131072) left = 0.45f;  // the loudest frame begins a block
-        for (float v : {left, right}) {
-            s16.push_back(int16_t(std::lround(v * 32767)));
-            int32_t level = int32_t(std::lround(v * 8388607));
-            s24.insert(s24.end(), {uint8_t(level >> 16), uint8_t(level >> 8), uint8_t(level)});
-        }
+        for (float v : {left, right}) stored.push_back(int16_t(std::lround(v * 32767)));
     }
-    const Case cases[] = {
-        {"stereo.wav", wav::riff({wav::chunk("fmt ", wav::format(1, 2, 44100, 16)), wav::chunk("data", wav::s16(s16))}),
-         parseWav, 257878},
-        {"stereo.aiff", aiff::form("AIFF", {aiff::common(2, 300001, 24, aiff::k37908), aiff::sound(s24)}),
-         parseAiff, 300001},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Decoded whole(c.parse, c.file, 1);
-        ASSERT_EQ(whole.code, ErrorCode::Ok);
-        std::vector<float> expected = whole.samples();
-        float peak = whole.decoded.peak;
-        if (whole.decoded.sampleRate != kWorkingSampleRate) {
-            expected.resize(c.count);
-            ASSERT_EQ(resample(whole.decoded.samples.data, whole.decoded.samples.count, whole.decoded.sampleRate,
-                               expected.data(), c.count, kWorkingSampleRate),
-                      ErrorCode::Ok);
-            peak = peakSample(expected.data(), c.count);
-        }
-        normalizePeak(expected.data(), uint32_t(expected.size()), kPeakCeiling, peak);
+    Bytes file = wav::withData(wav::format(1, 2, 44100, 16), wav::s16(stored));
+    Decoded whole(parseWav, file, 1);
+    ASSERT_EQ(whole.code, ErrorCode::Ok);
+    std::vector<float> expected(257878);
+    ASSERT_EQ(resample(whole.decoded.samples.data, whole.decoded.samples.count, 44100, expected.data(), 257878,
+                       kWorkingSampleRate),
+              ErrorCode::Ok);
+    normalizePeak(expected.data(), 257878, kPeakCeiling, peakSample(expected.data(), 257878));
 
-        ASSERT_EQ(importSample(instrument, viewOf(write(c.name, c.file))), ErrorCode::Ok);
-        ASSERT_EQ(instrument.samples.count, c.count);
-        EXPECT_EQ(memcmp(instrument.samples.data, expected.data(), sizeof(float) * c.count), 0);
-    }
+    ASSERT_EQ(import("stereo.wav", file), ErrorCode::Ok);
+    ASSERT_EQ(instrument.samples.count, 257878u);
+    EXPECT_EQ(memcmp(instrument.samples.data, expected.data(), sizeof(float) * 257878), 0);
 }
 
 TEST_F(ImportFixture, NamesTheInstrumentAfterTheFileUnlessItHasAName) {
     folder.makeFolder("Audio");
-    std::string kick = write(std::string("Audio") + kPathSeparator + "Kick drum.wav", floatWav(37908, ramp(10, 0.5f)));
-    std::string accents = write(std::string("Audio") + kPathSeparator + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.wav",
-                                floatWav(37908, ramp(10, 0.5f)));
+    Bytes wav = floatWav(37908, ramp(10, 0.5f));
+    std::string kick = std::string("Audio") + kPathSeparator + "Kick drum.wav";
+    std::string accents = std::string("Audio") + kPathSeparator + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.wav";
     const char* const cases[][3] = {
         {"Inst 3", "Kick dru", nullptr},
         {"Bass", "Bass", nullptr},
@@ -167,17 +139,15 @@ TEST_F(ImportFixture, NamesTheInstrumentAfterTheFileUnlessItHasAName) {
     };
     for (const auto& c : cases) {
         assignText(instrument.name, viewOf(c[0]));
-        ASSERT_EQ(importSample(instrument, viewOf(c[2] ? accents : kick)), ErrorCode::Ok);
-        EXPECT_EQ(textOf(instrument.name), c[1]) << c[0];
+        ASSERT_EQ(import(c[2] ? accents : kick, wav), ErrorCode::Ok);
+        EXPECT_EQ(name(), c[1]) << c[0];
     }
 }
 
 TEST_F(ImportFixture, SetsTheDefaultDecayFromTheLength) {
-    ASSERT_EQ(importSample(instrument, viewOf(write("d.wav", floatWav(37908, ramp(1000, 0.5f))))), ErrorCode::Ok);
-    EXPECT_EQ(instrument.decay, 2);
     instrument.downsample = true;
     instrument.boost = 7;
-    ASSERT_EQ(importSample(instrument, viewOf(write("d.wav", floatWav(37908, ramp(1000, 0.5f))))), ErrorCode::Ok);
+    ASSERT_EQ(import("d.wav", floatWav(37908, ramp(1000, 0.5f))), ErrorCode::Ok);
     EXPECT_EQ(instrument.decay, 1);
     EXPECT_TRUE(instrument.downsample);  // boost and the flag keep their values
     EXPECT_EQ(instrument.boost, 7);
@@ -194,21 +164,20 @@ TEST_F(ImportFixture, SetsTheDefaultDecayFromTheLength) {
 }
 
 TEST_F(ImportFixture, AFailedImportChangesNothingAndAnEmptyFileInstallsAnEmptySample) {
-    ASSERT_EQ(importSample(instrument, viewOf(write("good.wav", floatWav(37908, ramp(300, 0.5f))))), ErrorCode::Ok);
+    ASSERT_EQ(import("good.wav", floatWav(37908, ramp(300, 0.5f))), ErrorCode::Ok);
     instrument.start = 10;
     instrument.end = 20;
     float* before = instrument.samples.data;
-    std::string name = textOf(instrument.name);
     Bytes broken = floatWav(37908, ramp(300, 0.5f));
     broken.resize(broken.size() - 7);  // the data chunk claims more than the file holds
-    EXPECT_EQ(importSample(instrument, viewOf(write("broken.wav", broken))), ErrorCode::InvalidFormat);
+    EXPECT_EQ(import("broken.wav", broken), ErrorCode::InvalidFormat);
     EXPECT_EQ(instrument.samples.data, before);
     EXPECT_EQ(instrument.samples.count, 300u);
     EXPECT_EQ(instrument.start, 10u);
     EXPECT_EQ(instrument.end, 20u);
-    EXPECT_EQ(textOf(instrument.name), name);
+    EXPECT_EQ(name(), "good");
 
-    ASSERT_EQ(importSample(instrument, viewOf(write("e.wav", floatWav(44100, {})))), ErrorCode::Ok);
+    ASSERT_EQ(import("e.wav", floatWav(44100, {})), ErrorCode::Ok);
     EXPECT_EQ(instrument.samples.count, 0u);
     EXPECT_EQ(instrument.start, 0u);
     EXPECT_EQ(instrument.end, 0u);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -14,25 +13,10 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-std::vector<float> convert(const std::vector<float>& x, uint32_t from, uint32_t to, uint32_t outputs = 0) {
-    if (!outputs) outputs = static_cast<uint32_t>(uint64_t(x.size()) * to / from);
+std::vector<float> convert(const std::vector<float>& x, uint32_t from, uint32_t to, uint32_t outputs) {
     std::vector<float> y(outputs, -99.0f);
     EXPECT_EQ(resample(x.data(), static_cast<uint32_t>(x.size()), from, y.data(), outputs, to), ErrorCode::Ok);
     return y;
-}
-
-std::vector<float> sine(double frequency, uint32_t rate, uint32_t count, double amplitude = 0.5) {
-    std::vector<float> x(count);
-    for (uint32_t i = 0; i < count; ++i)
-        x[i] = static_cast<float>(amplitude * std::sin(2 * kPi * frequency * i / rate));
-    return x;
-}
-
-// The amplitude of one frequency in the middle part of a signal, by correlation.
-double amplitudeAt(const std::vector<float>& y, double frequency, uint32_t rate, uint32_t from, uint32_t to) {
-    std::complex<double> sum = 0;
-    for (uint32_t i = from; i < to; ++i) sum += double(y[i]) * std::polar(1.0, -2 * kPi * frequency * i / rate);
-    return 2 * std::abs(sum) / (to - from);
 }
 
 // Fed in blocks of odd sizes; the conversion keeps its history between them.
@@ -58,10 +42,11 @@ std::vector<float> convertInBlocks(const std::vector<float>& x, uint32_t from, u
     return y;
 }
 
+// Of a sine of amplitude 0.5 and two seconds, over the middle half of the output.
 double gainInDecibels(uint32_t from, uint32_t to, double frequency) {
-    uint32_t count = from * 2;
-    std::vector<float> x = sine(frequency, from, count);
-    std::vector<float> y = convert(x, from, to);
+    std::vector<float> x(from * 2);
+    for (uint32_t i = 0; i < x.size(); ++i) x[i] = static_cast<float>(0.5 * std::sin(2 * kPi * frequency * i / from));
+    std::vector<float> y = convert(x, from, to, to * 2);
     double energy = 0;
     uint32_t a = uint32_t(y.size() / 4), b = uint32_t(3 * y.size() / 4);
     for (uint32_t i = a; i < b; ++i) energy += double(y[i]) * y[i];
@@ -71,29 +56,19 @@ double gainInDecibels(uint32_t from, uint32_t to, double frequency) {
 
 }  // namespace
 
-TEST(Resample, GivesTheDocumentedFiguresForAConstantInput) {
-    std::vector<float> x(3000, 0.5f);
-    std::vector<float> y = convert(x, 37908, 25272, 2000);
+TEST(Resample, GivesTheDocumentedFiguresForAConstantInputAndRefusesBadArguments) {
+    std::vector<float> x(3000, 0.5f), y = convert(x, 37908, 25272, 2000);
     EXPECT_NEAR(y[0], 0.4167f, 0.0001f);
     EXPECT_NEAR(y[1], 0.5253f, 0.0001f);
     EXPECT_NEAR(y[2], 0.4863f, 0.0001f);
     // constant in, constant out away from the ends (the filter reaches 56 samples)
     for (uint32_t j = 60; j < 1940; ++j) ASSERT_NEAR(y[j], 0.5f, 0.0001f) << j;
-}
 
-TEST(Resample, RefusesBadArguments) {
-    std::vector<float> x(3000, 0.5f), y(2000);
     EXPECT_EQ(resample(x.data(), 3000, 37908, y.data(), 1999, 25272), ErrorCode::BufferTooSmall);
     EXPECT_EQ(resample(x.data(), 3000, 0, y.data(), 2000, 25272), ErrorCode::InvalidArgument);
     EXPECT_EQ(resample(x.data(), 3000, 37908, y.data(), 2000, 0), ErrorCode::InvalidArgument);
     EXPECT_EQ(resample(nullptr, 3000, 37908, y.data(), 2000, 25272), ErrorCode::NullPointer);
     EXPECT_EQ(resample(x.data(), 3000, 37908, nullptr, 2000, 25272), ErrorCode::NullPointer);
-}
-
-TEST(Resample, KeepsTheLevelOfATone) {
-    std::vector<float> y = convert(sine(1000, 44100, 44100), 44100, 37908);
-    ASSERT_EQ(y.size(), 37908u);
-    EXPECT_NEAR(amplitudeAt(y, 1000, 37908, 1000, 36908), 0.5, 0.001);
 }
 
 // The fast resampler (vectors, phases, two threads) against the plain sum;
