@@ -175,24 +175,18 @@ TEST(AiffReader, DecodesHandMadeFiles) {
 
 namespace {
 
-struct Marker {
-    uint16_t id;
-    uint32_t position;
-    const char* name;
-};
-
 // MARK: the count, then id, position and name (count byte and text) of each
 // marker, padded so that every marker starts at an even offset. The names
 // have every length parity, so each lookup crosses padded and unpadded markers.
 Bytes markers(uint16_t count = 5) {
-    const Marker kMarkers[] = {{1, 100, "a"}, {2, 200, "bc"}, {3, 300, "def"}, {4, 400, ""}, {5, 500, "Loop end"}};
+    const char* const names[] = {"a", "bc", "def", "", "Loop end"};
     Bytes body;
     putU16(body, count);
-    for (const Marker& m : kMarkers) {
-        putU16(body, m.id);
-        putU32(body, m.position);
-        body.push_back(static_cast<uint8_t>(strlen(m.name)));
-        put(body, m.name);
+    for (uint16_t id = 1; id <= 5; ++id) {
+        putU16(body, id);
+        putU32(body, 100u * id);
+        body.push_back(static_cast<uint8_t>(strlen(names[id - 1])));
+        put(body, names[id - 1]);
         if (body.size() % 2) body.push_back(0);
     }
     return chunk("MARK", body);

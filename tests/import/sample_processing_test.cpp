@@ -35,20 +35,6 @@ TEST(NormalizePeak, ScalesOnlyPeaksBetweenOneHundredthAndOnePointOhOne) {
     }
 }
 
-TEST(ApplyBoost, DrivesThePeakAboveFullScaleAndClips) {
-    std::vector<float> x = {0.5f, -0.25f, 0.1f, -0.5f};
-    applyBoost(x.data(), 4, 6.0f);
-    float gain = static_cast<float>(std::pow(10.0, 0.3)) / 0.5f;  // about 3.99
-    EXPECT_EQ(x[0], kPeakCeiling);
-    EXPECT_EQ(x[1], -kPeakCeiling);
-    EXPECT_FLOAT_EQ(x[2], 0.1f * gain);
-    EXPECT_EQ(x[3], -kPeakCeiling);
-
-    std::vector<float> silence(100, 0.0f);
-    applyBoost(silence.data(), 100, 10.0f);
-    EXPECT_EQ(silence, std::vector<float>(100, 0.0f));
-}
-
 namespace {
 
 // The preview of an instrument over `data`, released at the end.
@@ -104,10 +90,15 @@ TEST(InstrumentPreview, FadesFromTheStartOverTheDecayLength) {
 TEST(InstrumentPreview, BoostsTheWholeSampleBeforeTheEnvelope) {
     std::vector<float> data = {0.1f, 0.2f, -0.4f, 0.3f}, none;
     Preview preview(data, 2, 255, false, 6);
+    // The peak is driven 6 dB above full scale: a gain of about 4.99; all beyond -0.1 dBFS is clipped.
     float gain = static_cast<float>(std::pow(10.0, 0.3)) / 0.4f;
     EXPECT_FLOAT_EQ(preview.samples.data[0], 0.1f * gain);
+    EXPECT_EQ(preview.samples.data[1], kPeakCeiling);
     EXPECT_EQ(preview.samples.data[2], -kPeakCeiling);  // envelope 1 at the start point
     EXPECT_LT(preview.envelope.data[3], 1.0f);
 
     EXPECT_EQ(Preview(none, 0, 1, false, 3).samples.count, 0u);
+    std::vector<float> silence(4, 0.0f);
+    Preview quiet(silence, 0, 255, false, 10);
+    EXPECT_EQ(std::vector<float>(quiet.samples.data, quiet.samples.data + 4), silence);  // no peak to divide by
 }
