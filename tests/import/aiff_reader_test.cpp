@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -15,8 +16,39 @@ using namespace sample_files;
 using namespace sample_files::aiff;
 using Parsed = ParsedWith<parseAiff>;
 
-}  // namespace
+// MARK: the count, then id, position and name (count byte and text) of each
+// marker, padded so that every marker starts at an even offset. The names
+// have every length parity, so each lookup crosses padded and unpadded markers.
+Bytes markers(uint16_t count = 5) {
+    const char* const names[] = {"a", "bc", "def", "", "Loop end"};
+    Bytes body;
+    putU16(body, count);
+    for (uint16_t id = 1; id <= 5; ++id) {
+        putU16(body, id);
+        putU32(body, 100u * id);
+        body.push_back(static_cast<uint8_t>(strlen(names[id - 1])));
+        put(body, names[id - 1]);
+        if (body.size() % 2) body.push_back(0);
+    }
+    return chunk("MARK", body);
+}
 
+using Loop = std::array<uint16_t, 3>;  // play mode, begin and end marker ids
+
+// INST: base note, detune, low and high note, low and high velocity, gain,
+// then the sustain and release loops.
+Bytes instrument(uint8_t base, uint8_t detune, uint8_t low, uint8_t high, Loop sustain, Loop release) {
+    Bytes body = {base, detune, low, high, 1, 127, 0, 0};
+    for (const Loop& loop : {sustain, release})
+        for (uint16_t v : loop) putU16(body, v);
+    return chunk("INST", body);
+}
+
+Bytes withInstrument(const Bytes& mark, const Bytes& inst) {
+    return form("AIFF", {common(1, 2, 16), mark, inst, sound(s16({1, 2}))});
+}
+
+}  // namespace
 
 TEST(AiffFixtures, DecodeLikeTheirReferences) {
     const Fixture fixtures[] = {
@@ -126,18 +158,13 @@ TEST(AiffReader, RefusesWhatItCannotReadWithItsCode) {
 }
 
 TEST(AiffReader, DecodesHandMadeFiles) {
-    struct Case {
-        const char* what;
-        Bytes file;
-        std::vector<float> samples;
-    };
     // Two frames of one stored sample under a compression type and bits field.
     auto compressed = [](const char* type, uint16_t bits, Bytes sample) {
         append(sample, Bytes(sample));
         return form("AIFC", {version(), common(1, 2, bits, k44100, type), sound(sample)});
     };
     Bytes farOffset = {0, 0, 0x03, 0xE8, 0, 0, 0, 0}, noFrames = common(2, 0, 16);
-    const Case cases[] = {
+    const std::tuple<const char*, Bytes, std::vector<float>> cases[] = {
         // 8-bit samples leave the sound chunk odd; its pad byte ends the file.
         {"odd sound chunk", form("AIFF", {chunk("ANNO", {'a', 'b', 'c'}), common(1, 3, 8), sound({0x80, 0x40, 0x7F})}),
          {-1.0f, 0.5f, 0.9921875f}},
@@ -161,64 +188,17 @@ TEST(AiffReader, DecodesHandMadeFiles) {
         {"no frames, SSND of the offset alone", form("AIFF", {noFrames, chunk("SSND", {0, 0, 0, 0})}), {}},
         {"no frames, SSND offset beyond the file", form("AIFF", {noFrames, chunk("SSND", farOffset)}), {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, file, samples] : cases) {
+        SCOPED_TRACE(what);
         for (uint8_t mixToMono : {0, 1}) {
-            Parsed parsed(c.file, mixToMono);
+            Parsed parsed(file, mixToMono);
             EXPECT_EQ(parsed.code, ErrorCode::Ok);
-            EXPECT_EQ(parsed.samples(), c.samples);  // every file with samples is mono
+            EXPECT_EQ(parsed.samples(), samples);  // every file with samples is mono
         }
     }
 }
 
-// --- Instrument and markers ---
-
-namespace {
-
-// MARK: the count, then id, position and name (count byte and text) of each
-// marker, padded so that every marker starts at an even offset. The names
-// have every length parity, so each lookup crosses padded and unpadded markers.
-Bytes markers(uint16_t count = 5) {
-    const char* const names[] = {"a", "bc", "def", "", "Loop end"};
-    Bytes body;
-    putU16(body, count);
-    for (uint16_t id = 1; id <= 5; ++id) {
-        putU16(body, id);
-        putU32(body, 100u * id);
-        body.push_back(static_cast<uint8_t>(strlen(names[id - 1])));
-        put(body, names[id - 1]);
-        if (body.size() % 2) body.push_back(0);
-    }
-    return chunk("MARK", body);
-}
-
-struct Loop {
-    int16_t playMode;
-    uint16_t begin, end;
-};
-
-// INST: base note, detune, low and high note, low and high velocity, gain,
-// then the sustain and release loops (play mode, begin and end marker ids).
-Bytes instrument(uint8_t base, uint8_t detune, uint8_t low, uint8_t high, Loop sustain, Loop release) {
-    Bytes body = {base, detune, low, high, 1, 127, 0, 0};
-    for (const Loop& loop : {sustain, release})
-        for (uint16_t v : {uint16_t(loop.playMode), loop.begin, loop.end}) putU16(body, v);
-    return chunk("INST", body);
-}
-
-Bytes withInstrument(const Bytes& mark, const Bytes& inst) {
-    return form("AIFF", {common(1, 2, 16), mark, inst, sound(s16({1, 2}))});
-}
-
-}  // namespace
-
 TEST(AiffInstrument, ResolvesNotesAndLoopsOnlyWithBothChunks) {
-    struct Case {
-        const char* what;
-        Bytes file;
-        uint8_t hasInstrument, rootNote, highNote, detune;
-        AiffLoop sustain, release;
-    };
     auto loops = [](Loop loop, uint16_t markerCount) {
         return withInstrument(markers(markerCount), instrument(60, 0, 0, 72, loop, loop));
     };
@@ -226,7 +206,8 @@ TEST(AiffInstrument, ResolvesNotesAndLoopsOnlyWithBothChunks) {
         return withInstrument(markers(), instrument(base, 0, low, high, {}, {}));
     };
     Bytes comm = common(1, 2, 16), two = sound(s16({1, 2})), inst = instrument(60, 3, 48, 72, {1, 1, 3}, {});
-    const Case cases[] = {
+    // What, file, has an instrument, root note, high note, detune, sustain and release loops.
+    const std::tuple<const char*, Bytes, uint8_t, uint8_t, uint8_t, uint8_t, AiffLoop, AiffLoop> cases[] = {
         {"loops resolved", withInstrument(markers(), instrument(60, 0xF6, 48, 72, {1, 2, 5}, {2, 4, 3})), 1, 60, 72,
          0xF6, {1, 200, 500}, {2, 400, 300}},
         // A loop that cannot be resolved is all zero.
@@ -250,17 +231,17 @@ TEST(AiffInstrument, ResolvesNotesAndLoopsOnlyWithBothChunks) {
         {"INST cut in its sustain loop", cut(form("AIFF", {comm, two, markers(), inst}), 10), 0, 0, 0, 0, {}, {}},
     };
     auto loopOf = [](const AiffLoop& l) { return std::make_tuple(l.playMode, l.start, l.end); };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Parsed parsed(c.file);
+    for (const auto& [what, file, hasInstrument, rootNote, highNote, detune, sustain, release] : cases) {
+        SCOPED_TRACE(what);
+        Parsed parsed(file);
+        const DecodedSample& d = parsed.decoded;
         EXPECT_EQ(parsed.code, ErrorCode::Ok);
-        EXPECT_EQ(parsed.decoded.hasInstrument, c.hasInstrument);
-        if (c.hasInstrument) {
-            EXPECT_EQ(std::make_tuple(parsed.decoded.rootNote, parsed.decoded.highNote, parsed.decoded.detune),
-                      std::make_tuple(c.rootNote, c.highNote, c.detune));
+        EXPECT_EQ(d.hasInstrument, hasInstrument);
+        if (hasInstrument) {
+            EXPECT_EQ(std::make_tuple(d.rootNote, d.highNote, d.detune), std::make_tuple(rootNote, highNote, detune));
         }
-        EXPECT_EQ(loopOf(parsed.decoded.sustainLoop), loopOf(c.sustain));
-        EXPECT_EQ(loopOf(parsed.decoded.releaseLoop), loopOf(c.release));
+        EXPECT_EQ(loopOf(d.sustainLoop), loopOf(sustain));
+        EXPECT_EQ(loopOf(d.releaseLoop), loopOf(release));
         EXPECT_EQ(parsed.samples().size(), 2u);
     }
 }

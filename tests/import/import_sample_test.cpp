@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "import/import_sample.h"
@@ -46,11 +47,7 @@ TEST(ImportExtension, IsCaseInsensitiveAndNeedsAKnownName) {
         Utf8View e = pathExtension(viewOf(c[0]));
         EXPECT_EQ(std::string(e.units, e.length), c[1]) << c[0];
     }
-    struct Comparison {
-        const char *a, *b;
-        bool equal;
-    };
-    const Comparison comparisons[] = {
+    const std::tuple<const char*, const char*, bool> comparisons[] = {
         {"WAV", "wav", true}, {"aIfF", "AiFf", true}, {"wave", "wav", false}, {"", "", true},
         {"\xC3\x84" "b", "\xC3\xA4" "B", true},  // Ä and ä
         {"\xC2\xB5" "x", "\xCE\xBC" "x", true},  // micro sign and µ
@@ -60,8 +57,8 @@ TEST(ImportExtension, IsCaseInsensitiveAndNeedsAKnownName) {
         {"\xFE", "\xFF", false},
         {"\xC4", "\xE4", false},  // cut lead bytes that differ in the bit case folding sets
     };
-    for (const Comparison& c : comparisons)
-        EXPECT_EQ(equalIgnoringCase(viewOf(c.a), viewOf(c.b)), c.equal) << c.a << " and " << c.b;
+    for (const auto& [a, b, equal] : comparisons)
+        EXPECT_EQ(equalIgnoringCase(viewOf(a), viewOf(b)), equal) << a << " and " << b;
 }
 
 TEST_F(ImportFixture, AcceptsKnownExtensionsAndRefusesOthersUnopened) {
@@ -81,18 +78,18 @@ TEST_F(ImportFixture, AcceptsKnownExtensionsAndRefusesOthersUnopened) {
 // At the working rate the samples are kept and scaled by the reader's peak,
 // but only a peak between 0.01 and 1.01.
 TEST_F(ImportFixture, AtTheWorkingRateKeepsSamplesAndNormalisesModestPeaks) {
-    struct Case {
-        float peak, gain, peakAfter;
-    } cases[] = {{0.5f, kPeakCeiling / 0.5f, 0.98855311f}, {0.005f, 1.0f, 0.005f}, {1.5f, 1.0f, 1.5f}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.peak);
-        std::vector<float> x = ramp(1000, c.peak);
+    // Peak, gain, peak after.
+    const std::tuple<float, float, float> cases[] = {
+        {0.5f, kPeakCeiling / 0.5f, 0.98855311f}, {0.005f, 1.0f, 0.005f}, {1.5f, 1.0f, 1.5f}};
+    for (const auto& [peak, gain, peakAfter] : cases) {
+        SCOPED_TRACE(peak);
+        std::vector<float> x = ramp(1000, peak);
         ASSERT_EQ(import("w.wav", floatWav(37908, x)), ErrorCode::Ok);
         ASSERT_EQ(instrument.samples.count, 1000u);
         EXPECT_EQ(instrument.start, 0u);
         EXPECT_EQ(instrument.end, 1000u);
-        for (uint32_t i = 0; i < 1000; ++i) ASSERT_EQ(instrument.samples.data[i], x[i] * c.gain) << i;
-        EXPECT_EQ(std::fabs(peakSample(instrument.samples.data, 1000)), c.peakAfter);
+        for (uint32_t i = 0; i < 1000; ++i) ASSERT_EQ(instrument.samples.data[i], x[i] * gain) << i;
+        EXPECT_EQ(std::fabs(peakSample(instrument.samples.data, 1000)), peakAfter);
     }
     // Of two data chunks only the last one's samples stay, but the peak is the reader's, of both.
     Bytes twoChunks = wav::riff({wav::chunk("fmt ", wav::format(3, 1, 37908, 32)),
@@ -152,15 +149,12 @@ TEST_F(ImportFixture, SetsTheDefaultDecayFromTheLength) {
     EXPECT_TRUE(instrument.downsample);  // boost and the flag keep their values
     EXPECT_EQ(instrument.boost, 7);
 
-    struct Case {
-        uint32_t frames;
-        bool downsample;
-        uint8_t decay;
-    };
-    // 173398 frames are 260097 samples at the lower rate: just over 254 blocks.
-    const Case cases[] = {{1000, false, 2},     {1000, true, 1},      {174080, false, 255},
-                          {173398, false, 255}, {173397, false, 254}, {0xFFFFFFFF, false, 255}, {0, false, 0}};
-    for (const Case& c : cases) EXPECT_EQ(defaultDecay(c.frames, c.downsample), c.decay) << c.frames;
+    // Frames, downsampled, decay. 173398 frames are 260097 samples at the lower rate: just over 254 blocks.
+    const std::tuple<uint32_t, bool, uint8_t> cases[] = {{1000, false, 2},     {1000, true, 1},
+                                                         {174080, false, 255}, {173398, false, 255},
+                                                         {173397, false, 254}, {0xFFFFFFFF, false, 255},
+                                                         {0, false, 0}};
+    for (const auto& [frames, downsample, decay] : cases) EXPECT_EQ(defaultDecay(frames, downsample), decay) << frames;
 }
 
 TEST_F(ImportFixture, AFailedImportChangesNothingAndAnEmptyFileInstallsAnEmptySample) {
