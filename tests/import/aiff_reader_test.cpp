@@ -14,7 +14,6 @@ namespace {
 
 using namespace sample_files;
 using namespace sample_files::aiff;
-using Parsed = ParsedWith<parseAiff>;
 
 // MARK: the count, then id, position and name (count byte and text) of each
 // marker, padded so that every marker starts at an even offset. The names
@@ -154,7 +153,7 @@ TEST(AiffReader, RefusesWhatItCannotReadWithItsCode) {
     for (uint32_t kept : {18u, 20u, 22u})
         cases.push_back({"COMM cut in its type", cut(form("AIFC", {version(), one, comm}), 24 - kept),
                          kept < 22 ? kFormat : kOk});
-    expectCodesWith<parseAiff>(cases);
+    expectCodes(parseAiff, cases);
 }
 
 TEST(AiffReader, DecodesHandMadeFiles) {
@@ -191,7 +190,7 @@ TEST(AiffReader, DecodesHandMadeFiles) {
     for (const auto& [what, file, samples] : cases) {
         SCOPED_TRACE(what);
         for (uint8_t mixToMono : {0, 1}) {
-            Parsed parsed(file, mixToMono);
+            Decoded parsed(parseAiff, file, mixToMono);
             EXPECT_EQ(parsed.code, ErrorCode::Ok);
             EXPECT_EQ(parsed.samples(), samples);  // every file with samples is mono
         }
@@ -233,7 +232,7 @@ TEST(AiffInstrument, ResolvesNotesAndLoopsOnlyWithBothChunks) {
     auto loopOf = [](const AiffLoop& l) { return std::make_tuple(l.playMode, l.start, l.end); };
     for (const auto& [what, file, hasInstrument, rootNote, highNote, detune, sustain, release] : cases) {
         SCOPED_TRACE(what);
-        Parsed parsed(file);
+        Decoded parsed(parseAiff, file);
         const DecodedSample& d = parsed.decoded;
         EXPECT_EQ(parsed.code, ErrorCode::Ok);
         EXPECT_EQ(d.hasInstrument, hasInstrument);

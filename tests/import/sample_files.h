@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "import/decoded_sample.h"
@@ -202,24 +203,14 @@ struct Decoded {
     std::vector<float> samples() const { return {decoded.samples.data, decoded.samples.data + decoded.samples.count}; }
 };
 
-template <Parse P>
-struct ParsedWith : Decoded {
-    explicit ParsedWith(const Bytes& bytes, uint8_t mixToMono = 0) : Decoded(P, bytes, mixToMono) {}
-};
-
-struct CodeCase {
-    const char* what;
-    Bytes file;
-    ErrorCode code;
-};
+using CodeCase = std::tuple<const char*, Bytes, ErrorCode>;  // what, file, code
 
 // Every case gives its code whether the channels are mixed or not.
-template <Parse P>
-void expectCodesWith(const std::vector<CodeCase>& cases) {
-    for (const CodeCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(Decoded(P, c.file).code, c.code);
-        EXPECT_EQ(Decoded(P, c.file, 1).code, c.code);
+inline void expectCodes(Parse parse, const std::vector<CodeCase>& cases) {
+    for (const auto& [what, file, code] : cases) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(Decoded(parse, file).code, code);
+        EXPECT_EQ(Decoded(parse, file, 1).code, code);
     }
 }
 
@@ -253,12 +244,7 @@ enum class Match {
     MuLaw,
 };
 
-struct Fixture {
-    const char* name;
-    uint32_t channels;
-    uint32_t sampleRate;
-    Match match;
-};
+using Fixture = std::tuple<const char*, uint32_t, uint32_t, Match>;  // name, channels, rate, match
 
 inline std::string fixturePath(const char* name) { return std::string(CORVANE_FIXTURES_DIR) + "/" + name; }
 
@@ -278,32 +264,33 @@ inline bool matches(float actual, float reference, Match match) {
 // the reference; each mixed sample is the float sum of its frame over the
 // channel count; each peak is the first largest sample.
 inline void checkFixture(Reader read, const Fixture& fixture) {
-    SCOPED_TRACE(fixture.name);
-    Bytes bytes = readFileBytes(fixturePath(fixture.name) + ".f32");
+    const auto& [name, channels, sampleRate, match] = fixture;
+    SCOPED_TRACE(name);
+    Bytes bytes = readFileBytes(fixturePath(name) + ".f32");
     std::vector<float> reference(bytes.size() / 4);
     memcpy(reference.data(), bytes.data(), 4 * reference.size());
     ASSERT_FALSE(reference.empty()) << "no reference samples";
-    Decoded interleaved(read, fixturePath(fixture.name), 0), mixed(read, fixturePath(fixture.name), 1);
+    Decoded interleaved(read, fixturePath(name), 0), mixed(read, fixturePath(name), 1);
     ASSERT_EQ(interleaved.code, ErrorCode::Ok);
     ASSERT_EQ(mixed.code, ErrorCode::Ok);
     std::vector<float> all = interleaved.samples(), mix = mixed.samples();
     ASSERT_EQ(all.size(), reference.size());
     size_t first = 0;
-    while (first < all.size() && matches(all[first], reference[first], fixture.match)) ++first;
+    while (first < all.size() && matches(all[first], reference[first], match)) ++first;
     EXPECT_EQ(first, all.size()) << "the first sample off is " << all[first] << ", the reference " << reference[first];
-    std::vector<float> means(all.size() / fixture.channels);
+    std::vector<float> means(all.size() / channels);
     for (size_t frame = 0; frame < means.size(); ++frame) {
         float sum = 0.0f;
-        for (uint32_t c = 0; c < fixture.channels; ++c) sum += all[frame * fixture.channels + c];
-        means[frame] = sum / float(fixture.channels);
+        for (uint32_t c = 0; c < channels; ++c) sum += all[frame * channels + c];
+        means[frame] = sum / float(channels);
     }
     EXPECT_EQ(mix, means);
     auto smaller = [](float a, float b) { return std::fabs(a) < std::fabs(b); };  // the first largest wins
     EXPECT_EQ(interleaved.decoded.peak, *std::max_element(all.begin(), all.end(), smaller));
     EXPECT_EQ(mixed.decoded.peak, *std::max_element(mix.begin(), mix.end(), smaller));
-    EXPECT_EQ(interleaved.decoded.sampleRate, fixture.sampleRate);
-    EXPECT_EQ(mixed.decoded.sampleRate, fixture.sampleRate);
-    EXPECT_EQ(interleaved.decoded.channels, fixture.channels);
+    EXPECT_EQ(interleaved.decoded.sampleRate, sampleRate);
+    EXPECT_EQ(mixed.decoded.sampleRate, sampleRate);
+    EXPECT_EQ(interleaved.decoded.channels, channels);
     EXPECT_EQ(mixed.decoded.channels, 1u);
 }
 
