@@ -141,14 +141,7 @@ TEST_F(ImportFixture, NamesTheInstrumentAfterTheFileUnlessItHasAName) {
     }
 }
 
-TEST_F(ImportFixture, SetsTheDefaultDecayFromTheLength) {
-    instrument.downsample = true;
-    instrument.boost = 7;
-    ASSERT_EQ(import("d.wav", floatWav(37908, ramp(1000, 0.5f))), ErrorCode::Ok);
-    EXPECT_EQ(instrument.decay, 1);
-    EXPECT_TRUE(instrument.downsample);  // boost and the flag keep their values
-    EXPECT_EQ(instrument.boost, 7);
-
+TEST(DefaultDecay, CoversTheSampleIn1024SampleBlocks) {
     // Frames, downsampled, decay. 173398 frames are 260097 samples at the lower rate: just over 254 blocks.
     const std::tuple<uint32_t, bool, uint8_t> cases[] = {{1000, false, 2},     {1000, true, 1},
                                                          {174080, false, 255}, {173398, false, 255},
@@ -157,8 +150,14 @@ TEST_F(ImportFixture, SetsTheDefaultDecayFromTheLength) {
     for (const auto& [frames, downsample, decay] : cases) EXPECT_EQ(defaultDecay(frames, downsample), decay) << frames;
 }
 
-TEST_F(ImportFixture, AFailedImportChangesNothingAndAnEmptyFileInstallsAnEmptySample) {
-    ASSERT_EQ(import("good.wav", floatWav(37908, ramp(300, 0.5f))), ErrorCode::Ok);
+TEST_F(ImportFixture, SetsTheDecayKeepsTheFlagsAndAFailedImportChangesNothing) {
+    instrument.downsample = true;
+    instrument.boost = 7;
+    ASSERT_EQ(import("good.wav", floatWav(37908, ramp(1000, 0.5f))), ErrorCode::Ok);
+    EXPECT_EQ(instrument.decay, 1);  // 1000 samples downsampled; 1500 would need 2
+    EXPECT_TRUE(instrument.downsample);
+    EXPECT_EQ(instrument.boost, 7);
+
     instrument.start = 10;
     instrument.end = 20;
     float* before = instrument.samples.data;
@@ -166,11 +165,12 @@ TEST_F(ImportFixture, AFailedImportChangesNothingAndAnEmptyFileInstallsAnEmptySa
     broken.resize(broken.size() - 7);  // the data chunk claims more than the file holds
     EXPECT_EQ(import("broken.wav", broken), ErrorCode::InvalidFormat);
     EXPECT_EQ(instrument.samples.data, before);
-    EXPECT_EQ(instrument.samples.count, 300u);
+    EXPECT_EQ(instrument.samples.count, 1000u);
     EXPECT_EQ(instrument.start, 10u);
     EXPECT_EQ(instrument.end, 20u);
     EXPECT_EQ(name(), "good");
 
+    // An empty file installs an empty sample.
     ASSERT_EQ(import("e.wav", floatWav(44100, {})), ErrorCode::Ok);
     EXPECT_EQ(instrument.samples.count, 0u);
     EXPECT_EQ(instrument.start, 0u);
