@@ -142,7 +142,6 @@ struct Extended {
     uint64_t mantissa;
 };
 constexpr Extended k44100 = {0x400E, 0xAC44000000000000};
-constexpr Extended k37908 = {0x400E, 0x9414000000000000};
 
 // COMM: channels, frames, bits, rate; an AIFC one adds the compression type
 // and its name (here empty: a count byte of 0 and a pad byte).
