@@ -229,19 +229,13 @@ inline void checkLoadingFailures(Reader read, const Bytes& file, const char* nam
 
 // --- The files in import/fixtures ---
 
-// How closely a reader must match the reference values.
-enum class Match {
-    // Integers of up to 24 bits, and every value make_aifc.py wrote.
-    Exact,
-    // sox carries samples as 32-bit integers and rounds its float output to
-    // 24 bits: one step of 2^-24 away, plus the 2^-32 of its own rounding.
-    SoxFloatOutput,
-    // G.711 references are on sox's 16-bit scale (A-law level x 8, mu-law
-    // level x 4, over 32768); the reader divides by 4095 and 8191. Rescaled,
-    // the two agree to the rounding of one float.
-    ALaw,
-    MuLaw,
-};
+// How closely a reader must match the reference values: exactly (integers of
+// up to 24 bits, every value make_aifc.py wrote); within what sox's float
+// output loses, 24 bits after its own 32-bit integers (2^-24 + 2^-31); or,
+// for G.711 references on sox's 16-bit scale (A-law level x 8, mu-law level
+// x 4, over 32768) against a reader that divides by 4095 and 8191, to the
+// rounding of one float once rescaled.
+enum class Match { Exact, SoxFloatOutput, ALaw, MuLaw };
 
 using Fixture = std::tuple<const char*, uint32_t, uint32_t, Match>;  // name, channels, rate, match
 
