@@ -182,22 +182,20 @@ inline Bytes mono16(const std::vector<int16_t>& values, Extended rate = k44100) 
 using Parse = ErrorCode (*)(DecodedSample&, const uint8_t*, uint32_t);
 using Reader = ErrorCode (*)(DecodedSample&, Utf8View);
 
-// A file decoded by one of the readers, from memory, from a path or by
-// `decode(sample)`; released at the end.
+// A file decoded by one of the readers, from memory or from a path; released at the end.
 struct Decoded {
     DecodedSample decoded = {};
     ErrorCode code;
-    template <typename Decode>
-    Decoded(uint8_t mixToMono, uint32_t maxFileSize, Decode decode) {
+    Decoded(Parse parse, const Bytes& bytes, uint8_t mixToMono = 0) {
+        decoded.maxFileSize = kMaxSampleFileSize;
+        decoded.mixToMono = mixToMono;
+        code = parse(decoded, bytes.data(), uint32_t(bytes.size()));
+    }
+    Decoded(Reader read, const std::string& path, uint8_t mixToMono, uint32_t maxFileSize = kMaxSampleFileSize) {
         decoded.maxFileSize = maxFileSize;
         decoded.mixToMono = mixToMono;
-        code = decode(decoded);
+        code = read(decoded, viewOf(path));
     }
-    Decoded(Parse parse, const Bytes& bytes, uint8_t mixToMono = 0)
-        : Decoded(mixToMono, kMaxSampleFileSize,
-                  [&](DecodedSample& d) { return parse(d, bytes.data(), uint32_t(bytes.size())); }) {}
-    Decoded(Reader read, const std::string& path, uint8_t mixToMono, uint32_t maxFileSize = kMaxSampleFileSize)
-        : Decoded(mixToMono, maxFileSize, [&](DecodedSample& d) { return read(d, viewOf(path)); }) {}
     ~Decoded() { releaseDecodedSample(decoded); }
     std::vector<float> samples() const { return {decoded.samples.data, decoded.samples.data + decoded.samples.count}; }
 };
