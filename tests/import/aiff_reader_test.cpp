@@ -169,8 +169,8 @@ TEST(AiffReader, DecodesHandMadeFiles) {
          {-1.0f, 0.5f, 0.9921875f}},
         {"samples after the sound offset", form("AIFF", {common(1, 2, 16), sound(s16({8192, -8192}), 6)}),
          {0.25f, -0.25f}},
-        {"AIFC with a short COMM: big-endian PCM", form("AIFC", {version(), common(1, 2, 16), sound(s16({16384, -8192}))}),
-         {0.5f, -0.25f}},
+        {"AIFC with a short COMM: big-endian PCM",
+         form("AIFC", {version(), common(1, 2, 16), sound(s16({16384, -8192}))}), {0.5f, -0.25f}},
         // What the files of make_aifc.py do not show: a size they do not use,
         // and from "raw " on the type alone deciding, whatever the bits field says.
         {"sowt, 8 bits", compressed("sowt", 8, {0xC0}), {-0.5f, -0.5f}},

@@ -110,7 +110,8 @@ TEST_F(ImportFixture, LongFilesInBlocksGiveWhatTheWholeFileGives) {
         stored[2 * 270000 + c] = -16000;
     }
     std::vector<float> means(300001);
-    for (uint32_t i = 0; i < means.size(); ++i) means[i] = (stored[2 * i] / 32768.0f + stored[2 * i + 1] / 32768.0f) / 2;
+    for (uint32_t i = 0; i < means.size(); ++i)
+        means[i] = (stored[2 * i] / 32768.0f + stored[2 * i + 1] / 32768.0f) / 2;
     Bytes file = wav::withData(wav::format(1, 2, 44100, 16), wav::s16(stored));
     Decoded whole(parseWav, file, 1);
     ASSERT_EQ(whole.code, ErrorCode::Ok);
