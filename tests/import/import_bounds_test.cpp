@@ -13,34 +13,23 @@
 
 using namespace sample_files;
 
-namespace {
-
-ErrorCode importInto(Instrument& instrument, const std::string& path, const Bytes& bytes) {
-    writeFileBytes(path, bytes);
-    return importSample(instrument, viewOf(path));
-}
-
-}  // namespace
-
 TEST(ImportBounds, RatesBelow4000HzAreRefusedBeforeAnythingIsConverted) {
     ScratchFolder folder;
     Instrument instrument = {};
     std::vector<int16_t> values(400, 1000);
-    Bytes at3999 = wav::riff({wav::chunk("fmt ", wav::format(1, 1, 3999, 16)), wav::chunk("data", wav::s16(values))});
-    EXPECT_EQ(importInto(instrument, folder.file("low.wav"), at3999), ErrorCode::NotSupported);
-    // 1 Hz: exponent 16383, integer bit set
-    Bytes at1 = aiff::form("AIFF", {aiff::common(1, 400, 16, aiff::Extended{0x3FFF, 0x8000000000000000}), aiff::sound(aiff::s16(values))});
-    EXPECT_EQ(importInto(instrument, folder.file("low.aif"), at1), ErrorCode::NotSupported);
+    auto wavAt = [&](uint32_t rate, const std::vector<int16_t>& v) {
+        return wav::withData(wav::format(1, 1, rate, 16), wav::s16(v));
+    };
+    EXPECT_EQ(importSample(instrument, viewOf(written(folder, "low.wav", wavAt(3999, values)))),
+              ErrorCode::NotSupported);
     EXPECT_EQ(instrument.samples.count, 0u);
     EXPECT_EQ(instrument.name.length, 0u);
 
     // 4000 Hz itself converts: 400 frames become 400 * 37908 / 4000.
-    Bytes at4000 = wav::riff({wav::chunk("fmt ", wav::format(1, 1, 4000, 16)), wav::chunk("data", wav::s16(values))});
-    EXPECT_EQ(importInto(instrument, folder.file("lowest.wav"), at4000), ErrorCode::Ok);
+    EXPECT_EQ(importSample(instrument, viewOf(written(folder, "lowest.wav", wavAt(4000, values)))), ErrorCode::Ok);
     EXPECT_EQ(instrument.samples.count, 3790u);
     // A file without frames has nothing to convert, whatever its rate.
-    Bytes empty = wav::riff({wav::chunk("fmt ", wav::format(1, 1, 1, 16)), wav::chunk("data", {})});
-    EXPECT_EQ(importInto(instrument, folder.file("empty.wav"), empty), ErrorCode::Ok);
+    EXPECT_EQ(importSample(instrument, viewOf(written(folder, "empty.wav", wavAt(1, {})))), ErrorCode::Ok);
     EXPECT_EQ(instrument.samples.count, 0u);
     releaseBuffer(instrument.samples);
 }
@@ -50,8 +39,7 @@ TEST(ImportBounds, TwoGibibyteFilesAreRefusedUnread) {
     ScratchFolder folder;
     for (const char* name : {"huge.wav", "huge.aif", "huge.vxcor"}) {
         SCOPED_TRACE(name);
-        std::string path = folder.file(name);
-        writeFileBytes(path, wav::mono16({1, 2, 3}));
+        std::string path = written(folder, name, wav::mono16({1, 2, 3}));
         std::filesystem::resize_file(std::filesystem::u8path(path), 2ull * 1024 * 1024 * 1024);
         Instrument instrument = {};
         CardDocument document = {};

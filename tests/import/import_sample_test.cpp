@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "import/aiff_reader.h"
 #include "import/import_sample.h"
 #include "import/resample.h"
 #include "import/sample_files.h"
@@ -19,7 +19,7 @@ using namespace sample_files;
 
 // A mono 32-bit float WAV.
 Bytes floatWav(uint32_t rate, const std::vector<float>& samples) {
-    return wav::riff({wav::chunk("fmt ", wav::format(3, 1, rate, 32)), wav::chunk("data", wav::f32(samples))});
+    return wav::withData(wav::format(3, 1, rate, 32), wav::f32(samples));
 }
 
 std::vector<float> ramp(uint32_t count, float peak) {
@@ -28,17 +28,14 @@ std::vector<float> ramp(uint32_t count, float peak) {
     return x;
 }
 
-std::string textOf(const NameBuffer& name) { return std::string(name.units, name.length); }
-
 struct ImportFixture : ::testing::Test {
     ScratchFolder folder;
     Instrument instrument = {};
     void TearDown() override { releaseBuffer(instrument.samples); }
-    std::string write(const std::string& name, const Bytes& bytes) {
-        std::string path = folder.file(name);
-        writeFileBytes(path, bytes);
-        return path;
+    ErrorCode import(const std::string& name, const Bytes& bytes) {
+        return importSample(instrument, viewOf(written(folder, name, bytes)));
     }
+    std::string name() const { return std::string(instrument.name.units, instrument.name.length); }
 };
 
 }  // namespace
@@ -50,11 +47,7 @@ TEST(ImportExtension, IsCaseInsensitiveAndNeedsAKnownName) {
         Utf8View e = pathExtension(viewOf(c[0]));
         EXPECT_EQ(std::string(e.units, e.length), c[1]) << c[0];
     }
-    struct Comparison {
-        const char *a, *b;
-        bool equal;
-    };
-    const Comparison comparisons[] = {
+    const std::tuple<const char*, const char*, bool> comparisons[] = {
         {"WAV", "wav", true}, {"aIfF", "AiFf", true}, {"wave", "wav", false}, {"", "", true},
         {"\xC3\x84" "b", "\xC3\xA4" "B", true},  // Ä and ä
         {"\xC2\xB5" "x", "\xCE\xBC" "x", true},  // micro sign and µ
@@ -64,101 +57,80 @@ TEST(ImportExtension, IsCaseInsensitiveAndNeedsAKnownName) {
         {"\xFE", "\xFF", false},
         {"\xC4", "\xE4", false},  // cut lead bytes that differ in the bit case folding sets
     };
-    for (const Comparison& c : comparisons)
-        EXPECT_EQ(equalIgnoringCase(viewOf(c.a), viewOf(c.b)), c.equal) << c.a << " and " << c.b;
+    for (const auto& [a, b, equal] : comparisons)
+        EXPECT_EQ(equalIgnoringCase(viewOf(a), viewOf(b)), equal) << a << " and " << b;
 }
 
 TEST_F(ImportFixture, AcceptsKnownExtensionsAndRefusesOthersUnopened) {
     Bytes wav = floatWav(37908, ramp(100, 0.5f)), aif = aiff::mono16({1000, -2000, 3000});
-    EXPECT_EQ(importSample(instrument, viewOf(write("SAMPLE.WAV", wav))), ErrorCode::Ok);
-    EXPECT_EQ(importSample(instrument, viewOf(write("a.Aif", aif))), ErrorCode::Ok);
-    EXPECT_EQ(importSample(instrument, viewOf(write("a.AIFC", aif))), ErrorCode::Ok);
-    EXPECT_EQ(importSample(instrument, viewOf(write("a.aiff", aif))), ErrorCode::Ok);
+    EXPECT_EQ(import("SAMPLE.WAV", wav), ErrorCode::Ok);
+    EXPECT_EQ(import("a.Aif", aif), ErrorCode::Ok);
+    EXPECT_EQ(import("a.AIFC", aif), ErrorCode::Ok);
+    EXPECT_EQ(import("a.aiff", aif), ErrorCode::Ok);
     // These exist as valid files, or do not exist at all: either way 13, never "not found".
-    EXPECT_EQ(importSample(instrument, viewOf(write("a.wave", wav))), ErrorCode::InvalidFormat);
-    EXPECT_EQ(importSample(instrument, viewOf(write("b.", wav))), ErrorCode::InvalidFormat);
-    EXPECT_EQ(importSample(instrument, viewOf(folder.file("missing.mp3"))), ErrorCode::InvalidFormat);
-    EXPECT_EQ(importSample(instrument, viewOf(folder.file("missing"))), ErrorCode::InvalidFormat);
+    EXPECT_EQ(import("a.wave", wav), ErrorCode::InvalidFormat);
+    EXPECT_EQ(import("b.", wav), ErrorCode::InvalidFormat);
+    for (const char* missing : {"missing.mp3", "missing"})
+        EXPECT_EQ(importSample(instrument, viewOf(folder.file(missing))), ErrorCode::InvalidFormat);
     EXPECT_EQ(importSample(instrument, viewOf(folder.file("missing.wav"))), ErrorCode::NotFound);
 }
 
-// At the working rate the samples are kept and scaled by the reader's peak,
-// but only a peak between 0.01 and 1.01.
-TEST_F(ImportFixture, AtTheWorkingRateKeepsSamplesAndNormalisesModestPeaks) {
-    struct Case {
-        float peak, gain, peakAfter;
-    } cases[] = {{0.5f, kPeakCeiling / 0.5f, 0.98855311f}, {0.005f, 1.0f, 0.005f}, {1.5f, 1.0f, 1.5f}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.peak);
-        std::vector<float> x = ramp(1000, c.peak);
-        ASSERT_EQ(importSample(instrument, viewOf(write("w.wav", floatWav(37908, x)))), ErrorCode::Ok);
-        ASSERT_EQ(instrument.samples.count, 1000u);
-        EXPECT_EQ(instrument.start, 0u);
-        EXPECT_EQ(instrument.end, 1000u);
-        for (uint32_t i = 0; i < 1000; ++i) ASSERT_EQ(instrument.samples.data[i], x[i] * c.gain) << i;
-        EXPECT_EQ(std::fabs(peakSample(instrument.samples.data, 1000)), c.peakAfter);
-    }
+// At the working rate the samples are kept, scaled so that the reader's peak
+// reaches -0.1 dBFS (which peaks are scaled at all is normalizePeak's test).
+TEST_F(ImportFixture, AtTheWorkingRateKeepsSamplesAndNormalisesByTheReadersPeak) {
+    std::vector<float> x = ramp(1000, 0.5f);
+    ASSERT_EQ(import("w.wav", floatWav(37908, x)), ErrorCode::Ok);
+    ASSERT_EQ(instrument.samples.count, 1000u);
+    EXPECT_EQ(instrument.start, 0u);
+    EXPECT_EQ(instrument.end, 1000u);
+    for (uint32_t i = 0; i < 1000; ++i) ASSERT_EQ(instrument.samples.data[i], x[i] * (kPeakCeiling / 0.5f)) << i;
+    EXPECT_EQ(std::fabs(peakSample(instrument.samples.data, 1000)), 0.98855311f);
     // Of two data chunks only the last one's samples stay, but the peak is the reader's, of both.
     Bytes twoChunks = wav::riff({wav::chunk("fmt ", wav::format(3, 1, 37908, 32)),
                                  wav::chunk("data", wav::f32({-0.5f})), wav::chunk("data", wav::f32({0.25f}))});
-    ASSERT_EQ(importSample(instrument, viewOf(write("two.wav", twoChunks))), ErrorCode::Ok);
+    ASSERT_EQ(import("two.wav", twoChunks), ErrorCode::Ok);
     ASSERT_EQ(instrument.samples.count, 1u);
     EXPECT_EQ(instrument.samples.data[0], 0.25f * (kPeakCeiling / 0.5f));
 }
 
-// The file is read, decoded and converted block by block; the result must be
-// bit for bit that of the whole file decoded at once, converted at once, its
-// peak found and normalised.
-TEST_F(ImportFixture, InBlocksGivesTheSamplesOfTheWholeFileConvertedAtOnce) {
-    struct Case {
-        const char* name;
-        Bytes file;
-        Parse parse;
-        uint32_t count;  // 300001 frames at 44100 Hz are 257878 at the working rate
-    };
-    std::vector<int16_t> s16;
-    Bytes s24;
+// Long files are decoded and converted in blocks (here of 131072 frames). The
+// reader's samples and peak must be those of the stored values, the import's
+// bit for bit those of the whole file converted at once, its peak found and
+// normalised. 300001 frames at 44100 Hz are 257878 at the working rate.
+TEST_F(ImportFixture, LongFilesInBlocksGiveWhatTheWholeFileGives) {
+    std::vector<int16_t> stored;
     for (uint32_t i = 0; i < 300001; ++i) {
         float left = 0.3f * std::sin(0.031f * i) + 0.01f * std::sin(1.7f * i), right = 0.2f * std::sin(0.017f * i);
-        if (i == 131072) left = 0.45f;  // the loudest frame begins a block
-        for (float v : {left, right}) {
-            s16.push_back(int16_t(std::lround(v * 32767)));
-            int32_t level = int32_t(std::lround(v * 8388607));
-            s24.insert(s24.end(), {uint8_t(level >> 16), uint8_t(level >> 8), uint8_t(level)});
-        }
+        for (float v : {left, right}) stored.push_back(int16_t(std::lround(v * 32767)));
     }
-    const Case cases[] = {
-        {"stereo.wav", wav::riff({wav::chunk("fmt ", wav::format(1, 2, 44100, 16)), wav::chunk("data", wav::s16(s16))}),
-         parseWav, 257878},
-        {"stereo.aiff", aiff::form("AIFF", {aiff::common(2, 300001, 24, aiff::k37908), aiff::sound(s24)}),
-         parseAiff, 300001},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Decoded whole(c.parse, c.file, 1);
-        ASSERT_EQ(whole.code, ErrorCode::Ok);
-        std::vector<float> expected = whole.samples();
-        float peak = whole.decoded.peak;
-        if (whole.decoded.sampleRate != kWorkingSampleRate) {
-            expected.resize(c.count);
-            ASSERT_EQ(resample(whole.decoded.samples.data, whole.decoded.samples.count, whole.decoded.sampleRate,
-                               expected.data(), c.count, kWorkingSampleRate),
-                      ErrorCode::Ok);
-            peak = peakSample(expected.data(), c.count);
-        }
-        normalizePeak(expected.data(), uint32_t(expected.size()), kPeakCeiling, peak);
+    // The loudest frames inside the second block, one as loud but negative in the last: the first one's sign
+    // wins. Converted, the three in a row stay louder than the one alone.
+    for (uint32_t c : {0, 1}) {
+        for (uint32_t frame : {139999, 140000, 140001}) stored[2 * frame + c] = 16000;
+        stored[2 * 270000 + c] = -16000;
+    }
+    std::vector<float> means(300001);
+    for (uint32_t i = 0; i < means.size(); ++i)
+        means[i] = (stored[2 * i] / 32768.0f + stored[2 * i + 1] / 32768.0f) / 2;
+    Bytes file = wav::withData(wav::format(1, 2, 44100, 16), wav::s16(stored));
+    Decoded whole(parseWav, file, 1);
+    ASSERT_EQ(whole.code, ErrorCode::Ok);
+    EXPECT_TRUE(whole.samples() == means) << "the decoded samples are not the means of the stored ones";
+    EXPECT_EQ(whole.decoded.peak, means[140000]);
 
-        ASSERT_EQ(importSample(instrument, viewOf(write(c.name, c.file))), ErrorCode::Ok);
-        ASSERT_EQ(instrument.samples.count, c.count);
-        EXPECT_EQ(memcmp(instrument.samples.data, expected.data(), sizeof(float) * c.count), 0);
-    }
+    std::vector<float> expected(257878);
+    ASSERT_EQ(resample(means.data(), 300001, 44100, expected.data(), 257878, kWorkingSampleRate), ErrorCode::Ok);
+    normalizePeak(expected.data(), 257878, kPeakCeiling, peakSample(expected.data(), 257878));
+    ASSERT_EQ(import("stereo.wav", file), ErrorCode::Ok);
+    ASSERT_EQ(instrument.samples.count, 257878u);
+    EXPECT_EQ(memcmp(instrument.samples.data, expected.data(), sizeof(float) * 257878), 0);
 }
 
 TEST_F(ImportFixture, NamesTheInstrumentAfterTheFileUnlessItHasAName) {
     folder.makeFolder("Audio");
-    std::string kick = write(std::string("Audio") + kPathSeparator + "Kick drum.wav", floatWav(37908, ramp(10, 0.5f)));
-    std::string accents = write(std::string("Audio") + kPathSeparator + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.wav",
-                                floatWav(37908, ramp(10, 0.5f)));
+    Bytes wav = floatWav(37908, ramp(10, 0.5f));
+    std::string kick = std::string("Audio") + kPathSeparator + "Kick drum.wav";
+    std::string accents = std::string("Audio") + kPathSeparator + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.wav";
     const char* const cases[][3] = {
         {"Inst 3", "Kick dru", nullptr},
         {"Bass", "Bass", nullptr},
@@ -167,48 +139,42 @@ TEST_F(ImportFixture, NamesTheInstrumentAfterTheFileUnlessItHasAName) {
     };
     for (const auto& c : cases) {
         assignText(instrument.name, viewOf(c[0]));
-        ASSERT_EQ(importSample(instrument, viewOf(c[2] ? accents : kick)), ErrorCode::Ok);
-        EXPECT_EQ(textOf(instrument.name), c[1]) << c[0];
+        ASSERT_EQ(import(c[2] ? accents : kick, wav), ErrorCode::Ok);
+        EXPECT_EQ(name(), c[1]) << c[0];
     }
 }
 
-TEST_F(ImportFixture, SetsTheDefaultDecayFromTheLength) {
-    ASSERT_EQ(importSample(instrument, viewOf(write("d.wav", floatWav(37908, ramp(1000, 0.5f))))), ErrorCode::Ok);
-    EXPECT_EQ(instrument.decay, 2);
-    instrument.downsample = true;
-    instrument.boost = 7;
-    ASSERT_EQ(importSample(instrument, viewOf(write("d.wav", floatWav(37908, ramp(1000, 0.5f))))), ErrorCode::Ok);
-    EXPECT_EQ(instrument.decay, 1);
-    EXPECT_TRUE(instrument.downsample);  // boost and the flag keep their values
-    EXPECT_EQ(instrument.boost, 7);
-
-    struct Case {
-        uint32_t frames;
-        bool downsample;
-        uint8_t decay;
-    };
-    // 173398 frames are 260097 samples at the lower rate: just over 254 blocks.
-    const Case cases[] = {{1000, false, 2},     {1000, true, 1},      {174080, false, 255},
-                          {173398, false, 255}, {173397, false, 254}, {0xFFFFFFFF, false, 255}, {0, false, 0}};
-    for (const Case& c : cases) EXPECT_EQ(defaultDecay(c.frames, c.downsample), c.decay) << c.frames;
+TEST(DefaultDecay, CoversTheSampleIn1024SampleBlocks) {
+    // Frames, downsampled, decay. 173398 frames are 260097 samples at the lower rate: just over 254 blocks.
+    const std::tuple<uint32_t, bool, uint8_t> cases[] = {{1000, false, 2},     {1000, true, 1},
+                                                         {174080, false, 255}, {173398, false, 255},
+                                                         {173397, false, 254}, {0xFFFFFFFF, false, 255},
+                                                         {0, false, 0}};
+    for (const auto& [frames, downsample, decay] : cases) EXPECT_EQ(defaultDecay(frames, downsample), decay) << frames;
 }
 
-TEST_F(ImportFixture, AFailedImportChangesNothingAndAnEmptyFileInstallsAnEmptySample) {
-    ASSERT_EQ(importSample(instrument, viewOf(write("good.wav", floatWav(37908, ramp(300, 0.5f))))), ErrorCode::Ok);
+TEST_F(ImportFixture, SetsTheDecayKeepsTheFlagsAndAFailedImportChangesNothing) {
+    instrument.downsample = true;
+    instrument.boost = 7;
+    ASSERT_EQ(import("good.wav", floatWav(37908, ramp(1000, 0.5f))), ErrorCode::Ok);
+    EXPECT_EQ(instrument.decay, 1);  // 1000 samples downsampled; 1500 would need 2
+    EXPECT_TRUE(instrument.downsample);
+    EXPECT_EQ(instrument.boost, 7);
+
     instrument.start = 10;
     instrument.end = 20;
     float* before = instrument.samples.data;
-    std::string name = textOf(instrument.name);
     Bytes broken = floatWav(37908, ramp(300, 0.5f));
     broken.resize(broken.size() - 7);  // the data chunk claims more than the file holds
-    EXPECT_EQ(importSample(instrument, viewOf(write("broken.wav", broken))), ErrorCode::InvalidFormat);
+    EXPECT_EQ(import("broken.wav", broken), ErrorCode::InvalidFormat);
     EXPECT_EQ(instrument.samples.data, before);
-    EXPECT_EQ(instrument.samples.count, 300u);
+    EXPECT_EQ(instrument.samples.count, 1000u);
     EXPECT_EQ(instrument.start, 10u);
     EXPECT_EQ(instrument.end, 20u);
-    EXPECT_EQ(textOf(instrument.name), name);
+    EXPECT_EQ(name(), "good");
 
-    ASSERT_EQ(importSample(instrument, viewOf(write("e.wav", floatWav(44100, {})))), ErrorCode::Ok);
+    // An empty file installs an empty sample.
+    ASSERT_EQ(import("e.wav", floatWav(44100, {})), ErrorCode::Ok);
     EXPECT_EQ(instrument.samples.count, 0u);
     EXPECT_EQ(instrument.start, 0u);
     EXPECT_EQ(instrument.end, 0u);

@@ -29,47 +29,32 @@ TEST(NormalizePeak, ScalesOnlyPeaksBetweenOneHundredthAndOnePointOhOne) {
     EXPECT_FLOAT_EQ(x[0], 0.25f * 1.9771062f);
     EXPECT_FLOAT_EQ(x[1], -0.98855311f);
     for (float peak : {0.005f, 0.0099f, 1.5f, 1.0101f, 0.0f}) {
-        std::vector<float> y = {peak, -peak / 2};
-        normalizePeak(y.data(), 2, kPeakCeiling, peak);
-        EXPECT_EQ(y[0], peak);
+        float y = peak;
+        normalizePeak(&y, 1, kPeakCeiling, peak);
+        EXPECT_EQ(y, peak);
     }
-    EXPECT_FLOAT_EQ(kPeakCeiling, 0.98855311f);
-}
-
-TEST(ApplyBoost, DrivesThePeakAboveFullScaleAndClips) {
-    std::vector<float> x = {0.5f, -0.25f, 0.1f, -0.5f};
-    applyBoost(x.data(), 4, 6.0f);
-    float gain = static_cast<float>(std::pow(10.0, 0.3)) / 0.5f;  // about 3.99
-    EXPECT_EQ(x[0], kPeakCeiling);
-    EXPECT_EQ(x[1], -kPeakCeiling);
-    EXPECT_FLOAT_EQ(x[2], 0.1f * gain);
-    EXPECT_EQ(x[3], -kPeakCeiling);
-
-    std::vector<float> silence(100, 0.0f);
-    applyBoost(silence.data(), 100, 10.0f);
-    for (float s : silence) EXPECT_EQ(s, 0.0f);
 }
 
 namespace {
 
+// The preview of an instrument over `data`, released at the end.
 struct Preview {
     SampleBuffer samples = {}, envelope = {};
+    Preview(std::vector<float>& data, uint32_t start, uint8_t decay, bool downsample, uint8_t boost) {
+        Instrument instrument = {};
+        instrument.samples = {data.data(), uint32_t(data.size()), uint32_t(data.size())};
+        instrument.start = start;
+        instrument.end = uint32_t(data.size());
+        instrument.decay = decay;
+        instrument.downsample = downsample;
+        instrument.boost = boost;
+        EXPECT_EQ(prepareInstrumentPreview(instrument, samples, envelope), ErrorCode::Ok);
+    }
     ~Preview() {
         releaseBuffer(samples);
         releaseBuffer(envelope);
     }
 };
-
-Instrument instrumentOf(std::vector<float>& data, uint32_t start, uint8_t decay, bool downsample, uint8_t boost) {
-    Instrument instrument = {};
-    instrument.samples = {data.data(), uint32_t(data.size()), uint32_t(data.size())};
-    instrument.start = start;
-    instrument.end = uint32_t(data.size());
-    instrument.decay = decay;
-    instrument.downsample = downsample;
-    instrument.boost = boost;
-    return instrument;
-}
 
 uint32_t firstSilentIndex(const SampleBuffer& envelope, uint32_t from) {
     for (uint32_t i = from; i < envelope.count; ++i)
@@ -81,19 +66,13 @@ uint32_t firstSilentIndex(const SampleBuffer& envelope, uint32_t from) {
 
 TEST(InstrumentPreview, FadesFromTheStartOverTheDecayLength) {
     std::vector<float> data(5000, 0.5f);
-    Preview preview;
     // decay 3, not downsampled: 3072 * 25272 / 37908 = 2048 samples
-    ASSERT_EQ(prepareInstrumentPreview(instrumentOf(data, 0, 3, false, 0), preview.samples, preview.envelope),
-              ErrorCode::Ok);
-    EXPECT_EQ(firstSilentIndex(preview.envelope, 0), 2048u);
-    ASSERT_EQ(prepareInstrumentPreview(instrumentOf(data, 0, 3, true, 0), preview.samples, preview.envelope),
-              ErrorCode::Ok);
+    EXPECT_EQ(firstSilentIndex(Preview(data, 0, 3, false, 0).envelope, 0), 2048u);
     // 1/3072 is not exact in binary: the repeated float subtraction lands one sample later
-    EXPECT_NEAR(firstSilentIndex(preview.envelope, 0), 3072u, 1u);
+    EXPECT_NEAR(firstSilentIndex(Preview(data, 0, 3, true, 0).envelope, 0), 3072u, 1u);
 
     // start 100 with a decay of about 1000 samples (decay 1 downsampled gives 1024)
-    ASSERT_EQ(prepareInstrumentPreview(instrumentOf(data, 100, 1, true, 0), preview.samples, preview.envelope),
-              ErrorCode::Ok);
+    Preview preview(data, 100, 1, true, 0);
     ASSERT_EQ(preview.samples.count, 5000u);
     for (uint32_t i = 0; i < 100; ++i) {
         EXPECT_EQ(preview.envelope.data[i], 0.0f);
@@ -109,17 +88,17 @@ TEST(InstrumentPreview, FadesFromTheStartOverTheDecayLength) {
 }
 
 TEST(InstrumentPreview, BoostsTheWholeSampleBeforeTheEnvelope) {
-    std::vector<float> data = {0.1f, 0.2f, -0.4f, 0.3f};
-    Preview preview;
-    ASSERT_EQ(prepareInstrumentPreview(instrumentOf(data, 2, 255, false, 6), preview.samples, preview.envelope),
-              ErrorCode::Ok);
+    std::vector<float> data = {0.1f, 0.2f, -0.4f, 0.3f}, none;
+    Preview preview(data, 2, 255, false, 6);
+    // The peak is driven 6 dB above full scale: a gain of about 4.99; all beyond -0.1 dBFS is clipped.
     float gain = static_cast<float>(std::pow(10.0, 0.3)) / 0.4f;
     EXPECT_FLOAT_EQ(preview.samples.data[0], 0.1f * gain);
+    EXPECT_EQ(preview.samples.data[1], kPeakCeiling);
     EXPECT_EQ(preview.samples.data[2], -kPeakCeiling);  // envelope 1 at the start point
     EXPECT_LT(preview.envelope.data[3], 1.0f);
 
-    std::vector<float> none;
-    ASSERT_EQ(prepareInstrumentPreview(instrumentOf(none, 0, 1, false, 3), preview.samples, preview.envelope),
-              ErrorCode::Ok);
-    EXPECT_EQ(preview.samples.count, 0u);
+    EXPECT_EQ(Preview(none, 0, 1, false, 3).samples.count, 0u);
+    std::vector<float> silence(4, 0.0f);
+    Preview quiet(silence, 0, 255, false, 10);
+    EXPECT_EQ(std::vector<float>(quiet.samples.data, quiet.samples.data + 4), silence);  // no peak to divide by
 }
