@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/resource_ids.h"
-#include "app/version_resource_win.h"
 
 namespace {
 
@@ -25,23 +24,7 @@ std::vector<int> iconGroupSizes(HMODULE module) {
     return sizes;
 }
 
-// The version block read back from a real module through the system's version API.
-std::u16string fromLibrary(const wchar_t* library, void (*read)(ApplicationTitle&, HMODULE)) {
-    HMODULE module = LoadLibraryW(library);
-    EXPECT_NE(module, nullptr) << "cannot load the fixture library";
-    ApplicationTitle text = {};
-    appendText(text, viewOf(u"stale"));
-    read(text, module);
-    if (module) FreeLibrary(module);
-    return std::u16string(text.units, text.length);
-}
-
 }  // namespace
-
-TEST(Resources, TheTitleComesFromProductNameAndProductVersionOfTheFirstTranslation) {
-    EXPECT_EQ(fromLibrary(L"version_2579.dll", buildApplicationTitle), u"Corvane v2.5.7");
-    EXPECT_EQ(fromLibrary(L"no_translation.dll", buildApplicationTitle), u"");
-}
 
 // Each entry found by the number the window acts on, in whichever submenu it is.
 TEST(Resources, TheMenuHasTheFileViewAndHelpCommands) {

@@ -12,3 +12,10 @@ TEST(WindowTitle, NamesTheCardFileWithoutFolderOrExtension) {
     buildWindowTitle(title, viewOf(u"Corvane v1.0.0"), Utf8View{path.data(), uint32_t(path.size())}, true);
     EXPECT_EQ(std::u16string(title.units, title.length), u"Corvane v1.0.0 - Gr\u00FC\u00DFe*");
 }
+
+// The program's own 1.0.0.0 cannot tell the parts apart: the fourth is left out.
+TEST(WindowTitle, TheVersionIsProductVersionsFirstThreeParts) {
+    ApplicationTitle title = {};
+    appendVersionSuffix(title, 0x00020005, 0x00070009);
+    EXPECT_EQ(std::u16string(title.units, title.length), u" v2.5.7");
+}
