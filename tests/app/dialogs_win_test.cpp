@@ -96,16 +96,12 @@ std::function<void(HWND)> expectBox(std::u16string text, std::vector<int> button
     };
 }
 
-struct Owner {
-    ApplicationTitle caption = {};
-    DialogOwner owner = {};
-    UserDialogs dialogs = {};
-    Owner() {
-        assignText(caption, viewOf(u"Corvane v1.0.0"));
-        owner = {dialogOwnerWindow(), &caption};
-        dialogs = makeUserDialogs(owner);
-    }
-};
+UserDialogs ownedDialogs() {
+    static ApplicationTitle caption = {};
+    static DialogOwner owner = {dialogOwnerWindow(), &caption};
+    assignText(caption, viewOf(u"Corvane v1.0.0"));
+    return makeUserDialogs(owner);
+}
 
 // A new folder under the temporary one, with its trailing backslash.
 std::wstring scratchFolder(const wchar_t* name) {
@@ -136,11 +132,8 @@ TEST(AboutBox, ShowsTheTitleAndTheLegalNoticeAndClosesWithOkOrEsc) {
 }
 
 // Round trips of real folders are the file dialogs' test.
-TEST(RememberedFolder, ABareNameKeepsTheFolderAndOnlyAStringIsOne) {
+TEST(RememberedFolder, OnlyAStringIsAFolder) {
     constexpr wchar_t kTestValue[] = L"TestFolder";
-    rememberFolderOf(kTestValue, L"D:\\Sounds\\snare.aif");
-    rememberFolderOf(kTestValue, L"hat.wav");
-    EXPECT_EQ(readFolder(kTestValue), u"D:\\Sounds\\");
     DWORD number = 7;
     RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kTestValue, REG_DWORD, &number, sizeof number);
     EXPECT_EQ(readFolder(kTestValue), u"(none)");
@@ -148,17 +141,17 @@ TEST(RememberedFolder, ABareNameKeepsTheFolderAndOnlyAStringIsOne) {
 }
 
 TEST(UserDialogsWin, TheSaveQuestionAndTheErrorAreOwnedAndCaptioned) {
-    Owner owner;
+    UserDialogs dialogs = ownedDialogs();
     for (auto answer : {std::make_pair(IDYES, SaveAnswer::Yes), std::make_pair(IDNO, SaveAnswer::No),
                         std::make_pair(IDCANCEL, SaveAnswer::Cancel)}) {
         SaveAnswer given = {};
-        EXPECT_TRUE(answerDialog([&] { given = owner.dialogs.askToSave(owner.dialogs.context); },
+        EXPECT_TRUE(answerDialog([&] { given = dialogs.askToSave(dialogs.context); },
                                  expectBox(u"Do you want to save the changes you made in the card-file?\n\n"
                                            u"Your changes will be lost if you don\u2019t save them.",
                                            {IDCANCEL, IDYES, IDNO}, answer.first)));
         EXPECT_EQ(given, answer.second);
     }
-    EXPECT_TRUE(answerDialog([&] { owner.dialogs.showError(owner.dialogs.context, viewOf(u"Disk\n\nfull")); },
+    EXPECT_TRUE(answerDialog([&] { dialogs.showError(dialogs.context, viewOf(u"Disk\n\nfull")); },
                              expectBox(u"Disk\n\nfull", {IDOK}, IDOK)));
 }
 
@@ -169,7 +162,7 @@ TEST(UserDialogsWin, EachKindOfFileDialogOpensInTheFolderLastUsedForIt) {
     std::wstring samples = scratchFolder(L"corvane samples"), kick = samples + L"kick.wav";
     std::wstring cards = scratchFolder(L"corvane dialog \u00e4");
     CloseHandle(CreateFileW(kick.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    Owner owner;
+    UserDialogs dialogs = ownedDialogs();
     PathBuffer path = {};
     std::u16string fileType;
     auto typeName = [&](const std::wstring& name) {
@@ -180,14 +173,14 @@ TEST(UserDialogsWin, EachKindOfFileDialogOpensInTheFolderLastUsedForIt) {
         };
     };
     bool chosen = false;
-    answerDialog([&] { chosen = owner.dialogs.chooseFileToOpen(owner.dialogs.context, FileKind::Sample, path); },
+    answerDialog([&] { chosen = dialogs.chooseFileToOpen(dialogs.context, FileKind::Sample, path); },
                  typeName(kick));
     EXPECT_TRUE(chosen);
     EXPECT_EQ(fileType, u"Sample File");
     EXPECT_EQ(readFolder(kLastSamplePathValue), std::u16string(samples.begin(), samples.end()));
     EXPECT_EQ(readFolder(kLastCardPathValue), u"(none)");
 
-    answerDialog([&] { chosen = owner.dialogs.chooseCardFileToSave(owner.dialogs.context, path); },
+    answerDialog([&] { chosen = dialogs.chooseCardFileToSave(dialogs.context, path); },
                  typeName(cards + L"Drums"));
     ASSERT_TRUE(chosen);
     EXPECT_EQ(fileType, u"Corvane Card");
@@ -197,14 +190,13 @@ TEST(UserDialogsWin, EachKindOfFileDialogOpensInTheFolderLastUsedForIt) {
     EXPECT_EQ(readFolder(kLastCardPathValue), std::u16string(cards.begin(), cards.end()));
 
     wchar_t shown[MAX_PATH] = {};
-    answerDialog([&] { chosen = owner.dialogs.chooseFileToOpen(owner.dialogs.context, FileKind::CardFile, path); },
+    answerDialog([&] { chosen = dialogs.chooseFileToOpen(dialogs.context, FileKind::CardFile, path); },
                  [&](HWND dialog) {
                      SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(shown));
                      pressButton(dialog, IDCANCEL);
                  });
     EXPECT_FALSE(chosen);
     EXPECT_EQ(std::wstring(shown) + L"\\", cards);
-    EXPECT_EQ(readFolder(kLastCardPathValue), std::u16string(cards.begin(), cards.end()));
     DeleteFileW(kick.c_str());
     RemoveDirectoryW(samples.c_str());
     RemoveDirectoryW(cards.c_str());
