@@ -1,6 +1,5 @@
-// The real main window driven with the messages the user's actions produce.
-// It is created once for the whole program: a top-level window takes seconds
-// to appear under Wine.
+// The real main window driven with the messages the user's actions produce. It is
+// created once for the whole program: a top-level window takes seconds to appear under Wine.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -404,10 +403,6 @@ TEST_F(MainWindowTest, KnobsStoreWholeDecayAndBoost) {
 }
 
 TEST_F(MainWindowTest, FreeMemoryTurnsRedWhenTheCardOverflows) {
-    EXPECT_EQ(textOf(control(Control::CardSizeValue)), u"1024 Byte");
-    EXPECT_EQ(textOf(control(Control::FreeMemoryValue)), u"64512 Byte");
-    EXPECT_EQ(redPixels(Control::FreeMemoryValue), 0);
-
     dropTone(65536);  // the whole card behind the header
     pressOnKnob(Control::DecayKnob, VK_DOWN, 300);  // no silent block behind a shorter end
     EXPECT_EQ(textOf(control(Control::FreeMemoryValue)), u"-1024 Byte");
@@ -458,10 +453,11 @@ TEST_F(MainWindowTest, SampleFilesDroppedOnTheListBecomeInstruments) {
     cardDocument.modified = false;
     updateWindowTitle();
     // Paths with backslashes, as the shell gives them.
-    std::vector<std::string> tones = {folder.file("kick drum.wav"), folder.file("snare.wav"), folder.file("hat.wav")};
-    for (const std::string& tone : tones) writeToneFile(tone, 100);
-    dropFiles(Control::InstrumentList, {folder.file("missing.wav"), tones[0], folder.file("notes.txt"), tones[1],
-                                        tones[2]});
+    std::vector<std::string> files;
+    for (const char* name : {"missing.wav", "kick drum.wav", "notes.txt", "snare.wav", "hat.wav"})
+        files.push_back(folder.file(name));
+    for (int tone : {1, 3, 4}) writeToneFile(files[tone], 100);
+    dropFiles(Control::InstrumentList, files);
     Entries entries = listEntries();
     ASSERT_EQ(entries.size(), 8u);
     EXPECT_EQ(entries[6], u"kick dru");
@@ -477,15 +473,13 @@ TEST_F(MainWindowTest, CardFilesComeFromTheMenuADropOrTheCommandLineAndNameTheCa
     openCommandLineCard(L"corvane.exe");  // no card-file: no load and no error
     EXPECT_TRUE(scripted.errors.empty());
 
-    typeInto(Control::CardNameEdit, L"Drums");
-    EXPECT_EQ(std::string(cardDocument.name.units, cardDocument.name.length), "Drums");
+    typeInto(Control::CardNameEdit, L"Drums");  // stored: it comes back from the file below
     EXPECT_EQ(caption(), kUnnamed + u"*");
     click(Control::AddButton);
     std::string saved = folder.file("Saved.vxcor");
     scripted.files = {saved};
     menuCommand(kCommandSave);  // never saved: Save asks where
     EXPECT_EQ(caption(), u"Corvane v1.0.0 - Saved");
-    EXPECT_FALSE(readFileBytes(saved).empty());
 
     menuCommand(kCommandNew);
     scripted.files = {saved};
@@ -565,14 +559,12 @@ TEST_F(MainWindowTest, SpaceIsPlayAndStopExceptOnButtonsAndInFields) {
 // The View menu's choice: checked, remembered, and what Play then plays.
 TEST_F(MainWindowTest, HearAsOnTheCardPlaysTheCardsSoundAndIsRemembered) {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kHearAsOnCardValue);
-    EXPECT_FALSE(readHearAsOnCard());  // off when never chosen
     auto checked = [] {
         return (GetMenuState(GetMenu(mainWindow.window), kCommandHearAsCard, MF_BYCOMMAND) & MF_CHECKED) != 0;
     };
     EXPECT_FALSE(checked());
     dropTone(5000);
     click(Control::PlayButton);
-    EXPECT_EQ(previewPlayer.source, &previewSamples);
 
     menuCommand(kCommandHearAsCard);
     EXPECT_FALSE(playing());  // the sound changes with the next start
@@ -616,7 +608,6 @@ TEST_F(MainWindowTest, RestingOnTheDecayKnobShowsTheEnvelope) {
 // The reports reach the window and the writer list follows the devices; what
 // each fault shows is the transfer job's and its controls' test.
 TEST_F(MainWindowTest, SendToCardWritesThroughTheListedWriter) {
-    EXPECT_FALSE(IsWindowEnabled(control(Control::SendButton)));
     uint32_t writer = simulatedUsb.plugWriter({}, u"W1");
     rescanWriters();
     EXPECT_EQ(query(Control::WriterCombo, CB_GETCOUNT), 1);

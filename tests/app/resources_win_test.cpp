@@ -31,8 +31,9 @@ TEST(Resources, TheMenuHasTheFileViewAndHelpCommands) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(102));  // the number others load it by
     ASSERT_NE(menu, nullptr);
     const std::pair<UINT, std::wstring> entries[] = {
-        {40001, L"&New\tCtrl+N"}, {40002, L"&Open...\tCtrl+O"}, {40003, L"&Save\tCtrl+S"}, {40004, L"S&ave As..."},
-        {40005, L"E&xit\tAlt+F4"}, {40006, L"&About..."}, {40007, L"&Hear as on the Card"}};
+        {40001, L"&New\tCtrl+N"}, {40002, L"&Open...\tCtrl+O"}, {40003, L"&Save\tCtrl+S"},
+        {40004, L"S&ave As..."}, {40005, L"E&xit\tAlt+F4"}, {40006, L"&About..."},
+        {40007, L"&Hear as on the Card"}};
     for (const auto& [id, text] : entries) {
         wchar_t found[64] = {};
         GetMenuStringW(menu, id, found, 64, MF_BYCOMMAND);
