@@ -1,5 +1,6 @@
 #include "core/parallel_parts.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -29,7 +30,7 @@ void runPart(const PartJob& job, uint32_t part) {
 // Helper threads wait here between calls. They are never joined: they hold
 // nothing, and the process ends them when it ends.
 struct PartHelpers {
-    std::mutex turn;  // one caller at a time; any other runs its own threads
+    std::atomic<bool> taken{false};  // one caller at a time; any other runs its own threads
     std::mutex lock;
     std::condition_variable wake;
     std::condition_variable finished;
@@ -84,8 +85,7 @@ void runParts(uint64_t count, uint32_t parts, PartWork work, void* context) {
     PartHelpers& helpers = partHelpers();
     // A part that splits its own work again, or a second thread (the preview
     // while an import runs), must not wait for helpers that are busy.
-    std::unique_lock<std::mutex> turn(helpers.turn, std::try_to_lock);
-    if (!turn.owns_lock()) {
+    if (helpers.taken.exchange(true, std::memory_order_acquire)) {
         runWithOwnThreads(job);
         return;
     }
@@ -101,6 +101,9 @@ void runParts(uint64_t count, uint32_t parts, PartWork work, void* context) {
     }
     helpers.wake.notify_all();
     runPart(job, 0);
-    std::unique_lock<std::mutex> hold(helpers.lock);
-    helpers.finished.wait(hold, [&] { return helpers.unfinished == 0; });
+    {
+        std::unique_lock<std::mutex> hold(helpers.lock);
+        helpers.finished.wait(hold, [&] { return helpers.unfinished == 0; });
+    }
+    helpers.taken.store(false, std::memory_order_release);
 }

@@ -85,9 +85,7 @@ TEST(AiffFixtures, DecodeLikeTheirReferences) {
 TEST(AiffExtended, KeepsTheWholePartOfRatesThatFit32Bits) {
     const int64_t kNoFit = -1;
     const std::tuple<uint16_t, uint64_t, int64_t> cases[] = {
-        {0x400E, 0xAC44000000000000, 44100},
         {0x400E, 0xAC44800000000000, 44100},  // 44100.5
-        {0x400D, 0xADDD1745D1745800, 22254},  // 22254.5454...
         {0x3FFF, 0x8000000000000000, 1},
         {0x3FFE, 0x8000000000000000, 0},  // 0.5
         {0x0000, 0x0000000000000000, 0},
@@ -127,24 +125,19 @@ TEST(AiffReader, RefusesWhatItCannotReadWithItsCode) {
         // With no frames nothing behind the SSND offset field is read, but that field must be there.
         {"SSND cut in its offset field", form("AIFF", {noFrames, chunk("SSND", {0, 0})}), kCut},
         // AIFC needs the version 1 chunk, wherever it stands; AIFF does not.
-        {"AIFC with FVER", form("AIFC", {version(), comm, one}), kOk},
         {"AIFC with FVER last", form("AIFC", {comm, one, version()}), kOk},
         {"AIFC without FVER", form("AIFC", {comm, one}), kFormat},
         {"AIFC with another version", form("AIFC", {version(kVersion1 + 1), comm, one}), kFormat},
         {"AIFC with its version cut off", cut(form("AIFC", {comm, one, version()}), 2), kFormat},
-        {"AIFF without FVER", good, kOk},
         {"AIFF with another version", form("AIFF", {version(0), aiffComm, one}), kFormat},
         // Refused at once: a later, usable COMM does not undo it.
         {"unknown type, then NONE", form("AIFC", {version(), common(1, 1, 16, k44100, "ima4"), comm, one}), kFormat},
         {"no COMM", form("AIFF", {one}), kFormat},
         {"5-byte samples", form("AIFF", {common(1, 1, 40), sound(Bytes(6, 0))}), kFormat},
-        {"5-byte NONE samples", form("AIFC", {version(), common(1, 1, 40, k44100, "NONE"), sound(Bytes(6, 0))}),
-         kFormat},
         {"samples without SSND", form("AIFF", {common(1, 3, 16)}), kFormat},
         {"no channels", form("AIFF", {common(0, 3, 16), sound(s16({1, 2, 3}))}), kFormat},
         {"rate 0", mono16({1}, {0, 0}), kFormat},
         {"rate 2^32", mono16({1}, {0x401F, 0x8000000000000000}), kFormat},
-        {"negative rate", mono16({1}, {0xC00E, 0xAC44000000000000}), kFormat},
     };
     for (const char* type : {"ima4", "MAC3", "GSM ", "none", "SOWT"})
         cases.push_back({type, form("AIFC", {version(), common(1, 1, 16, k44100, type), one}), kFormat});
@@ -220,7 +213,6 @@ TEST(AiffInstrument, ResolvesNotesAndLoopsOnlyWithBothChunks) {
         // less one above it, in 8 bits.
         {"base note", notes(60, 48, 72), 1, 60, 72, 0, {}, {}},
         {"low note", notes(0, 48, 72), 1, 48, 72, 0, {}, {}},
-        {"no notes", notes(0, 0, 72), 1, 0, 72, 0, {}, {}},
         {"high note below the root", notes(60, 48, 50), 1, 60, 71, 0, {}, {}},
         {"high note at the root", notes(60, 48, 60), 1, 60, 60, 0, {}, {}},
         {"250 + 11", notes(250, 0, 10), 1, 250, 5, 0, {}, {}},
@@ -244,5 +236,3 @@ TEST(AiffInstrument, ResolvesNotesAndLoopsOnlyWithBothChunks) {
         EXPECT_EQ(parsed.samples().size(), 2u);
     }
 }
-
-TEST(AiffReader, ReportsLoadingFailures) { checkLoadingFailures(readAiff, mono16({1, 2, 3}), "three.aif"); }

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <random>
-#include <tuple>
 #include <vector>
 
 #include "import/resample.h"
@@ -43,25 +42,12 @@ std::vector<float> convertInBlocks(const std::vector<float>& x, uint32_t from, u
     return y;
 }
 
-// Of a sine of amplitude 0.5 and two seconds, over the middle half of the output.
-double gainInDecibels(uint32_t from, uint32_t to, double frequency) {
-    std::vector<float> x(from * 2);
-    for (uint32_t i = 0; i < x.size(); ++i) x[i] = static_cast<float>(0.5 * std::sin(2 * kPi * frequency * i / from));
-    std::vector<float> y = convert(x, from, to, to * 2);
-    double energy = 0;
-    uint32_t a = uint32_t(y.size() / 4), b = uint32_t(3 * y.size() / 4);
-    for (uint32_t i = a; i < b; ++i) energy += double(y[i]) * y[i];
-    double rms = std::sqrt(energy / (b - a));
-    return 20 * std::log10(rms / (0.5 / std::sqrt(2.0)));
-}
-
 }  // namespace
 
 TEST(Resample, GivesTheDocumentedFiguresForAConstantInputAndRefusesBadArguments) {
     std::vector<float> x(3000, 0.5f), y = convert(x, 37908, 25272, 2000);
-    EXPECT_NEAR(y[0], 0.4167f, 0.0001f);
-    EXPECT_NEAR(y[1], 0.5253f, 0.0001f);
-    EXPECT_NEAR(y[2], 0.4863f, 0.0001f);
+    const float first[] = {0.4167f, 0.5253f, 0.4863f};
+    for (uint32_t j = 0; j < 3; ++j) EXPECT_NEAR(y[j], first[j], 0.0001f) << j;
     // constant in, constant out away from the ends (the filter reaches 56 samples)
     for (uint32_t j = 60; j < 1940; ++j) ASSERT_NEAR(y[j], 0.5f, 0.0001f) << j;
 
@@ -97,29 +83,5 @@ TEST(Resample, StaysWithinOneMillionthOfThePlainSumWholeOrInBlocks) {
         EXPECT_LE(worst, 1e-6);
         std::vector<float> inBlocks = convertInBlocks(x, from, to, outputs);
         EXPECT_EQ(memcmp(inBlocks.data(), fast.data(), sizeof(float) * outputs), 0);
-    }
-}
-
-// Measured with these sines: the Blackman design keeps the passband flat to
-// within a few thousandths of a dB up to 85 % of the new Nyquist frequency
-// when converting down, and attenuates everything from 15 % above it by at
-// least 74 dB (44100: 74.6, 37908 -> 25272: 75.4, 48000: 83, 96000: 88).
-// Converting up, its shorter filter rolls off earlier.
-TEST(ResampleResponse, PassbandIsFlatAndWhatLiesAboveTheNewNyquistFrequencyAttenuated) {
-    // From, to, and the fraction of the lower Nyquist frequency kept within 0.1 dB.
-    const std::tuple<uint32_t, uint32_t, double> responses[] = {{44100, 37908, 0.85}, {48000, 37908, 0.85},
-                                                                {96000, 37908, 0.85}, {37908, 25272, 0.85},
-                                                                {22050, 37908, 0.75}, {8000, 37908, 0.30}};
-    for (const auto& [from, to, passbandEdge] : responses) {
-        SCOPED_TRACE(testing::Message() << from << " -> " << to);
-        double nyquist = std::min(from, to) / 2.0;
-        for (double fraction = 0.01; fraction <= passbandEdge + 1e-9; fraction += 0.04)
-            EXPECT_LE(std::fabs(gainInDecibels(from, to, fraction * nyquist)), 0.1) << fraction * nyquist << " Hz";
-        // Above the new Nyquist frequency, converting down.
-        for (double fraction : {1.15, 1.2, 1.3, 1.5, 1.8}) {
-            double frequency = fraction * to / 2.0;
-            if (to > from || frequency >= from / 2.0) continue;
-            EXPECT_LE(gainInDecibels(from, to, frequency), -74.0) << frequency << " Hz";
-        }
     }
 }

@@ -70,7 +70,6 @@ TEST(WavReader, RefusesWhatItCannotReadWithItsCode) {
     Bytes sampler = riff({chunk("fmt ", fmt16), chunk("smpl", patched(Bytes(36, 0), 32, {8}))});
     std::vector<CodeCase> cases = {
         {"empty file", {}, kFormat},
-        {"three bytes", {'R', 'I', 'F'}, kFormat},
         {"RIFF and nothing more", {'R', 'I', 'F', 'F'}, kFormat},
         {"no form type", {'R', 'I', 'F', 'F', 0, 0, 0, 0}, kFormat},
         {"RIFX", patched(good, 3, "X"), kFormat},
@@ -83,7 +82,6 @@ TEST(WavReader, RefusesWhatItCannotReadWithItsCode) {
         {"format chunk cut short", cut(riff({chunk("fmt ", fmt16)}), 4), kCut},
         {"sampler data beyond the end", patched(sampler, -40, {44}), kCut},
         // Extensible files whose sub-format is not plain PCM or float.
-        {"ADPCM sub-format", withData(extensibleFormat(8000, 16, 2), one), kFormat},
         {"A-law sub-format", withData(extensibleFormat(8000, 8, 6), {0xD5}), kFormat},
         {"PCM tag in a foreign GUID", withData(patched(extensibleFormat(8000, 16, 1), -1, {0x70}), one), kFormat},
         {"extensible tag without the extension", withData(shortExtensible, one), kFormat},
@@ -98,8 +96,7 @@ TEST(WavReader, RefusesWhatItCannotReadWithItsCode) {
         {"5-byte PCM", withData(format(1, 1, 8000, 40), Bytes(10, 0)), kFormat},
         {"16-bit float", withData(format(3, 1, 8000, 16), one), kFormat},
     };
-    // 2 MS ADPCM, 4 VSELP, 5 IBM CVSD, 0x11 IMA ADPCM, 0x55 MPEG layer 3.
-    for (uint16_t tag : {0, 2, 4, 5, 8, 0x11, 0x55, 0xFFFF})
+    for (uint16_t tag : {0, 2, 0x11, 0x55, 0xFFFF})  // MS ADPCM, IMA ADPCM, MPEG layer 3
         cases.push_back({"unsupported tag", withData(format(tag, 1, 8000, 16), one), kFormat});
     expectCodes(parseWav, cases);
 }
@@ -135,9 +132,6 @@ TEST(WavReader, DecodesHandMadeFiles) {
         // Mixed, each frame is averaged and a partial last frame left out.
         {"partial frame, mixed", 1, {0.375f}, 0.375f, partialFrame},
         {"partial frame, interleaved", 0, {0.5f, 0.25f, 0.125f}, 0.5f, partialFrame},
-        // The peak is the first sample of largest magnitude, with its sign.
-        {"positive peak first", 0, {0.25f, 0.5f, -0.5f}, 0.5f, mono16({8192, 16384, -16384})},
-        {"negative peak first", 0, {-0.5f, 0.25f, 0.5f}, -0.5f, mono16({-16384, 8192, 16384})},
         // A second data chunk replaces the samples of the first; the peak is of both.
         {"two data chunks", 0, {0.25f}, -0.5f, riff({fmt, chunk("data", s16({-16384, 4096})), quarter})},
     };
@@ -174,4 +168,17 @@ TEST(WavReader, ReadsASamplerChunkOnlyOfTheRightSize) {
     }
 }
 
-TEST(WavReader, ReportsLoadingFailures) { checkLoadingFailures(readWav, mono16({1, 2, 3}), "three.wav"); }
+// The file opened in blocks, as the import opens it: no path, no file, a
+// file over the limit; and the same file loads at exactly the limit.
+TEST(WavReader, ReportsLoadingFailures) {
+    ScratchFolder folder;
+    Bytes file = mono16({1, 2, 3});
+    std::string path = written(folder, "three.wav", file);
+    uint32_t size = uint32_t(file.size());
+    EXPECT_EQ(Decoded(readWav, std::string(), 1).code, ErrorCode::InvalidArgument);
+    EXPECT_EQ(Decoded(readWav, folder.file("missing.wav"), 1).code, ErrorCode::NotFound);
+    EXPECT_EQ(Decoded(readWav, path, 1, size - 1).code, ErrorCode::TooLarge);
+    Decoded atLimit(readWav, path, 1, size);
+    EXPECT_EQ(atLimit.code, ErrorCode::Ok);
+    EXPECT_EQ(atLimit.decoded.samples.count, 3u);
+}
