@@ -73,8 +73,7 @@ std::u16string readFolder(const wchar_t* value) {
 
 void deleteValue(const wchar_t* value) { RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, value); }
 
-// Checks a message box while it is open, then presses `press`: captioned with
-// the title, owned by the owner window, with these buttons and this text.
+// Checks an open message box (caption, owner, buttons and text), then presses `press`.
 std::function<void(HWND)> expectBox(std::u16string text, std::vector<int> buttons, int press) {
     return [=](HWND box) {
         EXPECT_EQ(windowText(box), u"Corvane v1.0.0");
