@@ -14,6 +14,7 @@ namespace {
 using Calls = std::vector<std::string>;
 const std::string kCancel = "";  // a file dialog answered with Cancel
 
+// An unexpected question or dialog is cancelled, so a wrong loop ends.
 template <typename T>
 T takeFirst(std::deque<T>& queue, T otherwise) {
     if (queue.empty()) return otherwise;
@@ -40,7 +41,6 @@ struct StandIn {
         dialogs = {this,
                    [](void* c) {
                        of(c).enter("ask");
-                       // An unexpected question is cancelled, so a wrong loop ends.
                        return takeFirst(of(c).answers, SaveAnswer::Cancel);
                    },
                    [](void* c, Utf16View text) {
@@ -87,15 +87,6 @@ struct StandIn {
 
 std::string nameOf(const CardDocument& document) { return std::string(document.name.units, document.name.length); }
 
-// The card's name as stored in the file, or "" when it cannot be read.
-std::string cardNameInFile(const std::string& path) {
-    CardDocument read = {};
-    resetDocument(read);
-    std::string name = failed(readCardFile(read, viewOf(path))) ? "" : nameOf(read);
-    releaseDocument(read);
-    return name;
-}
-
 struct CardFileCommandsTest : ::testing::Test {
     ScratchFolder folder;
     std::string drums = writeCard("drums.vxcor", "Drums", 2);
@@ -128,7 +119,6 @@ TEST_F(CardFileCommandsTest, NewAndCloseFollowTheAnswerToTheSaveQuestion) {
         {newCard, true, SaveAnswer::Yes, {"ask", "refresh", "show"}, false, true},
         {newCard, true, SaveAnswer::No, {"ask", "show"}, false, false},
         {newCard, true, SaveAnswer::Cancel, {"ask"}, true, false},
-        {closeRequested, false, SaveAnswer::Yes, {"close"}, true, false},
         {closeRequested, true, SaveAnswer::Yes, {"ask", "refresh", "close"}, true, true},
         {closeRequested, true, SaveAnswer::No, {"ask", "close"}, true, false},
         {closeRequested, true, SaveAnswer::Cancel, {"ask"}, true, false},
@@ -137,6 +127,7 @@ TEST_F(CardFileCommandsTest, NewAndCloseFollowTheAnswerToTheSaveQuestion) {
         SCOPED_TRACE(testing::Message() << (c.command == newCard ? "New" : "close") << ", modified " << c.modified
                                         << ", answer " << int(c.answer));
         std::string path = writeCard("card.vxcor", "Before", 0);
+        std::vector<uint8_t> before = readFileBytes(path);
         StandIn user;
         user.startEdited(path);
         user.document.modified = c.modified;
@@ -144,11 +135,9 @@ TEST_F(CardFileCommandsTest, NewAndCloseFollowTheAnswerToTheSaveQuestion) {
         c.command(user.commands);
         EXPECT_EQ(user.calls, c.calls);
         EXPECT_EQ(nameOf(user.document), c.kept ? "Edited" : "Corvane");
-        EXPECT_EQ(cardNameInFile(path), c.saved ? "Edited" : "Before");
+        EXPECT_EQ(readFileBytes(path) != before, c.saved);
         EXPECT_EQ(user.document.instruments.count, c.kept ? 1u : 0u);
-        if (c.command == newCard) {
-            EXPECT_EQ(user.document.modified, c.kept);
-        }
+        EXPECT_EQ(user.document.modified, c.modified && c.kept && !c.saved);
         EXPECT_EQ(user.path(), c.kept ? path : "");
         EXPECT_EQ(user.commands.pendingAction, PendingAction::None);
     }
@@ -172,7 +161,6 @@ TEST_F(CardFileCommandsTest, OpenAfterNoLoadsTheChosenFileOrKeepsTheCard) {
         bool loads = c.choice == drums;
         StandIn user;
         user.startEdited(before);
-        const float* samples = instrumentAt(user.document, 0)->samples.data;
         user.answers = {SaveAnswer::No};
         user.choices = {c.choice};
         openCard(user.commands);
@@ -181,10 +169,7 @@ TEST_F(CardFileCommandsTest, OpenAfterNoLoadsTheChosenFileOrKeepsTheCard) {
         EXPECT_EQ(user.document.modified, !loads);
         EXPECT_EQ(nameOf(user.document), loads ? "Drums" : "Edited");
         EXPECT_EQ(user.path(), loads ? drums : before);
-        ASSERT_EQ(user.document.instruments.count, loads ? 2u : 1u);
-        if (!loads) {
-            EXPECT_EQ(instrumentAt(user.document, 0)->samples.data, samples);
-        }
+        EXPECT_EQ(user.document.instruments.count, loads ? 2u : 1u);
     }
 }
 

@@ -26,23 +26,18 @@ std::string currentFolder() {
 
 }  // namespace
 
-TEST(CommandLine, TheFirstArgumentIsTheCardFileMadeAbsolute) {
-    EXPECT_EQ(firstArgument(L"corvane.exe C:\\Cards\\drums.vxcor"), "C:\\Cards\\drums.vxcor");
-    EXPECT_EQ(firstArgument(L"\"C:\\Program Files\\Corvane\\corvane.exe\" \"C:\\My Cards\\Big Drums.vxcor\""),
-              "C:\\My Cards\\Big Drums.vxcor");
-    // Only the first argument counts.
-    EXPECT_EQ(firstArgument(L"corvane.exe C:\\a.vxcor C:\\b.vxcor"), "C:\\a.vxcor");
-    // Non-ASCII names arrive as UTF-8.
-    EXPECT_EQ(firstArgument(L"corvane.exe \"C:\\Kl\u00e4nge\\Tr\u00f6mmel \u266b.vxcor\""),
-              "C:\\Kl\xc3\xa4nge\\Tr\xc3\xb6mmel \xe2\x99\xab.vxcor");
-    // A name alone is taken in the current folder.
-    EXPECT_EQ(firstArgument(L"corvane.exe drums.vxcor"), currentFolder() + "drums.vxcor");
-}
-
-TEST(CommandLine, NoUsableArgumentGivesNone) {
-    EXPECT_EQ(firstArgument(L"corvane.exe"), "(none)");
-    EXPECT_EQ(firstArgument(L"\"C:\\Program Files\\Corvane\\corvane.exe\"   "), "(none)");
-    EXPECT_EQ(firstArgument(L"corvane.exe \"\""), "(none)");
+TEST(CommandLine, TheFirstArgumentIsTheCardFileMadeAbsoluteOrThereIsNone) {
     std::wstring tooLong = L"corvane.exe C:\\" + std::wstring(300, L'a') + L".vxcor";
-    EXPECT_EQ(firstArgument(tooLong.c_str()), "(none)");
+    const struct {
+        const wchar_t* commandLine;
+        std::string path;
+    } cases[] = {
+        {L"\"C:\\My Apps\\corvane.exe\" \"C:\\My Cards\\a.vxcor\" C:\\b.vxcor", "C:\\My Cards\\a.vxcor"},
+        {L"corvane.exe C:\\Kl\u00e4nge\\\u266b.vxcor", "C:\\Kl\xc3\xa4nge\\\xe2\x99\xab.vxcor"},  // as UTF-8
+        {L"corvane.exe drums.vxcor", currentFolder() + "drums.vxcor"},
+        {L"corvane.exe", "(none)"},
+        {L"corvane.exe \"\"", "(none)"},
+        {tooLong.c_str(), "(none)"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(firstArgument(c.commandLine), c.path) << c.path;
 }

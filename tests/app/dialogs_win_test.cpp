@@ -66,22 +66,6 @@ HWND dialogOwnerWindow() {
     return owner;
 }
 
-// Whether the control's text fits its width and height in its font.
-bool textFits(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    wchar_t text[128] = {};
-    int length = GetWindowTextW(control, text, 128);
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    SIZE extent = {};
-    GetTextExtentPoint32W(dc, text, length, &extent);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
-    RECT client = {};
-    GetClientRect(control, &client);
-    return extent.cx <= client.right && extent.cy <= client.bottom;
-}
-
 std::u16string readFolder(const wchar_t* value) {
     DialogPath folder;
     return readRememberedFolder(value, folder) ? std::u16string(folder.units, folder.length) : u"(none)";
@@ -89,8 +73,7 @@ std::u16string readFolder(const wchar_t* value) {
 
 void deleteValue(const wchar_t* value) { RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, value); }
 
-// Checks a message box while it is open, then presses `press`: captioned with
-// the title, owned by the owner window, with these buttons and this text.
+// Checks an open message box (caption, owner, buttons and text), then presses `press`.
 std::function<void(HWND)> expectBox(std::u16string text, std::vector<int> buttons, int press) {
     return [=](HWND box) {
         EXPECT_EQ(windowText(box), u"Corvane v1.0.0");
@@ -112,16 +95,12 @@ std::function<void(HWND)> expectBox(std::u16string text, std::vector<int> button
     };
 }
 
-struct Owner {
-    ApplicationTitle caption = {};
-    DialogOwner owner = {};
-    UserDialogs dialogs = {};
-    Owner() {
-        assignText(caption, viewOf(u"Corvane v1.0.0"));
-        owner = {dialogOwnerWindow(), &caption};
-        dialogs = makeUserDialogs(owner);
-    }
-};
+UserDialogs ownedDialogs() {
+    static ApplicationTitle caption = {};
+    static DialogOwner owner = {dialogOwnerWindow(), &caption};
+    assignText(caption, viewOf(u"Corvane v1.0.0"));
+    return makeUserDialogs(owner);
+}
 
 // A new folder under the temporary one, with its trailing backslash.
 std::wstring scratchFolder(const wchar_t* name) {
@@ -143,8 +122,6 @@ TEST(AboutBox, ShowsTheTitleAndTheLegalNoticeAndClosesWithOkOrEsc) {
             EXPECT_EQ(controlText(dialog, kAboutVersionText), u"Corvane v1.0.0");
             EXPECT_EQ(controlText(dialog, kAboutLegalNoticeText), u"\u00a9 2026 Quellbrook");
             EXPECT_NE(SendMessageW(GetDlgItem(dialog, -1), STM_GETICON, 0, 0), 0);
-            EXPECT_TRUE(textFits(dialog, kAboutVersionText));
-            EXPECT_TRUE(textFits(dialog, kAboutLegalNoticeText));
             if (escape)
                 PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
             else
@@ -153,16 +130,9 @@ TEST(AboutBox, ShowsTheTitleAndTheLegalNoticeAndClosesWithOkOrEsc) {
     }
 }
 
-TEST(RememberedFolder, IsWrittenWithItsBackslashAndReadBack) {
+// Round trips of real folders are the file dialogs' test.
+TEST(RememberedFolder, OnlyAStringIsAFolder) {
     constexpr wchar_t kTestValue[] = L"TestFolder";
-    deleteValue(kTestValue);
-    EXPECT_EQ(readFolder(kTestValue), u"(none)");
-    rememberFolderOf(kTestValue, L"D:\\Kl\u00e4nge \u266b\\snare.aif");
-    EXPECT_EQ(readFolder(kTestValue), u"D:\\Kl\u00e4nge \u266b\\");
-    rememberFolderOf(kTestValue, L"hat.wav");  // no folder: the remembered one stays
-    EXPECT_EQ(readFolder(kTestValue), u"D:\\Kl\u00e4nge \u266b\\");
-
-    // Only a string counts as a folder.
     DWORD number = 7;
     RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kTestValue, REG_DWORD, &number, sizeof number);
     EXPECT_EQ(readFolder(kTestValue), u"(none)");
@@ -170,17 +140,17 @@ TEST(RememberedFolder, IsWrittenWithItsBackslashAndReadBack) {
 }
 
 TEST(UserDialogsWin, TheSaveQuestionAndTheErrorAreOwnedAndCaptioned) {
-    Owner owner;
+    UserDialogs dialogs = ownedDialogs();
     for (auto answer : {std::make_pair(IDYES, SaveAnswer::Yes), std::make_pair(IDNO, SaveAnswer::No),
                         std::make_pair(IDCANCEL, SaveAnswer::Cancel)}) {
         SaveAnswer given = {};
-        EXPECT_TRUE(answerDialog([&] { given = owner.dialogs.askToSave(owner.dialogs.context); },
+        EXPECT_TRUE(answerDialog([&] { given = dialogs.askToSave(dialogs.context); },
                                  expectBox(u"Do you want to save the changes you made in the card-file?\n\n"
                                            u"Your changes will be lost if you don\u2019t save them.",
                                            {IDCANCEL, IDYES, IDNO}, answer.first)));
         EXPECT_EQ(given, answer.second);
     }
-    EXPECT_TRUE(answerDialog([&] { owner.dialogs.showError(owner.dialogs.context, viewOf(u"Disk\n\nfull")); },
+    EXPECT_TRUE(answerDialog([&] { dialogs.showError(dialogs.context, viewOf(u"Disk\n\nfull")); },
                              expectBox(u"Disk\n\nfull", {IDOK}, IDOK)));
 }
 
@@ -191,7 +161,7 @@ TEST(UserDialogsWin, EachKindOfFileDialogOpensInTheFolderLastUsedForIt) {
     std::wstring samples = scratchFolder(L"corvane samples"), kick = samples + L"kick.wav";
     std::wstring cards = scratchFolder(L"corvane dialog \u00e4");
     CloseHandle(CreateFileW(kick.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    Owner owner;
+    UserDialogs dialogs = ownedDialogs();
     PathBuffer path = {};
     std::u16string fileType;
     auto typeName = [&](const std::wstring& name) {
@@ -202,14 +172,14 @@ TEST(UserDialogsWin, EachKindOfFileDialogOpensInTheFolderLastUsedForIt) {
         };
     };
     bool chosen = false;
-    answerDialog([&] { chosen = owner.dialogs.chooseFileToOpen(owner.dialogs.context, FileKind::Sample, path); },
+    answerDialog([&] { chosen = dialogs.chooseFileToOpen(dialogs.context, FileKind::Sample, path); },
                  typeName(kick));
     EXPECT_TRUE(chosen);
     EXPECT_EQ(fileType, u"Sample File");
     EXPECT_EQ(readFolder(kLastSamplePathValue), std::u16string(samples.begin(), samples.end()));
     EXPECT_EQ(readFolder(kLastCardPathValue), u"(none)");
 
-    answerDialog([&] { chosen = owner.dialogs.chooseCardFileToSave(owner.dialogs.context, path); },
+    answerDialog([&] { chosen = dialogs.chooseCardFileToSave(dialogs.context, path); },
                  typeName(cards + L"Drums"));
     ASSERT_TRUE(chosen);
     EXPECT_EQ(fileType, u"Corvane Card");
@@ -219,14 +189,13 @@ TEST(UserDialogsWin, EachKindOfFileDialogOpensInTheFolderLastUsedForIt) {
     EXPECT_EQ(readFolder(kLastCardPathValue), std::u16string(cards.begin(), cards.end()));
 
     wchar_t shown[MAX_PATH] = {};
-    answerDialog([&] { chosen = owner.dialogs.chooseFileToOpen(owner.dialogs.context, FileKind::CardFile, path); },
+    answerDialog([&] { chosen = dialogs.chooseFileToOpen(dialogs.context, FileKind::CardFile, path); },
                  [&](HWND dialog) {
                      SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(shown));
                      pressButton(dialog, IDCANCEL);
                  });
     EXPECT_FALSE(chosen);
     EXPECT_EQ(std::wstring(shown) + L"\\", cards);
-    EXPECT_EQ(readFolder(kLastCardPathValue), std::u16string(cards.begin(), cards.end()));
     DeleteFileW(kick.c_str());
     RemoveDirectoryW(samples.c_str());
     RemoveDirectoryW(cards.c_str());
