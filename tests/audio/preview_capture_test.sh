@@ -39,9 +39,7 @@ play_once() {
   HOME="$1" WINEDEBUG="+timestamp,+alsa,+key" wine_run "$program" "$card" 2>"$2" &
   local pid=$! window=""
   for _ in $(seq 1 150); do
-    for w in $(xdotool search --name "Corvane" 2>/dev/null); do
-      [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Corvane v1.0.0 - Tone" ] && window="$w"
-    done
+    window="$(xdotool search --name '^Corvane v1\.0\.0 - Tone$' 2>/dev/null | head -1)"
     [ -n "$window" ] && break
     kill -0 $pid 2>/dev/null || { echo "the program ended before showing its window" >&2; return 1; }
     sleep 0.2
