@@ -58,7 +58,8 @@ struct Feed : ::testing::Test {
         player.position = start;
     }
     ErrorCode feed() {
-        RenderDevice table = {&device, StandInDevice::padding, StandInDevice::getBuffer, StandInDevice::releaseBuffer};
+        RenderDevice table = {&device, StandInDevice::padding, StandInDevice::getBuffer,
+                              StandInDevice::releaseBuffer};
         return feedDevice(table, RenderFormat{1, 2, 8}, RenderSource{&player, fillFromPreview}, endReached);
     }
 };

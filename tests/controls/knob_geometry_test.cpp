@@ -11,7 +11,7 @@ static std::u16string fixed(double value, uint32_t decimals, char16_t separator 
     return std::u16string(text.units, text.length);
 }
 
-static double typed(const char16_t* text, char16_t separator = u'.') { return parseTypedValue(viewOf(text), separator); }
+static double typed(const char16_t* text, char16_t sep = u'.') { return parseTypedValue(viewOf(text), sep); }
 
 // Every value here is exact in binary, so the rectangles compare exactly.
 static std::tuple<float, float, float, float> box(const FloatRect& r) { return {r.x, r.y, r.width, r.height}; }

@@ -44,7 +44,8 @@ struct View : ::testing::Test {
     LRESULT position(int marker) { return SendMessageW(view, WV_GETMARKERPOS, marker, 0); }
     Notified notified() const {
         Notified all;
-        for (const MarkerNotification& n : window.markerNotifications) all.emplace_back(n.marker, n.position, n.dragging);
+        for (const MarkerNotification& n : window.markerNotifications)
+            all.emplace_back(n.marker, n.position, n.dragging);
         return all;
     }
 };
