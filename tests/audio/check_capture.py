@@ -4,16 +4,13 @@
 check_capture.py preview CAPTURE.raw PREVIEW.wav TRACE
 check_capture.py card CAPTURE.raw CARD.bin TRACE START END DECAY
 
-CAPTURE.raw holds what the program handed to Wine's default output: 32-bit
-float stereo frames. The sound must appear once, in both channels, exactly as
-expected, with only silence before and at least one silent frame after it.
-Expected is either the preview written by corvane-cli render, or the
-instrument's card bytes (first directory entry of the image written by
-corvane-cli image) decoded as the instrument plays them, (128 - byte) / 128,
-faded as the preview is: from the start point the gain falls from 1 by
-1 / decay length per sample, in 32-bit floats.
-From Wine's trace (+timestamp,+alsa,+key) it reports the time from the Space
-key to the first sound handed to the output, and the device period.
+CAPTURE.raw holds the 32-bit float stereo frames the program handed to Wine's
+default output. The sound must appear once, in both channels, exactly: either
+the float WAV from corvane-cli render, or the instrument's bytes in the card
+image (its first directory entry) decoded as (128 - byte) / 128 and faded as
+the preview is. Silence must come before it and at least one silent frame
+after. From Wine's trace (+timestamp,+alsa,+key) it prints the time from the
+Space key to the first sound handed to the output, and the device period.
 """
 import re
 import struct
@@ -31,9 +28,7 @@ def float_wav(path):
     while at + 8 <= len(data):
         tag, size = data[at:at + 4], struct.unpack("<I", data[at + 4:at + 8])[0]
         if tag == b"data":
-            samples = array("f")
-            samples.frombytes(data[at + 8:at + 8 + size])
-            return list(samples)
+            return list(array("f", data[at + 8:at + 8 + size]))
         at += 8 + size + (size & 1)
     raise SystemExit(f"{path}: no data chunk")
 
@@ -41,44 +36,34 @@ def float_wav(path):
 def card_sound(path, start, end, decay):
     image = open(path, "rb").read()
     first = (image[36] << 8 | image[37]) - 1
-    length = end - start
-    # The decay length of an instrument that is not downsampled: decay x 1024 at the Tune 0 rate.
-    decay_length = decay * 1024 * 25272 // 37908
-    step = f32(1.0 / f32(decay_length))
+    # From the start the gain falls by 1 / decay length a sample, in 32-bit floats; an
+    # instrument that is not downsampled has decay x 1024 samples at the Tune 0 rate.
+    step = f32(1.0 / f32(decay * 1024 * 25272 // 37908))
     g, sound = 1.0, []
-    for i in range(length):
-        sound.append(f32((128 - image[first + i]) / 128.0 * g))
-        g = f32(g - step)
-        if g < 0:
-            g = 0.0
+    for byte in image[first:first + end - start]:
+        sound.append(f32((128 - byte) / 128.0 * g))
+        g = max(f32(g - step), 0.0)
     return sound
 
 
 def check(capture_path, expected):
-    raw = array("f")
-    raw.frombytes(open(capture_path, "rb").read())
-    left, right = raw[0::2], raw[1::2]
-    problems = []
-    if len(left) != len(right) or list(left) != list(right):
-        problems.append("the two channels differ")
+    raw = array("f", open(capture_path, "rb").read())
+    left, right = list(raw[0::2]), list(raw[1::2])
     sounding = [i for i, s in enumerate(left) if s != 0.0]
     if not sounding:
         return [f"nothing but silence in {len(left)} frames"]
-    first_expected = next(i for i, s in enumerate(expected) if s != 0.0)
-    offset = sounding[0] - first_expected
+    offset = sounding[0] - next(i for i, s in enumerate(expected) if s != 0.0)
     if offset < 0:
         return ["the capture starts inside the sound"]
-    got = list(left[offset:offset + len(expected)])
+    got, after = left[offset:offset + len(expected)], left[offset + len(expected):]
+    print(f"  {len(left)} frames captured: {offset} silent, {len(expected)} of sound, {len(after)} silent after")
+    problems = [] if left == right else ["the two channels differ"]
     if got != expected:
         wrong = next((i for i, (a, b) in enumerate(zip(got, expected)) if a != b), min(len(got), len(expected)))
         problems.append(f"frame {wrong} of the sound is {got[wrong] if wrong < len(got) else 'missing'}, "
                         f"expected {expected[wrong] if wrong < len(expected) else 'nothing'}")
-    after = list(left[offset + len(expected):])
-    if not after:
-        problems.append("no silence after the sound")
-    elif any(s != 0.0 for s in after):
-        problems.append("sound after the end")
-    print(f"  {len(left)} frames captured: {offset} silent, {len(expected)} of sound, {len(after)} silent after")
+    if not after or any(s != 0.0 for s in after):
+        problems.append("sound after the end" if after else "no silence after the sound")
     return problems
 
 
@@ -94,9 +79,8 @@ def latency(trace_path):
             key_time = t
         m = re.search(r"ReleaseBuffer\S*\s*\(?\S*\)?->\((\d+), (\w+)\)", line)
         if m and key_time is not None:
-            frames, flags = int(m[1]), int(m[2], 16)
             releases.append(t)
-            if first_sound is None and frames > 0 and flags == 0:
+            if first_sound is None and int(m[1]) > 0 and int(m[2], 16) == 0:
                 first_sound = t
     if key_time is None or first_sound is None:
         print("  latency: no key or no release found in the trace")
@@ -104,9 +88,8 @@ def latency(trace_path):
     gaps = sorted(b - a for a, b in zip(releases, releases[1:]))
     period = gaps[len(gaps) // 2] if gaps else float("nan")
     # Wine stamps its trace in whole milliseconds.
-    print(f"  Space to first sound handed to the output: {round((first_sound - key_time) * 1000)} ms "
-          f"(to the millisecond); device period (median between the render thread's releases): "
-          f"{round(period * 1000)} ms")
+    print(f"  Space to first sound handed to the output: {round((first_sound - key_time) * 1000)} ms; "
+          f"device period (median between the render thread's releases): {round(period * 1000)} ms")
 
 
 def main():
@@ -114,8 +97,7 @@ def main():
     if mode == "preview":
         expected = float_wav(source)
     else:
-        start, end, decay = map(int, sys.argv[5:8])
-        expected = card_sound(source, start, end, decay)
+        expected = card_sound(source, *map(int, sys.argv[5:8]))
     problems = check(capture, expected)
     latency(trace)
     for p in problems:

@@ -1,29 +1,19 @@
 #!/usr/bin/env bash
 # The real program plays through Wine's default audio output, which an ALSA
-# configuration local to this test turns into a file: what Space plays must
-# be, sample for sample and in both channels, the instrument's prepared
-# preview between start and end (as corvane-cli render writes it), followed
-# by silence; with "Hear as on the Card" on, the card bytes of the instrument
-# (as corvane-cli image writes them), decoded, with the preview's fade.
-# Without any audio device the program must run on.
-# Prints the time from the Space key to the first sound handed to the output,
-# and the device period, from Wine's own trace.
+# set-up local to this test turns into a file: what Space plays must be the
+# preview as corvane-cli render writes it, or with "Hear as on the Card" on,
+# the card bytes as corvane-cli image writes them (check_capture.py compares
+# them). Without any audio device the program must run on.
 # Usage: preview_capture_test.sh PROGRAM CLI. Needs DISPLAY (xvfb-run gives one).
 set -u
 program="$1"
 cli="$2"
 here="$(cd "$(dirname "$0")/../.." && pwd)"
-if [ -z "${DISPLAY:-}" ]; then
-  echo "no X display: run under xvfb-run" >&2
-  exit 1
-fi
+[ -n "${DISPLAY:-}" ] || { echo "no X display: run under xvfb-run" >&2; exit 1; }
 folder="$(mktemp -d)"
 settings='HKCU\Software\Quellbrook\Corvane'
-cleanup() {
-  "$here/tools/wine-run.sh" reg delete "$settings" /v HearAsOnCard /f >/dev/null 2>&1
-  rm -rf "$folder"
-}
-trap cleanup EXIT
+wine_run() { "$here/tools/wine-run.sh" "$@"; }
+trap 'wine_run reg delete "$settings" /v HearAsOnCard /f >/dev/null 2>&1; rm -rf "$folder"' EXIT
 windows() { local p="${1//\//\\}"; echo "Z:$p"; }
 
 # A card of one instrument: two tones at the working rate, played from 3000
@@ -31,42 +21,31 @@ windows() { local p="${1//\//\\}"; echo "Z:$p"; }
 sox -n -r 37908 -c 1 -b 16 "$folder/tone.wav" synth 0.5 sine 330 sine 523 remix 1,2 2>/dev/null ||
   { echo "sox cannot make the tone" >&2; exit 1; }
 card="$(windows "$folder/Tone.vxcor")"
-cli_run() { "$here/tools/wine-run.sh" "$cli" "$@"; }
-cli_run new "$card" --name Tone >/dev/null &&
-  cli_run add "$card" "$(windows "$folder/tone.wav")" >/dev/null &&
-  cli_run set "$card" 1 --start 3000 --end 12000 --boost 2 --decay 14 >/dev/null &&
-  cli_run render "$card" 1 "$(windows "$folder/preview.wav")" >/dev/null &&
-  cli_run image "$card" "$(windows "$folder/card.bin")" >/dev/null ||
+wine_run "$cli" new "$card" --name Tone >/dev/null &&
+  wine_run "$cli" add "$card" "$(windows "$folder/tone.wav")" >/dev/null &&
+  wine_run "$cli" set "$card" 1 --start 3000 --end 12000 --boost 2 --decay 14 >/dev/null &&
+  wine_run "$cli" render "$card" 1 "$(windows "$folder/preview.wav")" >/dev/null &&
+  wine_run "$cli" image "$card" "$(windows "$folder/card.bin")" >/dev/null ||
   { echo "corvane-cli cannot make the card" >&2; exit 1; }
 
 stop_program() {
-  "$here/tools/wine-run.sh" taskkill /f /im "$(basename "$program")" >/dev/null 2>&1
+  wine_run taskkill /f /im "$(basename "$program")" >/dev/null 2>&1
   wait
 }
 
-# Starts the program on the card with HOME at $1, presses Space in its
-# window, lets the sound play out and closes it with Alt+F4. The Wine trace
-# goes to $2. Fails when the window does not show or the program does not
-# end by itself.
+# Starts the program on the card with HOME at $1 and its Wine trace in $2,
+# presses Space, lets the sound play out and closes it with Alt+F4.
 play_once() {
-  local home="$1" trace="$2"
-  HOME="$home" WINEDEBUG="+timestamp,+alsa,+key" "$here/tools/wine-run.sh" "$program" "$card" 2>"$trace" &
+  HOME="$1" WINEDEBUG="+timestamp,+alsa,+key" wine_run "$program" "$card" 2>"$2" &
   local pid=$! window=""
   for _ in $(seq 1 150); do
-    for w in $(xdotool search --name "Corvane" 2>/dev/null); do
-      [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Corvane v1.0.0 - Tone" ] && window="$w"
-    done
+    window="$(xdotool search --name '^Corvane v1\.0\.0 - Tone$' 2>/dev/null | head -1)"
     [ -n "$window" ] && break
     kill -0 $pid 2>/dev/null || { echo "the program ended before showing its window" >&2; return 1; }
     sleep 0.2
   done
-  if [ -z "$window" ]; then
-    echo "no window with the card's caption" >&2
-    stop_program
-    return 1
-  fi
-  # A key that arrives before Wine has made the window active is lost: wait
-  # for the focus to be taken, then press once.
+  [ -n "$window" ] || { echo "no window with the card's caption" >&2; stop_program; return 1; }
+  # A key that arrives before Wine has made the window active is lost.
   for _ in 1 2 3 4 5; do
     xdotool windowfocus --sync "$window" 2>/dev/null
     sleep 0.5
@@ -80,10 +59,7 @@ play_once() {
   for _ in 1 2 3; do
     xdotool windowfocus --sync "$window" key alt+F4 2>/dev/null
     for _ in $(seq 1 15); do
-      if ! kill -0 $pid 2>/dev/null; then
-        wait $pid
-        return $?
-      fi
+      kill -0 $pid 2>/dev/null || { wait $pid; return $?; }
       sleep 0.2
     done
   done
@@ -105,14 +81,14 @@ if grep -q "ReleaseBuffer" "$folder/quiet.trace"; then echo "sound was handed ov
 
 echo "== the preview"
 asoundrc "$folder/home" "$folder/preview.raw"
-"$here/tools/wine-run.sh" reg delete "$settings" /v HearAsOnCard /f >/dev/null 2>&1
+wine_run reg delete "$settings" /v HearAsOnCard /f >/dev/null 2>&1
 play_once "$folder/home" "$folder/preview.trace" || status=1
 python3 "$here/tests/audio/check_capture.py" preview "$folder/preview.raw" "$folder/preview.wav" \
   "$folder/preview.trace" || status=1
 
 echo "== heard as on the card"
 asoundrc "$folder/card-home" "$folder/card.raw"
-"$here/tools/wine-run.sh" reg add "$settings" /v HearAsOnCard /t REG_DWORD /d 1 /f >/dev/null
+wine_run reg add "$settings" /v HearAsOnCard /t REG_DWORD /d 1 /f >/dev/null
 play_once "$folder/card-home" "$folder/card.trace" || status=1
 python3 "$here/tests/audio/check_capture.py" card "$folder/card.raw" "$folder/card.bin" "$folder/card.trace" \
   3000 12000 14 || status=1

@@ -1,38 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <string>
 
 #include "audio/preview_player.h"
 
-namespace {
-
-// What the window sees of the player: its notifications, in order.
-struct Listener {
-    std::vector<char> events;
-    static void started(void* self) { static_cast<Listener*>(self)->events.push_back('+'); }
-    static void stopped(void* self) { static_cast<Listener*>(self)->events.push_back('-'); }
-};
-
-struct Player : ::testing::Test {
+// Play / Stop through the silent output of this build, as the window uses them.
+TEST(PreviewPlayer, TogglesWithinTheSamplesWithOneNotificationEachWay) {
+    std::string events;  // what the window hears: '+' started, '-' stopped
     PreviewPlayer player = {};
-    Listener listener;
+    player.owner = &events;
+    player.onStarted = [](void* owner) { static_cast<std::string*>(owner)->push_back('+'); };
+    player.onStopped = [](void* owner) { static_cast<std::string*>(owner)->push_back('-'); };
     SampleBuffer samples = {};
+    ASSERT_FALSE(failed(resizeBuffer(samples, 1000)));
     Instrument instrument = {};
-    void SetUp() override {
-        player.owner = &listener;
-        player.onStarted = Listener::started;
-        player.onStopped = Listener::stopped;
-        ASSERT_FALSE(failed(resizeBuffer(samples, 1000)));
-    }
-    void TearDown() override {
-        shutdownAudioOutput(player);
-        releaseBuffer(samples);
-    }
-};
-
-}  // namespace
-
-TEST_F(Player, TogglesWithinTheSamplesWithOneNotificationEachWay) {
     instrument.start = 5000;
     instrument.end = 9000;
     EXPECT_EQ(togglePreview(player, samples, &instrument), ErrorCode::NoDevice);  // no output opened
@@ -41,8 +22,7 @@ TEST_F(Player, TogglesWithinTheSamplesWithOneNotificationEachWay) {
     EXPECT_FALSE(isPlaying(player));
     togglePreview(player, samples, &instrument);
     EXPECT_TRUE(isPlaying(player));
-    // The end is cut to the samples and the start to the end.
-    EXPECT_EQ(player.end, 1000u);
+    EXPECT_EQ(player.end, 1000u);  // the end cut to the samples, the start to the end
     EXPECT_EQ(playbackPosition(player), 1000u);
     togglePreview(player, samples, &instrument);
     EXPECT_FALSE(isPlaying(player));
@@ -52,5 +32,6 @@ TEST_F(Player, TogglesWithinTheSamplesWithOneNotificationEachWay) {
     togglePreview(player, samples, &instrument);
     shutdownAudioOutput(player);
     EXPECT_FALSE(isPlaying(player));
-    EXPECT_EQ(std::string(listener.events.begin(), listener.events.end()), "+-+-+-");
+    EXPECT_EQ(events, "+-+-+-");
+    releaseBuffer(samples);
 }

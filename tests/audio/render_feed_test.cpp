@@ -7,8 +7,8 @@
 
 namespace {
 
-// The device side of a stream: a buffer of `bufferFrames` stereo frames, of
-// which `queued` still wait to be played; what is handed back is recorded.
+// The device side of a stream: a buffer of which `queued` frames still wait
+// to be played; what is handed back is recorded.
 struct StandInDevice {
     uint32_t queued = 0;
     std::vector<float> buffer = std::vector<float>(64, -9.0f);
@@ -37,107 +37,73 @@ struct StandInDevice {
         device.queued += frames;
         return ErrorCode::Ok;
     }
-    RenderDevice table() { return {this, padding, getBuffer, releaseBuffer}; }
 };
 
+// Mono samples into a stereo device buffer of eight frames.
 struct Feed : ::testing::Test {
     StandInDevice device;
     PreviewPlayer player = {};
     SampleBuffer samples = {};
-    RenderFormat format = {1, 2, 8};
     bool endReached = false;
 
     void SetUp() override {
         ASSERT_FALSE(failed(resizeBuffer(samples, 20)));
         for (uint32_t i = 0; i < 20; ++i) samples.data[i] = float(i + 1) / 32;
+        play(0, 20);
     }
     void TearDown() override { releaseBuffer(samples); }
     void play(uint32_t start, uint32_t end) {
         player.source = &samples;
-        player.start = start;
         player.end = end;
         player.position = start;
     }
     ErrorCode feed() {
-        RenderSource source = {&player, fillFromPreview};
-        return feedDevice(device.table(), format, source, endReached);
-    }
-    // The device plays everything queued.
-    void period() { device.queued = 0; }
-    // Both channels of every non-silent frame played, as mono.
-    std::vector<float> left() const {
-        std::vector<float> mono;
-        for (size_t i = 0; i < device.played.size(); i += 2) {
-            EXPECT_EQ(device.played[i], device.played[i + 1]) << "frame " << i / 2;
-            mono.push_back(device.played[i]);
-        }
-        return mono;
+        RenderDevice table = {&device, StandInDevice::padding, StandInDevice::getBuffer,
+                              StandInDevice::releaseBuffer};
+        return feedDevice(table, RenderFormat{1, 2, 8}, RenderSource{&player, fillFromPreview}, endReached);
     }
 };
 
 }  // namespace
 
-TEST_F(Feed, FillsTheFreeSpaceThenEndsWithASilentBuffer) {
-    play(3, 16);  // thirteen frames through a buffer of eight
+TEST_F(Feed, FillsOnlyTheFreeSpaceThenEndsWithABufferOfSilence) {
+    play(3, 16);  // thirteen frames
+    device.queued = 8;
+    EXPECT_EQ(feed(), ErrorCode::Ok);  // a full buffer takes nothing
+    EXPECT_EQ(device.asked, 0u);
     device.queued = 5;
     EXPECT_EQ(feed(), ErrorCode::Ok);
-    EXPECT_EQ(device.asked, 3u);  // only what is free
-    period();
-    EXPECT_EQ(feed(), ErrorCode::Ok);
-    EXPECT_FALSE(endReached);
-    EXPECT_EQ(playbackPosition(player), 14u);
-    period();
-    EXPECT_EQ(feed(), ErrorCode::Ok);  // the last two frames
-    EXPECT_FALSE(endReached);
-    period();
-    EXPECT_EQ(feed(), ErrorCode::Ok);  // nothing left: a whole buffer of silence
+    EXPECT_EQ(device.asked, 3u);
+    EXPECT_EQ(device.buffer[6], -9.0f);  // three frames spread to six floats, no more
+    for (int period = 1; period <= 3; ++period) {
+        EXPECT_FALSE(endReached) << period;
+        device.queued = 0;  // the device played all it held
+        EXPECT_EQ(feed(), ErrorCode::Ok);
+    }
     EXPECT_TRUE(endReached);
     EXPECT_EQ(device.releases, (std::vector<uint32_t>{3, 8, 2, 8}));
     EXPECT_EQ(device.silentReleases, (std::vector<bool>{false, false, false, true}));
-    std::vector<float> expected(samples.data + 3, samples.data + 16);
-    expected.insert(expected.end(), 8, 0.0f);
-    EXPECT_EQ(left(), expected);
+    EXPECT_EQ(playbackPosition(player), 16u);
+    std::vector<float> expected;
+    for (uint32_t i = 3; i < 16; ++i) expected.insert(expected.end(), {samples.data[i], samples.data[i]});
+    expected.insert(expected.end(), 16, 0.0f);
+    EXPECT_EQ(device.played, expected);
 }
 
-TEST_F(Feed, AFullDeviceBufferTakesNothing) {
-    play(0, 20);
-    device.queued = 8;
-    EXPECT_EQ(feed(), ErrorCode::Ok);
-    EXPECT_TRUE(device.releases.empty());
-    EXPECT_EQ(device.asked, 0u);
-    EXPECT_FALSE(endReached);
-    EXPECT_EQ(playbackPosition(player), 0u);
-}
-
-TEST_F(Feed, StartEqualToEndOrBeyondTheSamplesPlaysOnlySilence) {
+TEST_F(Feed, NothingToPlayIsOneBufferOfSilence) {
     play(7, 7);
     EXPECT_EQ(feed(), ErrorCode::Ok);
     EXPECT_TRUE(endReached);
     EXPECT_EQ(device.releases, (std::vector<uint32_t>{8}));
     EXPECT_EQ(device.silentReleases, (std::vector<bool>{true}));
-    // A source without samples, or none at all, is the same.
-    endReached = false;
-    period();
     SampleBuffer empty = {};
-    player.source = &empty;
-    player.position = 0;
-    player.end = 0;
-    EXPECT_EQ(feed(), ErrorCode::Ok);
-    EXPECT_TRUE(endReached);
+    play(0, 20);
+    player.source = &empty;  // no samples, whatever the span says
+    EXPECT_EQ(fillFromPreview(&player, device.buffer.data(), 8), 0u);
     EXPECT_EQ(fillFromPreview(nullptr, device.buffer.data(), 8), 0u);
 }
 
-TEST_F(Feed, TheSpreadFillsTheWholeBufferWithoutOverwritingWhatItStillReads) {
-    play(0, 20);
-    EXPECT_EQ(feed(), ErrorCode::Ok);  // eight mono frames become sixteen floats
-    std::vector<float> expected;
-    for (uint32_t i = 0; i < 8; ++i) expected.insert(expected.end(), {samples.data[i], samples.data[i]});
-    EXPECT_EQ(device.played, expected);
-    EXPECT_EQ(device.buffer[16], -9.0f);  // nothing beyond the frames handed over
-}
-
 TEST_F(Feed, DeviceFailuresAreReturnedAndHandNothingBack) {
-    play(0, 20);
     device.paddingResult = ErrorCode::DeviceGone;
     EXPECT_EQ(feed(), ErrorCode::DeviceGone);
     device.paddingResult = ErrorCode::Ok;

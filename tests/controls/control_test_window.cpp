@@ -48,16 +48,16 @@ ControlTestWindow::~ControlTestWindow() {
 
 LRESULT CALLBACK ControlTestWindow::parentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<ControlTestWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self && message == WM_USER + 1 && reinterpret_cast<HWND>(lParam) == self->control_) {
-        // The knob's KN_VALUECHANGED and the view's marker message arrive as WM_USER + 1 and + 11.
+    bool fromControl = self && reinterpret_cast<HWND>(lParam) == self->control_;
+    // The knob's KN_VALUECHANGED and the view's marker message arrive as WM_USER + 1 and + 11.
+    if (fromControl && message == WM_USER + 1)
         self->knobNotifications.push_back(*reinterpret_cast<const KnobNotification*>(wParam));
-        return 0;
-    }
-    if (self && message == WM_USER + 11 && reinterpret_cast<HWND>(lParam) == self->control_) {
+    else if (fromControl && message == WM_USER + 11)
         self->markerNotifications.push_back(*reinterpret_cast<const MarkerNotification*>(wParam));
-        return 0;
-    }
-    if (self && message == WM_MOUSEWHEEL) ++self->wheelMessages;
+    else if (self && message == WM_MOUSEWHEEL)
+        ++self->wheelMessages;
+    else if (message == WM_DESTROY)
+        PostQuitMessage(0);  // ends the demo's message loop; the tests never close their parent
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -72,20 +72,16 @@ void ControlTestWindow::pumpMessages() {
 std::vector<uint32_t> ControlTestWindow::capture() {
     RedrawWindow(control_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     pumpMessages();
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
     HDC screen = GetDC(control_);
     HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width_, height_);
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width_, height_, screen, 0, 0, SRCCOPY);
-    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + size_t(width_) * height_);
     SelectObject(memory, old);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top-down rows
+    std::vector<uint32_t> pixels(size_t(width_) * height_);
+    GetDIBits(memory, bitmap, 0, height_, pixels.data(), &info, DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(control_, screen);

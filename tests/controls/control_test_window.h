@@ -22,9 +22,9 @@ public:
 
     // Paints now and returns the control's client area as 0xAARRGGBB pixels, row by row.
     std::vector<uint32_t> capture();
-    uint32_t pixel(const std::vector<uint32_t>& pixels, int x, int y) const { return pixels[size_t(y) * width_ + x] | 0xFF000000u; }
-    int width() const { return width_; }
-    int height() const { return height_; }
+    uint32_t pixel(const std::vector<uint32_t>& pixels, int x, int y) const {
+        return pixels[size_t(y) * width_ + x] | 0xFF000000u;
+    }
     void pumpMessages();
     // Puts the pointer at a client point of the control and returns the cursor
     // that the control's WM_SETCURSOR sets there (an I-beam beforehand).

@@ -11,22 +11,10 @@
 
 static std::vector<float> samples, envelope;
 
-static LRESULT CALLBACK demoProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    startControlsForTests();
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = demoProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = L"CorvaneControlsDemo";
-    RegisterClassW(&windowClass);
-
-    HWND window = CreateWindowExW(0, L"CorvaneControlsDemo", L"Controls", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100,
+    startControlsForTests();  // also the class of the tests' parent window, which this one shares
+    HWND window = CreateWindowExW(0, L"CorvaneControlTest", L"Controls", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100,
                                   nullptr, nullptr, instance, nullptr);
     WindowDpi dpi = queryWindowDpi(window);
     auto x = [&](int v) { return scaleByDpi(v, dpi.x); };

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "control_test_window.h"
 #include "controls/gdiplus_win.h"
@@ -45,7 +46,7 @@ struct Knob : ::testing::Test {
 
 }  // namespace
 
-TEST_F(Knob, DraggingNotifiesEveryChangeAndOnceMoreAtRelease) {
+TEST_F(Knob, DraggingNotifiesEveryChangeAndOnceMoreAtItsEnd) {
     EXPECT_EQ(window.cursorAt(25, 30), arrow);
     SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 30));
     EXPECT_EQ(GetCursor(), hand);
@@ -60,52 +61,42 @@ TEST_F(Knob, DraggingNotifiesEveryChangeAndOnceMoreAtRelease) {
     EXPECT_EQ(value(), 250);
     SendMessageW(knob, WM_LBUTTONUP, 0, point(26, -15));
     EXPECT_EQ(GetCursor(), arrow);
-    ASSERT_EQ(window.knobNotifications.size(), 5u);  // the release's own capture change adds none
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(window.knobNotifications[i].dragging, 1);
-    EXPECT_EQ(window.knobNotifications[1].value, 153);
-    EXPECT_EQ(window.knobNotifications[4].dragging, 0);
-    EXPECT_EQ(window.knobNotifications[4].value, 250);
-}
-
-TEST_F(Knob, LosingTheCaptureEndsTheDragOnce) {
-    window.cursorAt(25, 30);
+    // A drag ends just as well when the capture goes (Alt+Tab, another window taking the mouse).
     SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 30));
-    SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON, point(25, 27));
-    SetCapture(GetParent(knob));  // as Alt+Tab or another window taking the mouse does
+    SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON, point(25, 33));
+    SetCapture(GetParent(knob));
     EXPECT_EQ(GetCursor(), arrow);
     ReleaseCapture();
     SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON, point(25, 20));  // no longer a drag
     SendMessageW(knob, WM_LBUTTONUP, 0, point(25, 20));
-    EXPECT_EQ(value(), 103);
-    ASSERT_EQ(window.knobNotifications.size(), 2u);
-    EXPECT_EQ(window.knobNotifications[1].dragging, 0);
-    EXPECT_EQ(window.knobNotifications[1].value, 103);
+    EXPECT_EQ(value(), 247);
+    // The release's own capture change adds no notification.
+    std::vector<std::pair<double, int>> notified;
+    for (const KnobNotification& n : window.knobNotifications) notified.emplace_back(n.value, n.dragging);
+    EXPECT_EQ(notified, (std::vector<std::pair<double, int>>{{103, 1}, {153, 1}, {255, 1}, {250, 1}, {250, 0},
+                                                              {247, 1}, {247, 0}}));
 }
 
-TEST_F(Knob, WheelAndArrowKeysStep) {
+TEST_F(Knob, WheelAndArrowKeysStepAndSettingDoesNotNotify) {
     SendMessageW(knob, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), point(25, 25));
     EXPECT_EQ(value(), 101);
     SendMessageW(knob, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-240)), point(25, 25));
     EXPECT_EQ(value(), 99);
     SendMessageW(knob, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, 120), point(25, 25));
     EXPECT_EQ(value(), 104);
-    SendMessageW(knob, WM_KEYDOWN, VK_UP, 3);
+    SendMessageW(knob, WM_KEYDOWN, VK_UP, 3);  // the repeat count
     EXPECT_EQ(value(), 107);
     SendMessageW(knob, WM_KEYDOWN, VK_LEFT, 1);
     EXPECT_EQ(value(), 106);
     SendMessageW(knob, WM_KEYDOWN, 'A', 1);
     EXPECT_EQ(value(), 106);
-    EXPECT_EQ(window.knobNotifications.size(), 5u);
     EXPECT_EQ(SendMessageW(knob, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
-}
-
-TEST_F(Knob, SettingValuesAndLimitsDoesNotNotify) {
-    set(KM_SETVALUE, 100);  // the same value
+    set(KM_SETVALUE, 110);  // a change the parent made itself
     set(KM_SETMIN, 120);
     EXPECT_EQ(value(), 120);
     set(KM_SETVALUE, 5);
     EXPECT_EQ(value(), 120);
-    EXPECT_TRUE(window.knobNotifications.empty());
+    EXPECT_EQ(window.knobNotifications.size(), 5u);
 }
 
 TEST_F(Knob, TypedValuesAreAppliedWithEnterAndDroppedWithEscape) {
@@ -121,8 +112,7 @@ TEST_F(Knob, TypedValuesAreAppliedWithEnterAndDroppedWithEscape) {
     wchar_t shown[16] = {};
     GetWindowTextW(edit, shown, 16);
     EXPECT_STREQ(shown, L"100");
-    type(edit, L"x42");  // the letter is refused
-    SendMessageW(edit, WM_CHAR, 13, 1);
+    type(edit, L"x42\r");  // the letter is refused
     EXPECT_TRUE(closesAfterwards(edit));
     EXPECT_EQ(GetFocus(), knob);
     EXPECT_EQ(value(), 42);
@@ -130,10 +120,8 @@ TEST_F(Knob, TypedValuesAreAppliedWithEnterAndDroppedWithEscape) {
     EXPECT_EQ(window.knobNotifications[0].dragging, 0);
 
     edit = openEntry();
-    ASSERT_NE(edit, nullptr);
     EXPECT_EQ(window.cursorAt(25, 55), LoadCursorW(nullptr, IDC_IBEAM));  // the knob leaves it to the entry
-    type(edit, L"-3");
-    SendMessageW(edit, WM_CHAR, 27, 1);
+    type(edit, L"-3\x1b");  // Escape
     EXPECT_TRUE(closesAfterwards(edit));
     EXPECT_EQ(value(), 42);
 
@@ -179,10 +167,7 @@ TEST_F(Knob, TooltipTextAddsAndRemovesTheTool) {
     ASSERT_NE(tooltip, nullptr);
     EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
     wchar_t text[80] = {};
-    TOOLINFOW tool = {};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = knob;
-    tool.lpszText = text;
+    TOOLINFOW tool = {sizeof tool, 0, knob, 0, {}, nullptr, text, 0, nullptr};  // the knob's own tool
     SendMessageW(tooltip, TTM_GETTEXTW, 80, LPARAM(&tool));
     EXPECT_EQ(std::wstring(text), std::wstring(L"Decay length in blocks of 1024 samples").substr(0, 31));
     Utf16View none = viewOf(u"");
@@ -192,8 +177,7 @@ TEST_F(Knob, TooltipTextAddsAndRemovesTheTool) {
     EXPECT_FALSE(IsWindow(tooltip));
 }
 
-// The controls' GDI+ header leaves the Gdiplus names in their namespace: a
-// Status of one's own stays unambiguous in a file that includes it.
+// The controls' GDI+ header leaves its names in namespace Gdiplus: this Status is unambiguous.
 struct Status {
     int code;
 };
@@ -202,19 +186,17 @@ static_assert(sizeof(Status) == sizeof(int), "Status is this file's own");
 TEST(ControlClasses, BelongToTheModuleThatRegistersThem) {
     startControlsForTests();
     HINSTANCE program = GetModuleHandleW(nullptr), library = GetModuleHandleW(L"comctl32.dll");
-    struct Class {
-        const wchar_t* name;
-        bool (*registerClass)(HINSTANCE);
-    } classes[] = {{kRotaryKnobClass, registerRotaryKnobClass}, {kWaveformViewClass, registerWaveformViewClass}};
-    for (const Class& c : classes) {
-        ASSERT_TRUE(UnregisterClassW(c.name, program));
-        EXPECT_TRUE(c.registerClass(library));
+    std::pair<const wchar_t*, bool (*)(HINSTANCE)> classes[] = {{kRotaryKnobClass, registerRotaryKnobClass},
+                                                                 {kWaveformViewClass, registerWaveformViewClass}};
+    for (auto [name, registerClass] : classes) {
+        ASSERT_TRUE(UnregisterClassW(name, program));
+        EXPECT_TRUE(registerClass(library));
         {
-            ControlTestWindow window{c.name, L"", 10, 10};
-            EXPECT_EQ(HINSTANCE(GetClassLongPtrW(window.control(), GCLP_HMODULE)), library) << c.name;
+            ControlTestWindow window{name, L"", 10, 10};
+            EXPECT_EQ(HINSTANCE(GetClassLongPtrW(window.control(), GCLP_HMODULE)), library) << name;
         }
-        UnregisterClassW(c.name, library);
-        EXPECT_TRUE(c.registerClass(program));
+        UnregisterClassW(name, library);
+        EXPECT_TRUE(registerClass(program));
     }
 }
 

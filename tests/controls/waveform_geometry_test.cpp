@@ -10,6 +10,7 @@ namespace {
 struct Path {
     PathPoints points = {};
     ~Path() { releasePathPoints(points); }
+    const FloatPoint& operator[](uint32_t i) const { return points.points[i]; }
 };
 
 }  // namespace
@@ -30,11 +31,11 @@ TEST(SeriesPath, OnePointPerSampleUpToThePlotWidth) {
     Path path;
     ASSERT_EQ(buildSeriesPath(path.points, s.data(), 418, a, false), ErrorCode::Ok);
     ASSERT_EQ(path.points.count, 1u + 418);
-    EXPECT_EQ(path.points.points[0].x, 1);
-    EXPECT_EQ(path.points.points[0].y, 60);  // the centre line: 1 + 118 / 2
-    EXPECT_EQ(path.points.points[1].x, 1);
-    EXPECT_EQ(path.points.points[418].x, 419);
-    EXPECT_FLOAT_EQ(path.points.points[1 + 16].y, 60 - std::sin(1.6f) * 0.8f * 59.5f);
+    EXPECT_EQ(path[0].x, 1);
+    EXPECT_EQ(path[0].y, 60);  // the centre line: 1 + 118 / 2
+    EXPECT_EQ(path[1].x, 1);
+    EXPECT_EQ(path[418].x, 419);
+    EXPECT_FLOAT_EQ(path[1 + 16].y, 60 - std::sin(1.6f) * 0.8f * 59.5f);
 
     // One more sample: columns of at most two points each, however long the
     // series (so painting costs the same for any sample count).
@@ -48,46 +49,42 @@ TEST(SeriesPath, OnePointPerSampleUpToThePlotWidth) {
 }
 
 TEST(SeriesPath, ColumnsHoldTheSmallestAndLargestAndSpanThePlot) {
-    PlotArea a = {1, 1, 100, 101};
+    PlotArea a = {1, 1, 50, 101};
     std::vector<float> s(1000, 0.0f);
-    s[500] = 0.5f;   // column 50 reaches up
+    s[513] = 0.5f;   // column 25 reaches up
     s[509] = -2.0f;  // and down, clamped to the border
     Path path;
     ASSERT_EQ(buildSeriesPath(path.points, s.data(), 1000, a, false), ErrorCode::Ok);
-    // k = 1000 / 100 + 0.5 = 10.5, to even: 10 samples a column, 100 columns
-    EXPECT_EQ(path.points.count, 1u + 100 + 1);
-    EXPECT_EQ(path.points.points[path.points.count - 1].x, 101);
+    // k = 1000 / 50 + 0.5 = 20.5, to even: 20 samples a column (the vector path), 50 columns
+    EXPECT_EQ(path.points.count, 1u + 50 + 1);
+    EXPECT_EQ(path[path.points.count - 1].x, 51);
     const FloatPoint* up = nullptr;
     for (uint32_t i = 0; i < path.points.count; ++i)
-        if (path.points.points[i].y < 50) up = &path.points.points[i];
+        if (path[i].y < 50) up = &path[i];
     ASSERT_NE(up, nullptr);
     EXPECT_FLOAT_EQ(up->y, 51 - 0.5f * 50.5f);
     EXPECT_FLOAT_EQ((up + 1)->y, 51 + 50.5f);  // the same column, down to the clamp
     EXPECT_EQ(up->x, (up + 1)->x);
 }
 
-TEST(SeriesPath, ReverseModeClosesTheShapeBackToTheStart) {
+TEST(SeriesPath, ReverseModeClosesTheShapeAndShortSeriesStayFinite) {
     PlotArea a = {1, 1, 50, 21};
     std::vector<float> envelope = {1.0f, 0.75f, 0.5f, 0.25f, 0.0f};
     Path path;
     ASSERT_EQ(buildSeriesPath(path.points, envelope.data(), 5, a, false), ErrorCode::Ok);
     ASSERT_EQ(buildSeriesPath(path.points, envelope.data(), 5, a, true), ErrorCode::Ok);
     ASSERT_EQ(path.points.count, 1u + 5 + 5);
-    EXPECT_EQ(path.points.points[6].x, 51);  // the last sample first, at the right edge
-    EXPECT_EQ(path.points.points[10].x, 1);
+    EXPECT_EQ(path[6].x, 51);  // the last sample first, at the right edge
+    EXPECT_EQ(path[10].x, 1);
     // the mirror image: the top edge goes down by the same amount as the bottom goes up
-    EXPECT_FLOAT_EQ(path.points.points[1].y - 11, -(path.points.points[10].y - 11));
-}
+    EXPECT_FLOAT_EQ(path[1].y - 11, -(path[10].y - 11));
 
-TEST(SeriesPath, EmptyAndSingleSampleSeries) {
-    PlotArea a = {1, 1, 50, 21};
-    Path path;
     ASSERT_EQ(buildSeriesPath(path.points, nullptr, 0, a, false), ErrorCode::Ok);
     EXPECT_EQ(path.points.count, 0u);
     float one = 0.5f;
     ASSERT_EQ(buildSeriesPath(path.points, &one, 1, a, false), ErrorCode::Ok);
     EXPECT_EQ(path.points.count, 3u);
-    EXPECT_TRUE(std::isfinite(path.points.points[2].x));
+    EXPECT_TRUE(std::isfinite(path[2].x));
     EXPECT_FLOAT_EQ(pixelsPerSampleOf(a, 0), 1.0f);
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "control_test_window.h"
@@ -8,6 +9,7 @@ namespace {
 
 constexpr uint32_t kWaveform = 0xFFB41982;
 constexpr uint32_t kPlayLine = 0xFFF39100;
+using Notified = std::vector<std::tuple<int, int, int>>;  // marker, position, dragging
 
 struct View : ::testing::Test {
     ControlTestWindow window{kWaveformViewClass, L"", 420, 120};
@@ -15,29 +17,37 @@ struct View : ::testing::Test {
     std::vector<float> samples;
     std::vector<float> envelope;
     const uint32_t face = systemColour(COLOR_BTNFACE);
+    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW), hand = LoadCursorW(nullptr, IDC_HAND);
 
     void SetUp() override {
         SendMessageW(view, WV_ADDMARKER, 'S', 0);
         SendMessageW(view, WV_ADDMARKER, 'E', 0);
     }
-    void showSeries(uint32_t count, float level) {
-        samples.assign(count, level);
-        envelope.assign(count, 1.0f);
-        SendMessageW(view, WV_SETPRIMARY, WPARAM(samples.data()), LPARAM(count));
-        SendMessageW(view, WV_SETOVERLAY, WPARAM(envelope.data()), LPARAM(count));
+    // One pixel a sample: a marker at position p has its line, and its handle, at x = p + 1.
+    void showSeries(float level) {
+        samples.assign(418, level);
+        envelope.assign(418, 1.0f);
+        SendMessageW(view, WV_SETPRIMARY, WPARAM(samples.data()), 418);
+        SendMessageW(view, WV_SETOVERLAY, WPARAM(envelope.data()), 418);
     }
-    int countColour(const std::vector<uint32_t>& pixels, uint32_t colour, int tolerance) {
+    static int countColour(const std::vector<uint32_t>& pixels, uint32_t colour, int tolerance) {
         int found = 0;
-        for (int y = 0; y < window.height(); ++y)
-            for (int x = 0; x < window.width(); ++x) found += colourDistance(window.pixel(pixels, x, y), colour) <= tolerance;
+        for (uint32_t pixel : pixels) found += colourDistance(pixel | 0xFF000000u, colour) <= tolerance;
         return found;
     }
     void press(int x, int y) { SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)); }
+    void move(int x, int y) { SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y)); }
     void moveAndRelease(int x, int y) {
-        SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+        move(x, y);
         SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     }
     LRESULT position(int marker) { return SendMessageW(view, WV_GETMARKERPOS, marker, 0); }
+    Notified notified() const {
+        Notified all;
+        for (const MarkerNotification& n : window.markerNotifications)
+            all.emplace_back(n.marker, n.position, n.dragging);
+        return all;
+    }
 };
 
 }  // namespace
@@ -56,12 +66,11 @@ TEST_F(View, WithoutSamplesOnlyBackgroundBorderAndCentreLine) {
 }
 
 TEST_F(View, DrawsTheSamplesThePlayLineAndTheOverlayWhileVisible) {
-    showSeries(418, 0.5f);  // one pixel a sample; a level line a quarter of the height above the centre
+    showSeries(0.5f);  // a level line a quarter of the height above the centre
     SendMessageW(view, WV_SETPLAYPOSITION, 100, 0);
     std::vector<uint32_t> pixels = window.capture();
     EXPECT_GT(countColour(pixels, kWaveform, 60), 300);
-    float y = 1 + (117 - 1) * 0.5f - 0.5f * 117 * 0.5f;
-    EXPECT_LE(colourDistance(window.pixel(pixels, 200, int(y + 0.5f)), kWaveform), 120);
+    EXPECT_LE(colourDistance(window.pixel(pixels, 200, 30), kWaveform), 120);  // 59 - 117 / 4, rounded
     EXPECT_EQ(window.pixel(pixels, 101, 90), kPlayLine);
     EXPECT_EQ(window.pixel(pixels, 102, 90), kPlayLine);
     EXPECT_NE(window.pixel(pixels, 104, 90), kPlayLine);
@@ -87,49 +96,34 @@ TEST_F(View, MarkerPositionsAreClampedToTheirLimits) {
     EXPECT_EQ(SendMessageW(view, WV_ADDMARKER, 'Z', 0), 0xFFFF);
 }
 
-TEST_F(View, DraggingAMarkerNotifiesDuringTheDragAndAtRelease) {
-    showSeries(418, 0.0f);
+TEST_F(View, DraggingAHandleNotifiesDuringTheDragAndOnceAtItsEnd) {
+    showSeries(0.0f);
     SendMessageW(view, WV_SETMARKERMAX, 0, 200);
     SendMessageW(view, WV_SETMARKERPOS, 0, 100);
     SendMessageW(view, WV_SETMARKERMIN, 1, 100);
     SendMessageW(view, WV_SETMARKERPOS, 1, 200);
-    window.capture();  // lays out the handles
-    press(101, 3);     // S's handle sits on its line at x 101, at the top of the plot
-    SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 3));
+    window.capture();  // lays out the handles, at the top of the plot
+    EXPECT_EQ(window.cursorAt(101, 3), hand);
+    EXPECT_EQ(window.cursorAt(101, 90), arrow);  // the line below the handle
+    EXPECT_EQ(window.cursorAt(300, 90), arrow);
+    press(101, 3);
+    move(150, 3);
+    SetCapture(GetParent(view));  // as Alt+Tab or another window taking the mouse does
+    EXPECT_EQ(GetCursor(), arrow);
+    ReleaseCapture();
+    moveAndRelease(180, 3);  // no longer a drag
+    EXPECT_EQ(position(0), 150);
+    window.capture();
+    press(151, 3);
+    move(180, 3);
     moveAndRelease(350, 3);  // beyond E: stops at its position
-    ASSERT_EQ(window.markerNotifications.size(), 3u);
-    EXPECT_EQ(window.markerNotifications[0].marker, 0);
-    EXPECT_EQ(window.markerNotifications[0].position, 150u);
-    EXPECT_EQ(window.markerNotifications[0].dragging, 1);
-    EXPECT_EQ(window.markerNotifications[1].position, 200u);
-    EXPECT_EQ(window.markerNotifications[2].dragging, 0);
-    EXPECT_EQ(window.markerNotifications[2].position, 200u);
     press(300, 90);  // away from every handle: no drag
     moveAndRelease(310, 90);
-    EXPECT_EQ(window.markerNotifications.size(), 3u);
-}
-
-TEST_F(View, ShowsTheHandOverAHandleAndEndsADragOnceWhenTheCaptureGoes) {
-    showSeries(418, 0.0f);
-    SendMessageW(view, WV_SETMARKERPOS, 0, 100);
-    window.capture();
-    EXPECT_EQ(window.cursorAt(101, 3), LoadCursorW(nullptr, IDC_HAND));
-    EXPECT_EQ(window.cursorAt(101, 90), LoadCursorW(nullptr, IDC_ARROW));  // the line below the handle
-    EXPECT_EQ(window.cursorAt(300, 90), LoadCursorW(nullptr, IDC_ARROW));
-    press(101, 3);
-    SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 3));
-    SetCapture(GetParent(view));  // as Alt+Tab or another window taking the mouse does
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
-    ReleaseCapture();
-    moveAndRelease(200, 3);
-    ASSERT_EQ(window.markerNotifications.size(), 2u);
-    EXPECT_EQ(window.markerNotifications[1].dragging, 0);
-    EXPECT_EQ(window.markerNotifications[1].position, 150u);
-    EXPECT_EQ(position(0), 150);
+    EXPECT_EQ(notified(), (Notified{{0, 150, 1}, {0, 150, 0}, {0, 180, 1}, {0, 200, 1}, {0, 200, 0}}));
 }
 
 TEST_F(View, NothingIsDraggedWithoutTheSeriesOrTheMarker) {
-    showSeries(418, 0.0f);
+    showSeries(0.0f);
     SendMessageW(view, WV_SETMARKERPOS, 0, 100);
     SendMessageW(view, WV_SETMARKERPOS, 1, 300);
     window.capture();
@@ -150,6 +144,6 @@ TEST_F(View, NothingIsDraggedWithoutTheSeriesOrTheMarker) {
     press(301, 3);
     EXPECT_EQ(GetCapture(), nullptr);
     moveAndRelease(150, 3);
-    EXPECT_EQ(window.cursorAt(301, 3), LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_EQ(window.cursorAt(301, 3), arrow);
     EXPECT_TRUE(window.markerNotifications.empty());
 }
