@@ -73,8 +73,9 @@ TEST(ParseHexAfterKey, ReadsFourDigitsAfterTheKey) {
     for (const Case& c : cases) EXPECT_EQ(parseHexAfterKey(c.path, c.key), c.value) << std::u16string(c.path).size();
 }
 
+// The fixture's tear-down checks that every writer asked, listed or not, was released.
 TEST_F(DiscoveryFixture, ListsOnlyCorvaneWritersThatAnswerInAShortForm) {
-    SimulatedWriterSettings s[10];
+    SimulatedWriterSettings s[13];
     s[0].cardModel = 4;                      // another model
     s[2].mode = 2, s[2].modeWord = 0x0102;   // mode 2: asked to change mode, on every pass
     s[3].mode = 2, s[3].modeWord = 0xFFFF;   // with a mode word of 0 or 0xFFFF an ordinary writer
@@ -83,9 +84,12 @@ TEST_F(DiscoveryFixture, ListsOnlyCorvaneWritersThatAnswerInAShortForm) {
     s[6].replyLength = 35;
     s[7].misbehaviour = Misbehaviour::FailIdentify;
     s[8].replyLength = 34;
-    for (uint32_t i = 0; i < 9; ++i) plug(i, s[i]);
-    usb.plugWriter(s[9], u"v", 0x0403, 0xA2A1);  // other devices, however they would answer
-    usb.plugWriter(s[9], u"p", 0x0483, 0x5740);
+    s[9].misbehaviour = Misbehaviour::FailOpen;
+    s[10].misbehaviour = Misbehaviour::FailInitialize;
+    s[11].misbehaviour = Misbehaviour::LoseInterface;
+    for (uint32_t i = 0; i < 12; ++i) plug(i, s[i]);
+    usb.plugWriter(s[12], u"v", 0x0403, 0xA2A1);  // other devices, however they would answer
+    usb.plugWriter(s[12], u"p", 0x0483, 0x5740);
     refresh();
     EXPECT_EQ(combo.items, (Items{u"Corvane (1)", u"Corvane (3)", u"Corvane (4)", u"Corvane (8)"}));
     EXPECT_EQ(list.count, 4u);
@@ -95,7 +99,7 @@ TEST_F(DiscoveryFixture, ListsOnlyCorvaneWritersThatAnswerInAShortForm) {
     EXPECT_EQ(usb.device(2).modeTwoRequests, 1u);
     EXPECT_EQ(usb.device(3).modeTwoRequests + usb.device(4).modeTwoRequests, 0u);
     // the other devices were filtered by their paths, never opened
-    for (const std::string& r : usb.requests) EXPECT_TRUE(r != "open 9" && r != "open 10") << r;
+    for (const std::string& r : usb.requests) EXPECT_TRUE(r != "open 12" && r != "open 13") << r;
     refresh();
     EXPECT_EQ(usb.device(2).modeTwoRequests, 2u);
 }
