@@ -129,6 +129,4 @@ TEST_F(ControlWindow, TransfersOnTheirOwnThreadDriveTheRealControls) {
     watcher.join();
     EXPECT_EQ(boxOwner, window);
     EXPECT_TRUE(boxText);
-    EXPECT_EQ(textOf(windows.statusText), u"Transfer Failed");
-    EXPECT_TRUE(controlsEnabled());
 }
