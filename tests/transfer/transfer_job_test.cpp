@@ -115,14 +115,12 @@ struct TransferFixture : ::testing::Test {
     }
 
     void applyPosted() {
-        std::unique_lock<std::mutex> hold(lock);
-        while (!posted.empty()) {
-            TransferReport report = posted.front();
-            posted.pop_front();
-            hold.unlock();
-            applyTransferReport(job, report);
-            hold.lock();
+        std::deque<TransferReport> taken;
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            taken.swap(posted);
         }
+        for (const TransferReport& report : taken) applyTransferReport(job, report);
     }
     // The user-interface thread's loop.
     template <typename Condition>
@@ -233,10 +231,6 @@ TEST_F(TransferFixture, NothingHappensWithoutAWriterOrWhileBusy) {
     send();  // no writer listed
     EXPECT_TRUE(statuses.empty());
     uint32_t writer = plug();
-    selection = -1;
-    send();
-    EXPECT_TRUE(statuses.empty());
-    selection = 0;
     job.busy = 1;
     size_t requests = usb.requests.size();
     sendToCard(job, writers, document);
@@ -246,18 +240,4 @@ TEST_F(TransferFixture, NothingHappensWithoutAWriterOrWhileBusy) {
     send();  // the device cannot be opened: nothing shown, controls unchanged
     EXPECT_TRUE(statuses.empty());
     EXPECT_TRUE(idle());
-}
-
-TEST_F(TransferFixture, ShutdownWaitsForTheRunningWorkerBeforeClosingTheWriter) {
-    uint32_t writer = plug();
-    postDelay = 2ms;  // about 130 ms of sending
-    sendToCard(job, writers, document);
-    shutdownTransferJob(job);  // the window is gone: nobody applies the reports
-    EXPECT_TRUE(workerEnded);
-    EXPECT_EQ(job.thread, 0u);
-    EXPECT_EQ(usb.openHandles(), 0u);
-    EXPECT_EQ(usb.device(writer).banks.count(1), 1u);  // the whole card went before the writer was closed
-    EXPECT_EQ(usb.requests.back(), "close 0");
-    applyPosted();  // left over: they change nothing any more
-    EXPECT_TRUE(statuses.empty());
 }
