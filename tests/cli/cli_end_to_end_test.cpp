@@ -15,15 +15,13 @@
 #include "transfer/card_sound.h"
 #include "transfer/test_instruments.h"
 
-// The command line run as users run it: a separate process, its files
-// checked with the program's own readers and writers.
+// The command line as users run it: a separate process, its files read back with the program's code.
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A full path in this system's own form: only its separator names files (the
-// program takes an instrument's name from the part after it).
+// A full path in this system's form: an instrument is named after the part behind its separator.
 std::string fixture(const char* name) {
     std::string path = std::string(CORVANE_FIXTURES_DIR) + "/" + name;
     for (char& c : path)
@@ -104,7 +102,7 @@ TEST_F(Cli, NewWritesTheEmptyCardFileAndNeverAnExistingOne) {
     std::string named = folder.file("named.vxcor");
     ASSERT_EQ(run({"new", named, "--name", "Gr\xC3\xBC\xC3\x9F" "e Drums"}).status, 0);
     Bytes bytes = readFileBytes(named);
-    // eight UTF-16 units typed at most, then eight UTF-8 bytes: "Grüße D" is 9 bytes, cut to "Grüße " + blank padding
+    // eight UTF-16 units typed, then eight UTF-8 bytes: "Grüße D" is 9, cut on a character's edge
     EXPECT_EQ(Bytes(bytes.begin() + 10, bytes.begin() + 18), (Bytes{'G', 'r', 0xC3, 0xBC, 0xC3, 0x9F, 'e', ' '}));
 }
 
@@ -319,8 +317,7 @@ TEST_F(Cli, TheRealProgramListsWritersThroughTheSystem) {
 }
 
 #ifndef _WIN32
-// A name that is taken only by a link to nowhere: a probe finds no file there,
-// but creating through it would write wherever the link points.
+// A name taken only by a link to nowhere: creating through the link would write where it points.
 TEST_F(Cli, NewClaimsTheNameInOneStep) {
     std::string target = folder.file("elsewhere.vxcor");
     ASSERT_EQ(symlink(target.c_str(), card.c_str()), 0);

@@ -95,7 +95,6 @@ TEST_F(ControlWindow, TransfersOnTheirOwnThreadDriveTheRealControls) {
     EXPECT_TRUE(GetWindowLongW(windows.bankEdit, GWL_STYLE) & ES_READONLY);
     EXPECT_TRUE(GetWindowLongW(windows.progress, GWL_STYLE) & PBS_MARQUEE);
     pump();
-    ASSERT_FALSE(job.busy);
     std::u16string done = textOf(windows.statusText);
     ASSERT_EQ(done.substr(0, 27), u"Transfer Successful (Time: ");
     EXPECT_LT(std::stoi(std::string(done.begin() + 27, done.end())), 10);  // seconds came through intact

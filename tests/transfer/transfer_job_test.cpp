@@ -18,8 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 using Statuses = std::vector<std::u16string>;
 
-// Plays the window: reports wait in a queue until the test, as the
-// user-interface thread, applies them; the worker is a real thread.
+// Plays the window: a real worker's reports queue until the test, as user-interface thread, applies them.
 struct TransferFixture : ::testing::Test {
     SimulatedUsb usb;
     CardWriterList writers = {};
