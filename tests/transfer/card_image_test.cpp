@@ -66,8 +66,8 @@ TEST_F(CardFixture, InstrumentsFollowTheHeaderInWholeBlocksAndADownsampledOneGet
     ASSERT_EQ(build(), ErrorCode::Ok);
     EXPECT_EQ(bytes(0, 32), header(2));
     // 1000 samples at the Tune 0 rate in one block; the decay (1536) needs two: silence follows
-    const Bytes kickEntry = {0x01, 0x00, 0x02, 0x00, 0x04, 0x01, 'K', 'i', 'c', 'k', ' ', ' ', ' ', ' ', 0xFF, 0xFF};
-    EXPECT_EQ(bytes(32, 16), kickEntry);
+    EXPECT_EQ(bytes(32, 16),
+              (Bytes{0x01, 0x00, 0x02, 0x00, 0x04, 0x01, 'K', 'i', 'c', 'k', ' ', ' ', ' ', ' ', 0xFF, 0xFF}));
     for (uint32_t slot = 2; slot < 8; ++slot) EXPECT_EQ(bytes(32 + 16 * slot, 16), kUnusedEntry) << slot;
     EXPECT_TRUE(allAre(160, 1024, 0xFF));
     EXPECT_TRUE(allAre(1024 + 60, 1024 + 940, 0x40));  // the constant survives away from the ends

@@ -55,12 +55,9 @@ struct ControlWindow : ::testing::Test {
             return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, 10, y += 30, 200, 23, window, nullptr,
                                    nullptr, nullptr);
         };
-        windows = {window,
-                   kCaption,
-                   child(L"ComboBox", CBS_DROPDOWNLIST),
-                   child(L"Button", 0),
-                   child(L"msctls_progress32", 0),
-                   child(L"Edit", ES_NUMBER),
+        // Created in order: a braced list is evaluated left to right.
+        windows = {window, kCaption, child(L"ComboBox", CBS_DROPDOWNLIST), child(L"Button", 0),
+                   child(L"msctls_progress32", 0), child(L"Edit", ES_NUMBER),
                    child(L"msctls_updown32", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY),
                    child(L"Static", 0)};
         resetDocument(document);
@@ -86,10 +83,12 @@ struct ControlWindow : ::testing::Test {
 
 }  // namespace
 
-// The list, the bank clamp and the failures through real controls are the main window's test.
 TEST_F(ControlWindow, TransfersOnTheirOwnThreadDriveTheRealControls) {
-    usb.plugWriter({}, u"A");
+    SimulatedWriterSettings s;
+    s.bankCount = 8;
+    usb.plugWriter(s, u"A");
     refreshCardWriterList(usb.transport(), list, writerListViewFor(windows), false);
+    SendMessageW(windows.bankSpin, UDM_SETPOS32, 0, 50);  // beyond the writer's banks: its last
     sendToCard(job, list, document);
     EXPECT_FALSE(IsWindowEnabled(windows.sendButton));
     EXPECT_TRUE(GetWindowLongW(windows.bankEdit, GWL_STYLE) & ES_READONLY);
@@ -97,11 +96,12 @@ TEST_F(ControlWindow, TransfersOnTheirOwnThreadDriveTheRealControls) {
     pump();
     std::u16string done = textOf(windows.statusText);
     ASSERT_EQ(done.substr(0, 27), u"Transfer Successful (Time: ");
-    EXPECT_LT(std::stoi(std::string(done.begin() + 27, done.end())), 10);  // seconds came through intact
+    EXPECT_LT(std::stoi(std::string(done.begin() + 27, done.end())), 10);  // the seconds' bits came through
     EXPECT_EQ(GetWindowLongW(windows.bankEdit, GWL_STYLE) & ES_READONLY, 0);
     EXPECT_EQ(GetWindowLongW(windows.progress, GWL_STYLE) & PBS_MARQUEE, 0);
     EXPECT_EQ(SendMessageW(windows.progress, PBM_GETRANGE, FALSE, 0), 65536);
     EXPECT_EQ(SendMessageW(windows.progress, PBM_GETPOS, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(windows.bankSpin, UDM_GETPOS32, 0, 0), 8);
 
     // A watcher reads the "too much data" box and presses OK; the job's test has the order.
     overfillCard(document);

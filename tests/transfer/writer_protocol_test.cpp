@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -21,25 +22,45 @@ TEST(QueryCardWriter, AsksWithAShortTimeoutAndReleasesTheWriter) {
     EXPECT_EQ(usb.openHandles(), 0u);
 }
 
-// Failures part-way are the main window's and the command line's tests, through the job.
-TEST(SendCardImage, SendsSixtyFourBlocksBetweenBeginAndEnd) {
-    SimulatedUsb usb;
-    SimulatedDevice& writer = usb.device(usb.plugWriter({}, u"A"));
+TEST(SendCardImage, SendsSixtyFourBlocksBetweenBeginAndEndAndStopsAtTheFirstFailure) {
+    struct Case {
+        Misbehaviour misbehaviour;
+        uint32_t atBlock;
+        ErrorCode code;
+        long bulkWrites, endWrites;
+    } cases[] = {
+        {Misbehaviour::None, 0, ErrorCode::Ok, 64, 1},
+        {Misbehaviour::PartialBlock, 5, ErrorCode::Incomplete, 6, 0},
+        {Misbehaviour::FailBlock, 63, ErrorCode::Failed, 64, 0},
+        {Misbehaviour::FailEndWrite, 0, ErrorCode::Failed, 64, 1},
+        {Misbehaviour::LoseInterface, 0, ErrorCode::NoDevice, 0, 0},  // initialised, yet no interface
+    };
     std::vector<uint8_t> image(65536);
     for (size_t i = 0; i < image.size(); ++i) image[i] = uint8_t(i * 7 + i / 1024);
-    CardWriterConnection connection = kClosedConnection;
-    ASSERT_EQ(openCardWriter(usb.transport(), connection, writer.path.c_str()), ErrorCode::Ok);
-    usb.requests.clear();
-    // The progress reports are the transfer job's test.
-    EXPECT_EQ(sendCardImage(usb.transport(), connection, 3, image.data(), 65536, {}), ErrorCode::Ok);
-    Log expected = {"initialize 0", "timeout 0 0 1000", "timeout 0 1 5000", "control 0 40 02 0003 0000 0000"};
-    expected.insert(expected.end(), 64, "bulk 0 1 1024");
-    expected.insert(expected.end(), {"control 0 40 03 0000 0000 0000", "free 0"});
-    EXPECT_EQ(usb.requests, expected);
-    EXPECT_EQ(writer.banks.at(3), image);
-
-    writer.settings.misbehaviour = Misbehaviour::LoseInterface;  // initialised, yet no interface
-    EXPECT_EQ(sendCardImage(usb.transport(), connection, 3, image.data(), 65536, {}), ErrorCode::NoDevice);
-    closeCardWriter(usb.transport(), connection);
-    EXPECT_EQ(usb.openHandles(), 0u);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.misbehaviour));
+        SimulatedUsb usb;
+        SimulatedWriterSettings s;
+        s.misbehaviour = c.misbehaviour;
+        s.atBlock = c.atBlock;
+        SimulatedDevice& writer = usb.device(usb.plugWriter(s, u"A"));
+        CardWriterConnection connection = kClosedConnection;
+        ASSERT_EQ(openCardWriter(usb.transport(), connection, writer.path.c_str()), ErrorCode::Ok);
+        usb.requests.clear();
+        // The progress reports are the transfer job's test.
+        EXPECT_EQ(sendCardImage(usb.transport(), connection, 3, image.data(), 65536, {}), c.code);
+        const Log& log = usb.requests;
+        EXPECT_EQ(std::count(log.begin(), log.end(), "bulk 0 1 1024"), c.bulkWrites);
+        EXPECT_EQ(std::count(log.begin(), log.end(), "control 0 40 03 0000 0000 0000"), c.endWrites);
+        EXPECT_EQ(writer.banks.size(), c.code == ErrorCode::Ok);
+        if (c.code == ErrorCode::Ok) {
+            Log expected = {"initialize 0", "timeout 0 0 1000", "timeout 0 1 5000", "control 0 40 02 0003 0000 0000"};
+            expected.insert(expected.end(), 64, "bulk 0 1 1024");
+            expected.insert(expected.end(), {"control 0 40 03 0000 0000 0000", "free 0"});
+            EXPECT_EQ(log, expected);
+            EXPECT_EQ(writer.banks.at(3), image);
+        }
+        closeCardWriter(usb.transport(), connection);
+        EXPECT_EQ(usb.openHandles(), 0u);
+    }
 }
