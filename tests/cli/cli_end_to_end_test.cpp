@@ -2,14 +2,11 @@
 
 #ifndef _WIN32
 #include <unistd.h>
-
-#include "small_disk_posix.h"
 #endif
 #include <string>
 #include <vector>
 
 #include "cardfile/card_file.h"
-#include "import/import_files.h"
 #include "import/sample_processing.h"
 #include "import/wav_reader.h"
 #include "run_process.h"
@@ -18,15 +15,13 @@
 #include "transfer/card_sound.h"
 #include "transfer/test_instruments.h"
 
-// The command line run as users run it: a separate process, its files
-// checked with the program's own readers and writers.
+// The command line as users run it: a separate process, its files read back with the program's code.
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A full path in this system's own form: only its separator names files (the
-// program takes an instrument's name from the part after it).
+// A full path in this system's form: an instrument is named after the part behind its separator.
 std::string fixture(const char* name) {
     std::string path = std::string(CORVANE_FIXTURES_DIR) + "/" + name;
     for (char& c : path)
@@ -76,7 +71,6 @@ struct Cli : ::testing::Test {
         ProcessResult r = run(files);
         ASSERT_EQ(r.status, 0) << r.err;
     }
-    // Written by the program's own writer, then released.
     void writeCard(CardDocument& document, const std::string& path) {
         EXPECT_EQ(writeCardFile(document, viewOf(path)), ErrorCode::Ok);
         releaseDocument(document);
@@ -107,7 +101,7 @@ TEST_F(Cli, NewWritesTheEmptyCardFileAndNeverAnExistingOne) {
     std::string named = folder.file("named.vxcor");
     ASSERT_EQ(run({"new", named, "--name", "Gr\xC3\xBC\xC3\x9F" "e Drums"}).status, 0);
     Bytes bytes = readFileBytes(named);
-    // eight UTF-16 units typed at most, then eight UTF-8 bytes: "Grüße D" is 9 bytes, cut to "Grüße " + blank padding
+    // eight UTF-16 units typed, then eight UTF-8 bytes: "Grüße D" is 9, cut on a character's edge
     EXPECT_EQ(Bytes(bytes.begin() + 10, bytes.begin() + 18), (Bytes{'G', 'r', 0xC3, 0xBC, 0xC3, 0x9F, 'e', ' '}));
 }
 
@@ -115,11 +109,11 @@ TEST_F(Cli, AddNamesInstrumentsAfterTheirFilesAndCountsTheFailures) {
     ASSERT_EQ(run({"new", card}).status, 0);
     writeFileBytes(folder.file("kick.wav"), readFileBytes(fixture("wav_u8_mono.wav")));
     writeFileBytes(folder.file("junk.wav"), {'R', 'I', 'F', 'F'});
-    ProcessResult r = run({"add", "card.vxcor", "junk.wav", "kick.wav", "missing.aif", fixture("make_aifc.py")});
+    ProcessResult r = run({"add", "card.vxcor", "junk.wav", "kick.wav", "missing.aif"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains(r.err, folder.file("junk.wav") + ": not a WAV, AIFF or AIFC file")) << r.err;
     EXPECT_TRUE(contains(r.err, folder.file("missing.aif") + ": no such file or folder")) << r.err;
-    EXPECT_TRUE(contains(r.err, "3 files couldn't be imported")) << r.err;
+    EXPECT_TRUE(contains(r.err, "2 files couldn't be imported")) << r.err;
     {
         Loaded loaded(card);
         ASSERT_EQ(loaded.document.instruments.count, 1u);  // the good file is kept
@@ -133,12 +127,10 @@ TEST_F(Cli, AddNamesInstrumentsAfterTheirFilesAndCountsTheFailures) {
     EXPECT_EQ(Loaded(card).document.instruments.count, 8u);
 }
 
-// A card-file written by the program passes unchanged through a `set` that changes nothing.
-TEST_F(Cli, InfoShowsTheCardWrittenByTheProgramAndSetWithoutValuesKeepsItsBytes) {
+TEST_F(Cli, InfoShowsTheCardAndItsInstruments) {
     CardDocument document = {};
     resetDocument(document);
     document.cardCode = 0x1234;
-    document.headerFlag = true;
     assignText(document.name, viewOf("A\"B\\\x01\xE2\x82\xAC"));
     Instrument* kick = addFlatInstrument(document, 3000, 0.25f);
     assignText(kick->name, viewOf("Kick"));
@@ -149,9 +141,6 @@ TEST_F(Cli, InfoShowsTheCardWrittenByTheProgramAndSetWithoutValuesKeepsItsBytes)
     assignText(snare->name, viewOf("Snare"));
     snare->downsample = true;
     writeCard(document, card);
-    Bytes original = readFileBytes(card);
-    ASSERT_EQ(run({"set", card, "1"}).status, 0);
-    EXPECT_EQ(readFileBytes(card), original);
 
     // 1024 for the header; 2000 samples take two blocks, and 3000 downsampled to 2000 as well
     ProcessResult r = run({"info", card, "--json"});
@@ -199,19 +188,9 @@ TEST_F(Cli, SetLimitsValuesAsTheWindowDoes) {
     }
 }
 
-TEST_F(Cli, AddImportsAsDroppingFilesDoesAndMoveAndRemoveKeepTheOthersInOrder) {
-    std::vector<std::string> files = {fixture("wav_s16_stereo.wav"), fixture("aiff_s24_stereo.aiff"),
-                                      fixture("aifc_sowt_s16_stereo.aifc"), fixture("wav_ulaw_6ch.wav")};
-    newCardWith(files);
-    // The same import in this process, then written by the program's own writer: the same bytes.
-    CardDocument expected = {};
-    resetDocument(expected);
-    std::vector<Utf8View> views;
-    for (const std::string& f : files) views.push_back(viewOf(f));
-    ASSERT_EQ(importFilesAsInstruments(expected, views.data(), uint32_t(views.size()), nullptr), 0u);
-    writeCard(expected, folder.file("mine.vxcor"));
-    EXPECT_EQ(readFileBytes(card), readFileBytes(folder.file("mine.vxcor")));
-
+TEST_F(Cli, MoveAndRemoveCountFromOneAndKeepTheOthersInOrder) {
+    newCardWith({fixture("wav_s16_stereo.wav"), fixture("aiff_s24_stereo.aiff"),
+                 fixture("aifc_sowt_s16_stereo.aifc")});
     ASSERT_EQ(run({"move", card, "1", "3"}).status, 0);
     {
         Loaded loaded(card);
@@ -221,21 +200,35 @@ TEST_F(Cli, AddImportsAsDroppingFilesDoesAndMoveAndRemoveKeepTheOthersInOrder) {
     ASSERT_EQ(run({"remove", card, "2"}).status, 0);
     {
         Loaded loaded(card);
-        ASSERT_EQ(loaded.document.instruments.count, 3u);
+        ASSERT_EQ(loaded.document.instruments.count, 2u);
         EXPECT_EQ(loaded.name(1), "wav_s16_");
     }
-    ProcessResult r = run({"remove", card, "4"});
+    ProcessResult r = run({"remove", card, "3"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(contains(r.err, "there is no instrument 4: the card holds 3")) << r.err;
+    EXPECT_TRUE(contains(r.err, "there is no instrument 3: the card holds 2")) << r.err;
 }
 
-TEST_F(Cli, ImageIsTheCardImageOfTheCardFileOrSaysItDoesNotFit) {
-    newCardWith({fixture("wav_s24_stereo.wav"), fixture("aifc_fl32_stereo.aifc")});
-    ASSERT_EQ(run({"set", card, "2", "--downsample", "on", "--boost", "4"}).status, 0);
-    std::string image = folder.file("card.bin");
-    ProcessResult r = run({"image", card, image});
+TEST_F(Cli, ImageAndRenderWriteTheCardAndTheSoundsOfTheCardFile) {
+    newCardWith({fixture("wav_s24_stereo.wav"), fixture("wav_f64_mono.wav")});
+    ProcessResult r = run({"set", card, "2", "--start", "20", "--end", "200", "--boost", "3",
+                           "--downsample", "on"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(readFileBytes(image), Loaded(card).image());
+    std::string image = folder.file("card.bin"), previewWav = folder.file("preview.wav");
+    std::string cardWav = folder.file("card.wav");
+    r = run({"image", card, image});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(run({"render", card, "2", previewWav}).status, 0);
+    ASSERT_EQ(run({"render", card, "2", cardWav, "--as-card"}).status, 0);
+    Loaded loaded(card);
+    EXPECT_EQ(readFileBytes(image), loaded.image());
+    SampleBuffer preview = {}, envelope = {}, sound = {};
+    ASSERT_EQ(prepareInstrumentPreview(loaded[1], preview, envelope), ErrorCode::Ok);
+    ASSERT_EQ(prepareCardSound(loaded[1], envelope, sound), ErrorCode::Ok);
+    EXPECT_EQ(wavSamples(previewWav), std::vector<float>(preview.data + 20, preview.data + 200));
+    EXPECT_EQ(wavSamples(cardWav), std::vector<float>(sound.data + 20, sound.data + 200));
+    releaseBuffer(preview);
+    releaseBuffer(envelope);
+    releaseBuffer(sound);
 
     CardDocument document = {};
     resetDocument(document);
@@ -245,24 +238,6 @@ TEST_F(Cli, ImageIsTheCardImageOfTheCardFileOrSaysItDoesNotFit) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "corvane-cli: Too much data for the card\n");
     EXPECT_TRUE(readFileBytes(folder.file("full.bin")).empty());
-}
-
-TEST_F(Cli, RenderWritesThePreviewOrTheCardSoundFromStartToEnd) {
-    newCardWith({fixture("wav_f64_mono.wav")});
-    ASSERT_EQ(run({"set", card, "1", "--start", "20", "--end", "200", "--boost", "3", "--decay", "1"}).status, 0);
-    std::string previewWav = folder.file("preview.wav"), cardWav = folder.file("card.wav");
-    ASSERT_EQ(run({"render", card, "1", previewWav}).status, 0);
-    ASSERT_EQ(run({"render", card, "1", cardWav, "--as-card"}).status, 0);
-
-    Loaded loaded(card);
-    SampleBuffer preview = {}, envelope = {}, sound = {};
-    ASSERT_EQ(prepareInstrumentPreview(loaded[0], preview, envelope), ErrorCode::Ok);
-    ASSERT_EQ(prepareCardSound(loaded[0], envelope, sound), ErrorCode::Ok);
-    EXPECT_EQ(wavSamples(previewWav), std::vector<float>(preview.data + 20, preview.data + 200));
-    EXPECT_EQ(wavSamples(cardWav), std::vector<float>(sound.data + 20, sound.data + 200));
-    releaseBuffer(preview);
-    releaseBuffer(envelope);
-    releaseBuffer(sound);
 }
 
 TEST_F(Cli, SendWritesTheCardToASimulatedWriterOrSaysTransferFailed) {
@@ -285,7 +260,7 @@ TEST_F(Cli, SendWritesTheCardToASimulatedWriterOrSaysTransferFailed) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains(r.err, "there is no writer 3")) << r.err;
 
-    for (const char* writers : {"7:1:99:partial@5", "7:1:99:removed@20", ""}) {
+    for (const char* writers : {"7:1:99:removed@20", ""}) {
         setEnvironment("CORVANE_SIMULATED_WRITERS", writers);
         r = run({"send", card});
         EXPECT_EQ(r.status, 1) << writers;
@@ -314,6 +289,7 @@ TEST_F(Cli, BadUsageAndBadFilesAreExplained) {
         {{"add", "x.vxcor", fixture("wav_u8_mono.wav")}, {'R', 'I', 'F', 'F'}, 1,
          "x.vxcor: Can't load the card-file: Invalid file format"},
         {{"--help"}, {}, 0, "corvane-cli send CARD.vxcor [--writer N] [--bank B]"},
+        {{"render", "--help"}, {}, 0, "usage: corvane-cli render CARD.vxcor INDEX OUT.wav [--as-card]"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));
@@ -326,24 +302,17 @@ TEST_F(Cli, BadUsageAndBadFilesAreExplained) {
         EXPECT_TRUE(contains(r.out + r.err, c.says)) << r.out << r.err;
     }
     EXPECT_EQ(readFileBytes(folder.file("x.vxcor")), (Bytes{'R', 'I', 'F', 'F'}));  // not replaced by a new card
-    for (const char* command : {"new", "add", "set", "remove", "move", "info", "image", "render", "writers", "send"}) {
-        ProcessResult r = run({command, "--help"});
-        EXPECT_EQ(r.status, 0) << command;
-        EXPECT_TRUE(contains(r.out, std::string("usage: corvane-cli ") + command)) << command;
-    }
 }
 
 TEST_F(Cli, TheRealProgramListsWritersThroughTheSystem) {
-    // No writer is attached to the test machines: the list is empty, and that is no failure.
+    // No writer is attached to the test machines: an empty list is no failure.
     ProcessResult r = run({"writers"}, CORVANE_CLI);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "No card writer is connected.\n");
-    EXPECT_EQ(run({"--help"}, CORVANE_CLI).status, 0);
 }
 
 #ifndef _WIN32
-// A name that is taken only by a link to nowhere: a probe finds no file there,
-// but creating through it would write wherever the link points.
+// A name taken only by a link to nowhere: creating through the link would write where it points.
 TEST_F(Cli, NewClaimsTheNameInOneStep) {
     std::string target = folder.file("elsewhere.vxcor");
     ASSERT_EQ(symlink(target.c_str(), card.c_str()), 0);
@@ -351,21 +320,5 @@ TEST_F(Cli, NewClaimsTheNameInOneStep) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains(r.err, "already exists")) << r.err;
     EXPECT_TRUE(readFileBytes(target).empty());
-}
-
-// As a new user reported it: `add` on a disk with too little room failed with
-// "the disk is full", and the card-file that was good was gone.
-TEST_F(Cli, AddOnAFullDiskKeepsTheCardFileThatWasThere) {
-    SmallDisk disk(folder.file("disk"), 256 * 1024);
-    if (!disk.mounted()) GTEST_SKIP() << disk.reason();
-    card = folder.file("disk/drums.vxcor");
-    newCardWith({fixture("wav_s16_stereo.wav")});
-    const Bytes before = readFileBytes(card);
-    disk.fill();
-    ProcessResult r = run({"add", card, fixture("wav_s16_stereo.wav")}, CORVANE_CLI);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(contains(r.err, "Can't save the card-file: the disk is full")) << r.err;
-    EXPECT_TRUE(readFileBytes(card) == before) << "the card-file changed";
-    EXPECT_NE(access((card + ".saving").c_str(), F_OK), 0) << "the temporary file was left behind";
 }
 #endif

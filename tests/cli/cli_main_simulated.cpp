@@ -1,7 +1,6 @@
-// corvane-cli with simulated card writers, for the tests. CORVANE_SIMULATED_WRITERS
-// lists them: "MODEL:DISPLAY:BANKS[:MISBEHAVIOUR]" separated by commas, where
-// MISBEHAVIOUR is partial@N, fail@N, removed@N or nothing. After the command,
-// every image a writer kept is written to CORVANE_SIMULATED_OUTPUT/writer-W-bank-B.bin.
+// corvane-cli with the simulated writers listed in CORVANE_SIMULATED_WRITERS as
+// "MODEL:DISPLAY:BANKS[:removed@BLOCK]",... Every image a writer kept is then
+// written to CORVANE_SIMULATED_OUTPUT/writer-W-bank-B.bin.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,8 +22,6 @@ static void plugWriters(SimulatedUsb& usb, const char* list) {
         settings.displayNumber = display;
         settings.bankCount = uint8_t(banks);
         settings.atBlock = block;
-        if (!strcmp(misbehaviour, "partial")) settings.misbehaviour = Misbehaviour::PartialBlock;
-        if (!strcmp(misbehaviour, "fail")) settings.misbehaviour = Misbehaviour::FailBlock;
         if (!strcmp(misbehaviour, "removed")) settings.misbehaviour = Misbehaviour::RemovedAtBlock;
         usb.plugWriter(settings, u"sim" + std::u16string(1, char16_t(u'0' + usb.deviceCount())));
         one = strchr(one, ',');

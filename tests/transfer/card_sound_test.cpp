@@ -65,13 +65,10 @@ TEST_P(CardSound, IsTheCardBytesBroughtBackToTheWorkingRateWithTheFade) {
     // 8 bits: within a step of the preview, away from the resampler's edges.
     for (uint32_t i = 400; i < 4000; ++i) ASSERT_NEAR(sound.data[i], preview.data[i], downsample ? 0.05 : 1.0 / 128);
 
-    // A start at the end plays nothing; an envelope of another length is refused.
-    instrument->start = instrument->end = 1000;
+    instrument->start = instrument->end = 1000;  // nothing to play
     ASSERT_EQ(prepareInstrumentPreview(*instrument, preview, envelope), ErrorCode::Ok);
     ASSERT_EQ(prepareCardSound(*instrument, envelope, sound), ErrorCode::Ok);
     for (uint32_t i = 0; i < sound.count; ++i) ASSERT_EQ(sound.data[i], 0.0f) << i;
-    envelope.count = 10;
-    EXPECT_EQ(prepareCardSound(*instrument, envelope, sound), ErrorCode::InvalidArgument);
 }
 
 INSTANTIATE_TEST_SUITE_P(Downsampled, CardSound, ::testing::Bool());

@@ -6,10 +6,8 @@
 
 #include "transfer/usb_transport.h"
 
-// Card writers simulated from the device's side of the protocol, behind the
-// same table of functions as the real USB layer. Writers, at the card writer's
-// ids or at others, can be plugged in and out between discovery passes
-// (`plugged`), and told to misbehave.
+// Card writers simulated from the device's side, behind the real USB layer's
+// table of functions; they can be unplugged (`plugged`) and told to misbehave.
 
 enum class Misbehaviour {
     None,
@@ -55,7 +53,6 @@ public:
     uint32_t plugWriter(const SimulatedWriterSettings& settings, const std::u16string& serial,
                         uint16_t vendorId = 0x0483, uint16_t productId = 0xA2A1);
     SimulatedDevice& device(uint32_t number) { return devices_[number]; }
-    // The writer is pulled out: the next discovery pass no longer finds it.
     uint32_t deviceCount() const { return uint32_t(devices_.size()); }
     const UsbTransport& transport() const { return transport_; }
     uint32_t openHandles() const { return openHandles_; }

@@ -30,8 +30,7 @@ LRESULT CALLBACK ownerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// Real controls in a real window; a real thread sends to the simulated writer
-// while this thread runs the message loop.
+// Real controls in a real window; a real thread sends while this one runs the message loop.
 struct ControlWindow : ::testing::Test {
     HWND window = nullptr;
     TransferWindows windows = {};
@@ -46,7 +45,7 @@ struct ControlWindow : ::testing::Test {
         InitCommonControlsEx(&init);
         WNDCLASSW owner = {0, ownerProc, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr,
                            L"TransferTestOwner"};
-        RegisterClassW(&owner);  // fails harmlessly for every test after the first
+        RegisterClassW(&owner);
         window = CreateWindowExW(0, L"TransferTestOwner", L"test", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
                                  nullptr, owner.hInstance, nullptr);
         ASSERT_NE(window, nullptr);
@@ -56,16 +55,11 @@ struct ControlWindow : ::testing::Test {
             return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, 10, y += 30, 200, 23, window, nullptr,
                                    nullptr, nullptr);
         };
-        windows = {window,
-                   kCaption,
-                   child(L"ComboBox", CBS_DROPDOWNLIST),
-                   child(L"Button", 0),
-                   child(L"msctls_progress32", 0),
-                   child(L"Edit", ES_NUMBER),
+        // Created in order: a braced list is evaluated left to right.
+        windows = {window, kCaption, child(L"ComboBox", CBS_DROPDOWNLIST), child(L"Button", 0),
+                   child(L"msctls_progress32", 0), child(L"Edit", ES_NUMBER),
                    child(L"msctls_updown32", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY),
                    child(L"Static", 0)};
-        SendMessageW(windows.bankSpin, UDM_SETRANGE32, 1, 99);
-        SendMessageW(windows.bankSpin, UDM_SETPOS32, 0, 1);
         resetDocument(document);
         initTransferJob(job, usb.transport(), controls);
     }
@@ -85,10 +79,6 @@ struct ControlWindow : ::testing::Test {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         }
     }
-    bool controlsEnabled() const {
-        return IsWindowEnabled(windows.writerCombo) && IsWindowEnabled(windows.sendButton) &&
-               IsWindowEnabled(windows.bankSpin) && !(GetWindowLongW(windows.bankEdit, GWL_STYLE) & ES_READONLY);
-    }
 };
 
 }  // namespace
@@ -96,51 +86,33 @@ struct ControlWindow : ::testing::Test {
 TEST_F(ControlWindow, TransfersOnTheirOwnThreadDriveTheRealControls) {
     SimulatedWriterSettings s;
     s.bankCount = 8;
-    s.displayNumber = 2;
-    uint32_t writer = usb.plugWriter(s, u"A");
+    usb.plugWriter(s, u"A");
     refreshCardWriterList(usb.transport(), list, writerListViewFor(windows), false);
-    wchar_t label[64] = {};
-    SendMessageW(windows.writerCombo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(label));
-    EXPECT_EQ(std::wstring(label), L"Corvane (2)");
-    EXPECT_EQ(SendMessageW(windows.writerCombo, CB_GETCURSEL, 0, 0), 0);
-    EXPECT_TRUE(controlsEnabled());
-
-    SendMessageW(windows.bankSpin, UDM_SETPOS32, 0, 50);
+    SendMessageW(windows.bankSpin, UDM_SETPOS32, 0, 50);  // beyond the writer's banks: its last
     sendToCard(job, list, document);
-    EXPECT_TRUE(job.busy);
     EXPECT_FALSE(IsWindowEnabled(windows.sendButton));
     EXPECT_TRUE(GetWindowLongW(windows.bankEdit, GWL_STYLE) & ES_READONLY);
     EXPECT_TRUE(GetWindowLongW(windows.progress, GWL_STYLE) & PBS_MARQUEE);
     pump();
-    ASSERT_FALSE(job.busy);
-
     std::u16string done = textOf(windows.statusText);
     ASSERT_EQ(done.substr(0, 27), u"Transfer Successful (Time: ");
-    EXPECT_LT(std::stoi(std::string(done.begin() + 27, done.end())), 10);  // seconds came through intact
-    EXPECT_EQ(SendMessageW(windows.bankSpin, UDM_GETPOS32, 0, 0), 8);
-    EXPECT_EQ(usb.device(writer).banks.at(8).size(), kCardCapacity);
-    EXPECT_TRUE(controlsEnabled());
+    EXPECT_LT(std::stoi(std::string(done.begin() + 27, done.end())), 10);  // the seconds' bits came through
+    EXPECT_EQ(GetWindowLongW(windows.bankEdit, GWL_STYLE) & ES_READONLY, 0);
     EXPECT_EQ(GetWindowLongW(windows.progress, GWL_STYLE) & PBS_MARQUEE, 0);
     EXPECT_EQ(SendMessageW(windows.progress, PBM_GETRANGE, FALSE, 0), 65536);
     EXPECT_EQ(SendMessageW(windows.progress, PBM_GETPOS, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(windows.bankSpin, UDM_GETPOS32, 0, 0), 8);
 
-    // A watcher thread sees the "too much data" box and what is under it, then presses OK.
+    // A watcher reads the "too much data" box and presses OK; the job's test has the order.
     overfillCard(document);
-    SetWindowTextW(windows.statusText, L"Idle");
     HWND box = nullptr, boxOwner = nullptr;
-    bool boxText = false, errorIcon = false;
-    std::u16string statusUnderBox;
+    bool boxText = false;
     std::thread watcher([&] {
         for (int i = 0; i < 1000 && !box; ++i, Sleep(10)) box = FindWindowW(L"#32770", kCaption);
         if (!box) return;
         boxOwner = GetWindow(box, GW_OWNER);
-        Sleep(300);  // the finish, posted right after, has long reached the queue
-        statusUnderBox = textOf(windows.statusText);
-        for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
             boxText |= textOf(child) == u"Too much data for the card";
-            if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-                errorIcon |= HICON(SendMessageW(child, STM_GETICON, 0, 0)) == LoadIconW(nullptr, IDI_ERROR);
-        }
         PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
     sendToCard(job, list, document);
@@ -148,8 +120,4 @@ TEST_F(ControlWindow, TransfersOnTheirOwnThreadDriveTheRealControls) {
     watcher.join();
     EXPECT_EQ(boxOwner, window);
     EXPECT_TRUE(boxText);
-    EXPECT_TRUE(errorIcon);
-    EXPECT_EQ(statusUnderBox, u"Idle");  // the failure is shown after the box
-    EXPECT_EQ(textOf(windows.statusText), u"Transfer Failed");
-    EXPECT_TRUE(controlsEnabled());
 }
