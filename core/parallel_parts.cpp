@@ -75,7 +75,7 @@ uint32_t partCount(uint64_t count, uint64_t minimumPerPart) {
     return byLength < coreCount() ? static_cast<uint32_t>(byLength) : coreCount();
 }
 
-void runParts(uint64_t count, uint32_t parts, PartWork work, void* context) {
+void runParts(uint64_t count, uint32_t parts, PartWork work, void* context) noexcept {
     if (parts > kMaxParts) parts = kMaxParts;
     PartJob job = {work, context, count, parts};
     if (parts <= 1) {

@@ -16,8 +16,9 @@ using PartWork = void (*)(void* context, uint64_t begin, uint64_t end, uint32_t 
 // Runs work(context, begin, end, part) for every part of [0, count). The
 // other parts go to helper threads that stay for the next call: an import
 // splits every block of its file, and starting threads for each one costs
-// more than some blocks take.
-void runParts(uint64_t count, uint32_t parts, PartWork work, void* context);
+// more than some blocks take. A thread that cannot start ends the program:
+// the parts already running still point into the caller's frame.
+void runParts(uint64_t count, uint32_t parts, PartWork work, void* context) noexcept;
 
 // Runs work(begin, end, part) for every part of [0, count).
 template <typename Work>
