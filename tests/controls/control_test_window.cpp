@@ -54,6 +54,8 @@ LRESULT CALLBACK ControlTestWindow::parentProcedure(HWND window, UINT message, W
         self->knobNotifications.push_back(*reinterpret_cast<const KnobNotification*>(wParam));
     else if (fromControl && message == WM_USER + 11)
         self->markerNotifications.push_back(*reinterpret_cast<const MarkerNotification*>(wParam));
+    else if (self && message == WM_MOUSEWHEEL)
+        ++self->wheelMessages;
     else if (message == WM_DESTROY)
         PostQuitMessage(0);  // ends the demo's message loop; the tests never close their parent
     return DefWindowProcW(window, message, wParam, lParam);

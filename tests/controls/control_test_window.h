@@ -18,6 +18,7 @@ public:
 
     std::vector<KnobNotification> knobNotifications;
     std::vector<MarkerNotification> markerNotifications;
+    int wheelMessages = 0;  // passed up by the control
 
     // Paints now and returns the control's client area as 0xAARRGGBB pixels, row by row.
     std::vector<uint32_t> capture();

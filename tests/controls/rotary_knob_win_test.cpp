@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "control_test_window.h"
+#include "controls/gdiplus_win.h"
 #include "core/text.h"
 
 namespace {
@@ -162,4 +163,40 @@ TEST_F(Knob, TooltipTextAddsAndRemovesTheTool) {
     EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 0);
     DestroyWindow(knob);  // the tooltip belongs to the top-level window, so the knob takes it along
     EXPECT_FALSE(IsWindow(tooltip));
+}
+
+// The controls' GDI+ header leaves its names in namespace Gdiplus: this Status is unambiguous.
+struct Status {
+    int code;
+};
+static_assert(sizeof(Status) == sizeof(int), "Status is this file's own");
+
+TEST(ControlClasses, BelongToTheModuleThatRegistersThem) {
+    startControlsForTests();
+    HINSTANCE program = GetModuleHandleW(nullptr), library = GetModuleHandleW(L"comctl32.dll");
+    std::pair<const wchar_t*, bool (*)(HINSTANCE)> classes[] = {{kRotaryKnobClass, registerRotaryKnobClass},
+                                                                 {kWaveformViewClass, registerWaveformViewClass}};
+    for (auto [name, registerClass] : classes) {
+        ASSERT_TRUE(UnregisterClassW(name, program));
+        EXPECT_TRUE(registerClass(library));
+        {
+            ControlTestWindow window{name, L"", 10, 10};
+            EXPECT_EQ(HINSTANCE(GetClassLongPtrW(window.control(), GCLP_HMODULE)), library) << name;
+        }
+        UnregisterClassW(name, library);
+        EXPECT_TRUE(registerClass(program));
+    }
+}
+
+TEST(ControlClasses, WithoutTheirStateDoNothing) {
+    for (const wchar_t* name : {kRotaryKnobClass, kWaveformViewClass}) {
+        ControlTestWindow window{name, L"", 50, 90};
+        HWND control = window.control();
+        LONG_PTR state = SetWindowLongPtrW(control, 0, 0);
+        EXPECT_EQ(SendMessageW(control, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(45, 45)), 0);
+        EXPECT_EQ(window.wheelMessages, 0) << name;
+        EXPECT_EQ(SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(25, 20)), 0);
+        EXPECT_EQ(GetCapture(), nullptr);
+        SetWindowLongPtrW(control, 0, state);
+    }
 }
