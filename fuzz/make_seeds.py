@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the fuzzers' hand-made starting inputs: a file damaged in each way
 that has broken well-known audio readers. tools/fuzz.sh adds the sample
-files of tests/import/fixtures. Run from anywhere; rewrites corpus/*/seed-*."""
+files of tests/import/fixtures. Run from anywhere; rewrites corpus/*/handmade-*."""
 import os
 import struct
 
@@ -128,7 +128,7 @@ def write(target, seeds):
     folder = os.path.join(here, "corpus", target)
     os.makedirs(folder, exist_ok=True)
     for name, data in seeds.items():
-        with open(os.path.join(folder, "seed-" + name), "wb") as out:
+        with open(os.path.join(folder, "handmade-" + name), "wb") as out:
             out.write(data)
 
 
