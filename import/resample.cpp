@@ -80,9 +80,26 @@ float edgeOutput(const Filter& f, const float* x, uint64_t origin, uint32_t n, u
 using InteriorKernel = void (*)(const Filter& f, const float* x, float* y, uint64_t begin, uint64_t end, int64_t q,
                                 uint32_t r);
 
+// One output on in the source: f.down / f.up samples, kept as whole samples
+// `q` and a phase `r` in 1/f.up of a sample.
+struct PhaseStep {
+    uint32_t whole, part, up;
+};
+
+inline PhaseStep phaseStep(const Filter& f) { return {f.down / f.up, f.down % f.up, f.up}; }
+
+inline void stepPhase(const PhaseStep& step, int64_t& q, uint32_t& r) {
+    q += step.whole;
+    r += step.part;
+    if (r >= step.up) {
+        r -= step.up;
+        ++q;
+    }
+}
+
 #ifdef CORVANE_X86
 void interiorSse(const Filter& f, const float* x, float* y, uint64_t begin, uint64_t end, int64_t q, uint32_t r) {
-    const uint32_t stepQ = f.down / f.up, stepR = f.down % f.up;
+    const PhaseStep step = phaseStep(f);
     for (uint64_t j = begin; j < end; ++j) {
         const float* h = f.phases + size_t(r) * f.stride;
         const float* in = x + q;
@@ -95,12 +112,7 @@ void interiorSse(const Filter& f, const float* x, float* y, uint64_t begin, uint
         sum = _mm_add_ps(sum, _mm_movehl_ps(sum, sum));
         sum = _mm_add_ss(sum, _mm_shuffle_ps(sum, sum, 1));
         y[j] = _mm_cvtss_f32(sum);
-        q += stepQ;
-        r += stepR;
-        if (r >= f.up) {
-            r -= f.up;
-            ++q;
-        }
+        stepPhase(step, q, r);
     }
 }
 
@@ -108,7 +120,7 @@ void interiorSse(const Filter& f, const float* x, float* y, uint64_t begin, uint
 // lanes of fused multiply-adds, then the same pairwise reduction.
 __attribute__((target("avx2,fma"))) void interiorAvx2Single(const Filter& f, const float* x, float* y,
                                                             uint64_t begin, uint64_t end, int64_t q, uint32_t r) {
-    const uint32_t stepQ = f.down / f.up, stepR = f.down % f.up;
+    const PhaseStep step = phaseStep(f);
     for (uint64_t j = begin; j < end; ++j) {
         const float* h = f.phases + size_t(r) * f.stride;
         const float* in = x + q;
@@ -117,19 +129,14 @@ __attribute__((target("avx2,fma"))) void interiorAvx2Single(const Filter& f, con
         __m256 s = _mm256_hadd_ps(_mm256_hadd_ps(a, a), _mm256_hadd_ps(a, a));
         __m128 total = _mm_add_ps(_mm256_castps256_ps128(s), _mm256_extractf128_ps(s, 1));
         y[j] = _mm_cvtss_f32(total);
-        q += stepQ;
-        r += stepR;
-        if (r >= f.up) {
-            r -= f.up;
-            ++q;
-        }
+        stepPhase(step, q, r);
     }
 }
 
 // Four outputs at a time: their four accumulators are reduced together.
 __attribute__((target("avx2,fma"))) void interiorAvx2(const Filter& f, const float* x, float* y, uint64_t begin,
                                                       uint64_t end, int64_t q, uint32_t r) {
-    const uint32_t stepQ = f.down / f.up, stepR = f.down % f.up;
+    const PhaseStep step = phaseStep(f);
     const float* h[4];
     const float* in[4];
     uint64_t j = begin;
@@ -137,12 +144,7 @@ __attribute__((target("avx2,fma"))) void interiorAvx2(const Filter& f, const flo
         for (int lane = 0; lane < 4; ++lane) {
             h[lane] = f.phases + size_t(r) * f.stride;
             in[lane] = x + q;
-            q += stepQ;
-            r += stepR;
-            if (r >= f.up) {
-                r -= f.up;
-                ++q;
-            }
+            stepPhase(step, q, r);
         }
         __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps(), a2 = _mm256_setzero_ps(),
                a3 = _mm256_setzero_ps();
@@ -165,12 +167,9 @@ __attribute__((target("avx2,fma"))) void interiorAvx2(const Filter& f, const flo
 // j + L, j + 2L and j + 3L are computed together, each tap row loaded once for
 // four outputs (their inputs lie M apart). The rows no longer all fit the
 // nearest cache, so this halves what has to come from further away.
-__attribute__((target("avx2,fma"))) void interiorAvx2(const Filter& f, const float* x, float* y, uint64_t begin,
-                                                      uint64_t end, int64_t q, uint32_t r);
-
 __attribute__((target("avx2,fma"))) void interiorAvx2Grouped(const Filter& f, const float* x, float* y,
                                                              uint64_t begin, uint64_t end, int64_t q, uint32_t r) {
-    const uint32_t stepQ = f.down / f.up, stepR = f.down % f.up;
+    const PhaseStep step = phaseStep(f);
     const uint64_t L = f.up;
     const int64_t M = f.down;
     uint64_t j = begin;
@@ -198,12 +197,7 @@ __attribute__((target("avx2,fma"))) void interiorAvx2Grouped(const Filter& f, co
             y[j + i + L] = results[1];
             y[j + i + 2 * L] = results[2];
             y[j + i + 3 * L] = results[3];
-            blockQ += stepQ;
-            blockR += stepR;
-            if (blockR >= f.up) {
-                blockR -= f.up;
-                ++blockQ;
-            }
+            stepPhase(step, blockQ, blockR);
         }
         // Four periods on: the phase is back where it was, the input 4M further.
         j += 4 * L;
@@ -220,19 +214,14 @@ bool hasAvx2() {
 InteriorKernel chooseKernel() { return hasAvx2() ? interiorAvx2Grouped : interiorSse; }
 #else
 void interiorPlain(const Filter& f, const float* x, float* y, uint64_t begin, uint64_t end, int64_t q, uint32_t r) {
-    const uint32_t stepQ = f.down / f.up, stepR = f.down % f.up;
+    const PhaseStep step = phaseStep(f);
     for (uint64_t j = begin; j < end; ++j) {
         const float* h = f.phases + size_t(r) * f.stride;
         const float* in = x + q;
         float acc = 0.0f;
         for (uint32_t k = 0; k < f.terms; ++k) acc += h[k] * in[k];
         y[j] = acc;
-        q += stepQ;
-        r += stepR;
-        if (r >= f.up) {
-            r -= f.up;
-            ++q;
-        }
+        stepPhase(step, q, r);
     }
 }
 
