@@ -36,15 +36,22 @@ static Utf8View fileName(Utf8View path) {
     return path;
 }
 
+// Room kept behind the named files for the first line and "and <n> more".
+constexpr uint32_t kRoomForTheRest = 96;
+
 void noteImportFailure(ImportFailures& failures, Utf8View path, ErrorCode code) {
     ++failures.count;
     if (failures.named >= kNamedImportFailures) return;
-    ++failures.named;
-    if (failures.lines.length) appendText(failures.lines, viewOf(u"\n"));
+    WideBuffer<kImportFailureTextCapacity> line = {};
+    if (failures.lines.length) appendText(line, viewOf(u"\n"));
     Utf8View name = fileName(path);
-    appendUtf8AsUtf16(failures.lines, name.length ? name : viewOf("a file"));
-    appendText(failures.lines, viewOf(u": "));
-    appendUtf8AsUtf16(failures.lines, viewOf(importFailureReason(code)));
+    appendUtf8AsUtf16(line, name.length ? name : viewOf("a file"));
+    appendText(line, viewOf(u": "));
+    appendUtf8AsUtf16(line, viewOf(importFailureReason(code)));
+    // A line is named whole or not at all (very long names): never cut in the middle.
+    if (failures.lines.length + line.length + kRoomForTheRest > kImportFailureTextCapacity) return;
+    appendText(failures.lines, viewOf(line));
+    ++failures.named;
 }
 
 void buildImportFailureText(WideBuffer<kImportFailureTextCapacity>& text, const ImportFailures& failures) {

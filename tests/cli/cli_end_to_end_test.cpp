@@ -295,9 +295,11 @@ TEST_F(Cli, SendWritesTheCardToASimulatedWriterOrSaysTransferFailed) {
     }
 }
 
-#ifndef _WIN32
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
 // The largest card-file the program writes opens, and a change of one name rewrites nothing else.
-// Under Wine the window's test does the same through the same reader and writer, in a third of the time.
+// Its half gigabyte written and flushed takes seconds, so it runs once: under Wine the window's
+// test does the same through the same reader and writer, and under the sanitizers the card-file
+// test reads the same file through the same code.
 TEST_F(Cli, TheLargestCardFileOpensAndARewriteKeepsItsBytes) {
     writeLargestCardFile(card);
     ProcessResult r = run({"info", card});
