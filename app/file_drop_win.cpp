@@ -33,20 +33,22 @@ static bool isOnInstrumentList(HWND window, POINT point) {
 }
 
 // Each file becomes an instrument at the end while the card has room; a file
-// that fails leaves none behind. Returns how many failed.
-static uint32_t importDroppedSamples(HDROP drop) {
-    uint32_t failedCount = 0;
+// that fails leaves none behind and is noted with its reason.
+static void importDroppedSamples(HDROP drop, ImportFailures& failures) {
+    FileImportReport report = {&failures, [](void* context, Utf8View path, FileImport result, ErrorCode code) {
+                                   if (result == FileImport::Failed)
+                                       noteImportFailure(*static_cast<ImportFailures*>(context), path, code);
+                               }};
     UINT files = DragQueryFileW(drop, kAllFiles, nullptr, 0);
     for (UINT i = 0; i < files && cardDocument.instruments.count < kMaxInstruments; ++i) {
         PathBuffer path;
         if (!droppedPath(drop, i, path)) {
-            ++failedCount;
+            noteImportFailure(failures, viewOf(""), ErrorCode::InvalidArgument);
             continue;
         }
         Utf8View view = viewOf(path);
-        failedCount += importFilesAsInstruments(cardDocument, &view, 1, nullptr);
+        importFilesAsInstruments(cardDocument, &view, 1, &report);
     }
-    return failedCount;
 }
 
 void onDropFiles(HWND window, HDROP drop) {
@@ -55,10 +57,11 @@ void onDropFiles(HWND window, HDROP drop) {
     // that command still works on the card.
     bool accepted = DragQueryPoint(drop, &point) && IsWindowEnabled(window) && !cardFileCommands.dialogOpen;
     if (accepted && isOnInstrumentList(window, point)) {
-        uint32_t failedCount = importDroppedSamples(drop);
+        ImportFailures failures = {};
+        importDroppedSamples(drop, failures);
         DragFinish(drop);
         refreshAndSelect(int32_t(cardDocument.instruments.count) - 1);
-        if (failedCount > 0) showImportFailures(mainWindow.dialogs, failedCount);
+        showImportFailures(mainWindow.dialogs, failures);
         return;
     }
     PathBuffer path;

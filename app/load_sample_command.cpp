@@ -1,6 +1,5 @@
 #include "app/load_sample_command.h"
 
-#include "import/import_files.h"
 #include "import/import_sample.h"
 
 static bool validSelection(const CardDocument& document, int32_t selection) {
@@ -14,16 +13,19 @@ bool loadSampleCommand(CardDocument& document, int32_t selection, const UserDial
     // Checked again: the window handled messages while the dialog was open.
     if (!validSelection(document, selection)) return false;
     ErrorCode code = importSample(*instrumentAt(document, uint32_t(selection)), viewOf(path));
-    if (failed(code))
-        showImportFailures(dialogs, 1);
-    else
+    if (failed(code)) {
+        ImportFailures failures = {};
+        noteImportFailure(failures, viewOf(path), code);
+        showImportFailures(dialogs, failures);
+    } else {
         document.modified = true;  // a new sample is unsaved work like any other edit
+    }
     return true;
 }
 
-void showImportFailures(const UserDialogs& dialogs, uint32_t failedCount) {
-    if (failedCount == 0) return;
+void showImportFailures(const UserDialogs& dialogs, const ImportFailures& failures) {
+    if (failures.count == 0) return;
     WideBuffer<kImportFailureTextCapacity> text;
-    buildImportFailureText(text, failedCount);
+    buildImportFailureText(text, failures);
     dialogs.showError(dialogs.context, viewOf(text));
 }

@@ -3,6 +3,7 @@
 
 #include "app/user_dialogs.h"
 #include "core/card_document.h"
+#include "import/import_messages.h"
 
 // "Load Sample": one sample file chosen in the open dialog and imported into
 // the instrument at `selection` (its old sample kept when the import fails,
@@ -11,6 +12,6 @@
 // window then needs no refresh.
 bool loadSampleCommand(CardDocument& document, int32_t selection, const UserDialogs& dialogs);
 
-// The one message for all failed imports: "The file couldn't be imported" or
-// "<n> files couldn't be imported".
-void showImportFailures(const UserDialogs& dialogs, uint32_t failed);
+// The one message for all failed imports of a command: "The file couldn't be
+// imported" or "<n> files couldn't be imported", then each file with its reason.
+void showImportFailures(const UserDialogs& dialogs, const ImportFailures& failures);

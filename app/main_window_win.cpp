@@ -132,6 +132,7 @@ static LRESULT onCreate(HWND window, const CREATESTRUCTW& creation) {
 
     releaseWriterList(cardWriterList);
     SendMessageW(controlWindow(Control::WriterCombo), CB_RESETCONTENT, 0, 0);
+    mainWindow.transferWindows.noWriterShown = false;
     refreshWriterList();
     DragAcceptFiles(window, TRUE);
     return 0;

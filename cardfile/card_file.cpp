@@ -3,8 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/byte_cursor.h"
-#include "core/file_io.h"
+#include "core/file_cursor.h"
 #include "core/file_stream.h"
 #include "core/safe_save.h"
 
@@ -43,9 +42,13 @@ static void readName(ByteCursor& cursor, uint64_t offset, NameBuffer& name) {
 
 ErrorCode parseCardFile(const uint8_t* data, uint32_t size, CardDocument& document) {
     ByteCursor cursor = makeCursor(data, size);
+    return parseCardFile(cursor, document);
+}
+
+ErrorCode parseCardFile(ByteCursor& cursor, CardDocument& document) {
     const uint8_t* magic = bytesAt(cursor, 0, 4);
     if (!magic || memcmp(magic, kMagic, 4) != 0) return ErrorCode::InvalidFormat;
-    if (size < 5 || data[4] != kCardFileVersion) return ErrorCode::TooNew;
+    if (!hasBytes(cursor, 4, 1) || readU8(cursor, 4) != kCardFileVersion) return ErrorCode::TooNew;
 
     uint8_t count = readU8(cursor, 5);
     document.cardCode = readU16LE(cursor, 6);
@@ -65,17 +68,20 @@ ErrorCode parseCardFile(const uint8_t* data, uint32_t size, CardDocument& docume
         uint32_t start = readU32LE(cursor, at + 12);
         uint32_t end = readU32LE(cursor, at + 16);
         uint32_t sampleCount = readU32LE(cursor, at + 20);
+        // More than any instrument may hold: no file of this program's.
+        if (sampleCount > kMaxInstrumentSamples) return ErrorCode::TooLarge;
         PlayedSpan span = clampPlayedSpan(start, end, sampleCount);
         instrument->start = span.start;
         instrument->end = span.end;
 
         uint64_t samplesAt = at + kCardFileRecordBytes;
         uint64_t sampleBytes = 4ull * sampleCount;
-        // Only size the array when the data really holds the samples: a bogus
-        // count must not turn into a huge allocation.
+        // Only size the array when the file really holds the samples: a
+        // bogus count must not turn into a huge allocation. The raw bytes go
+        // straight into it (both builds run on little-endian machines).
         if (hasBytes(cursor, samplesAt, sampleBytes)) {
             if (failed(resizeBuffer(instrument->samples, sampleCount))) return ErrorCode::OutOfMemory;
-            if (sampleBytes) memcpy(instrument->samples.data, data + samplesAt, sampleBytes);
+            copyBytes(cursor, samplesAt, sampleBytes, reinterpret_cast<uint8_t*>(instrument->samples.data));
         } else {
             cursor.failed = true;
         }
@@ -85,9 +91,11 @@ ErrorCode parseCardFile(const uint8_t* data, uint32_t size, CardDocument& docume
 
     // The trailer: up to four bytes, stopping at a zero byte, must read "envc".
     uint32_t matched = 0;
-    while (matched < 4 && at + matched < size && data[at + matched] != 0 &&
-           data[at + matched] == static_cast<uint8_t>(kTrailer[matched]))
+    while (matched < 4 && hasBytes(cursor, at + matched, 1)) {
+        uint8_t byte = readU8(cursor, at + matched);
+        if (byte == 0 || byte != static_cast<uint8_t>(kTrailer[matched])) break;
         ++matched;
+    }
     if (matched != 4) return ErrorCode::Incomplete;
     return ErrorCode::Ok;
 }
@@ -111,10 +119,8 @@ ErrorCode writeCardFile(const CardDocument& document, Utf8View path) {
 ErrorCode writeCardFile(const CardDocument& document, Utf8View path, const SaveCalls& calls) {
     if (path.length == 0) return ErrorCode::InvalidArgument;
     const InstrumentArray& instruments = document.instruments;
-    uint64_t size = kCardFileHeaderBytes + sizeof kTrailer;
     for (uint32_t i = 0; i < instruments.count; ++i)
-        size += kCardFileRecordBytes + 4ull * instruments.items[i].samples.count;
-    if (size > UINT32_MAX) return ErrorCode::BufferTooSmall;
+        if (instruments.items[i].samples.count > kMaxInstrumentSamples) return ErrorCode::TooLarge;
 
     // Only the header, the records and the trailer are built here; the
     // samples are written from the instruments' own buffers, as their raw
@@ -155,11 +161,16 @@ ErrorCode writeCardFile(const CardDocument& document, Utf8View path, const SaveC
     return code;
 }
 
+// The header and the records are read in blocks of this size; the samples
+// go from the file straight into the instruments.
+constexpr uint32_t kCardFileBlockBytes = 64 * 1024;
+
 ErrorCode readCardFile(CardDocument& document, Utf8View path) {
     if (path.length == 0) return ErrorCode::InvalidArgument;
-    ByteBuffer bytes = {};
-    ErrorCode code = readWholeFile(path, kCardFileMaxSize, bytes);
-    if (!failed(code)) code = parseCardFile(bytes.data, bytes.count, document);
-    releaseBuffer(bytes);
+    FileCursor file;
+    ErrorCode code = openFileCursor(path, uint32_t(kCardFileMaxSize), kCardFileBlockBytes, file);
+    if (failed(code)) return code;
+    code = fileCursorResult(file, parseCardFile(file.cursor, document));
+    closeFileCursor(file);
     return code;
 }

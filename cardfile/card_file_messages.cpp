@@ -6,6 +6,8 @@ const char* cardFileLoadReason(ErrorCode code) {
     case ErrorCode::InvalidFormat: return "Invalid file format";
     case ErrorCode::TooLarge: return "The file is too big to load";
     case ErrorCode::TooNew: return "The file is too new for this software-version";
+    case ErrorCode::NotFound: return "The file was not found";
+    case ErrorCode::AccessDenied: return "Access to the file is denied";
     default: return "Inconsistent file";
     }
 }

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -13,6 +14,7 @@
 #include "transfer/card_models.h"
 #include "core/memory_text.h"
 #include "import/import_files.h"
+#include "import/import_messages.h"
 #include "import/sample_processing.h"
 #include "transfer/card_image.h"
 #include "transfer/card_sound.h"
@@ -69,6 +71,16 @@ bool saveCard(const char* typedPath, const Card& card) {
     snprintf(what, sizeof what, "%s: %s", kCardFileSaveFailure, errorCodeText(code));
     printFileError(path, what);
     return false;
+}
+
+// A value given that the command had to change: told on standard error, the work goes on.
+__attribute__((format(printf, 1, 2))) void warn(const char* format, ...) {
+    va_list values;
+    va_start(values, format);
+    fputs("corvane-cli: warning: ", stderr);
+    vfprintf(stderr, format, values);
+    fputc('\n', stderr);
+    va_end(values);
 }
 
 void usageError(const Command& command, const char* what) {
@@ -142,11 +154,13 @@ int runNew(Arguments args, const UsbTransport&) {
 
 struct AddReport {
     void report(Utf8View path, FileImport result, ErrorCode code) {
-        if (result == FileImport::Failed) printFileError(path, importErrorText(code));
+        if (result == FileImport::Failed) printFileError(path, importFailureReason(code));
         if (result == FileImport::LeftOut) printFileError(path, "left out: the card already holds 8 instruments");
         if (result == FileImport::Imported) ++imported;
+        if (result == FileImport::LeftOut) ++leftOut;
     }
     uint32_t imported = 0;
+    uint32_t leftOut = 0;
 };
 
 int runAdd(Arguments args, const UsbTransport&) {
@@ -163,8 +177,10 @@ int runAdd(Arguments args, const UsbTransport&) {
     FileImportReport hook = {&report, [](void* c, Utf8View path, FileImport result, ErrorCode code) {
                                  static_cast<AddReport*>(c)->report(path, result, code);
                              }};
-    uint32_t failures = importFilesAsInstruments(card.document, paths, count, &hook);
-    if (failures) {
+    ImportFailures failures = {};
+    failures.count = importFilesAsInstruments(card.document, paths, count, &hook);
+    if (failures.count) {
+        // Each file was named with its reason above; this is the count.
         WideBuffer<kImportFailureTextCapacity> text = {};
         buildImportFailureText(text, failures);
         fputs("corvane-cli: ", stderr);
@@ -172,7 +188,8 @@ int runAdd(Arguments args, const UsbTransport&) {
         fputc('\n', stderr);
     }
     if (report.imported && !saveCard(args.values[0], card)) return kFailure;
-    return failures ? kFailure : kSuccess;
+    // A file left out is work not done, as much as one that failed.
+    return failures.count || report.leftOut ? kFailure : kSuccess;
 }
 
 int runSet(Arguments args, const UsbTransport&) {
@@ -184,6 +201,8 @@ int runSet(Arguments args, const UsbTransport&) {
     bool hasStart = false, hasEnd = false, hasDecay = false, hasBoost = false, hasDownsample = false;
     uint32_t start = 0, end = 0;
     double decay = 0, boost = 0;
+    const char* decayText = "";
+    const char* boostText = "";
     bool downsample = false;
     for (int i = 2; i < args.count; ++i) {
         const char* option = args.values[i];
@@ -197,8 +216,10 @@ int runSet(Arguments args, const UsbTransport&) {
             if (!(hasEnd = parseUnsigned(value, end))) return usageError(command, "--end takes a sample index"), kUsage;
         } else if (argumentIs(option, "--decay")) {
             if (!(hasDecay = parseDecimal(value, decay))) return usageError(command, "--decay takes a number"), kUsage;
+            decayText = value;
         } else if (argumentIs(option, "--boost")) {
             if (!(hasBoost = parseDecimal(value, boost))) return usageError(command, "--boost takes a number"), kUsage;
+            boostText = value;
         } else if (argumentIs(option, "--downsample")) {
             hasDownsample = true;
             if (argumentIs(value, "on"))
@@ -219,14 +240,31 @@ int runSet(Arguments args, const UsbTransport&) {
     if (name) setTypedName(name, [&](Utf16View typed) { setInstrumentName(instrument, typed); });
     // The limits of the window's fields: end within start .. samples, start within 0 .. end.
     // Given both, the end is set first so that the start can move past the old end.
+    // A value that had to change is told, so that a typo does not pass unseen.
     uint32_t samples = instrument.samples.count;
     if (hasEnd) {
         uint32_t lowest = hasStart ? 0 : instrument.start;
         instrument.end = end > samples ? samples : (end < lowest ? lowest : end);
+        if (end > samples)
+            warn("--end %u is beyond the sample's %u samples: the end is %u", end, samples, instrument.end);
+        else if (instrument.end != end)
+            warn("--end %u is before the start: the end is %u", end, instrument.end);
     }
-    if (hasStart) instrument.start = start > instrument.end ? instrument.end : start;
-    if (hasDecay) instrument.decay = clampDecay(decay);
-    if (hasBoost) instrument.boost = clampBoost(boost);
+    if (hasStart) {
+        instrument.start = start > instrument.end ? instrument.end : start;
+        if (instrument.start != start) warn("--start %u is beyond the end: the start is %u", start, instrument.start);
+    }
+    if (hasDecay) {
+        instrument.decay = clampDecay(decay);
+        if (instrument.decay != decay)
+            warn("--decay %s is not a whole number from 1 to 255: the decay is %u", decayText, instrument.decay);
+    }
+    if (hasBoost) {
+        instrument.boost = clampBoost(boost);
+        if (instrument.boost != boost)
+            warn("--boost %s is not a whole number of dB from 0 to 10: the boost is %u dB", boostText,
+                 instrument.boost);
+    }
     if (hasDownsample) instrument.downsample = downsample;
     return saveCard(args.values[0], card) ? kSuccess : kFailure;
 }
@@ -437,6 +475,15 @@ int runSend(Arguments args, const UsbTransport& usb) {
         releaseWriterList(list);
         return kFailure;
     }
+    // A typo must never overwrite a bank the user did not name.
+    uint32_t lastBank = list.items[writer - 1].bankCount;
+    if (bank > lastBank) {
+        char what[96];
+        snprintf(what, sizeof what, "writer %u has banks 1 to %u", writer, lastBank);
+        usageError(command, what);
+        releaseWriterList(list);
+        return kUsage;
+    }
     TerminalTransfer terminal = {isTerminal(stderr), false, false, bank, int32_t(writer - 1), 0};
     TransferControls controls = terminalTransferControls(terminal);
     TransferJob job;
@@ -458,12 +505,13 @@ const Command kCommandTable[] = {
     {"add", "add CARD.vxcor SAMPLE...", "import WAV, AIFF or AIFC files as new instruments",
      "Each file becomes a new instrument at the end, named after the file, converted to 37908 Hz and\n"
      "normalised. A card holds 8 instruments: files beyond are left out. The exit status is 1 when\n"
-     "any file failed.\n",
+     "any file failed or was left out; the files imported are kept all the same.\n",
      runAdd},
     {"set", "set CARD.vxcor INDEX [--name N] [--start S] [--end E] [--decay D] [--boost B] [--downsample on|off]",
      "change an instrument",
      "INDEX counts from 1. Values are limited as in the window: start 0 .. end, end start .. the\n"
-     "sample count, decay 1 .. 255 (units of 1024 samples), boost 0 .. 10 dB, names 8 bytes.\n",
+     "sample count, decay 1 .. 255 (units of 1024 samples), boost 0 .. 10 dB, names 8 bytes. A value\n"
+     "that had to change is told on standard error.\n",
      runSet},
     {"remove", "remove CARD.vxcor INDEX", "remove an instrument", "", runRemove},
     {"move", "move CARD.vxcor FROM TO", "move an instrument", "The instrument at FROM ends up at position TO.\n",
@@ -481,7 +529,7 @@ const Command kCommandTable[] = {
     {"writers", "writers", "list the connected card writers", "", runWriters},
     {"send", "send CARD.vxcor [--writer N] [--bank B]", "write the card to a card writer",
      "N is the writer's number in the list of writers (default 1), B the bank (default 1; a bank\n"
-     "beyond the writer's last is sent as its last). The exit status is 0 only on success.\n",
+     "beyond the writer's last is refused with status 2). The exit status is 0 only on success.\n",
      runSend},
 };
 const Command kCommandEnd = {nullptr, nullptr, nullptr, nullptr, nullptr};

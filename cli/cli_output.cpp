@@ -1,7 +1,5 @@
 #include "cli/cli_output.h"
 
-#include "import/import_sample.h"
-
 void printText(FILE* out, Utf8View text) {
     if (text.length) fwrite(text.units, 1, text.length, out);
 }
@@ -69,18 +67,8 @@ const char* errorCodeText(ErrorCode code) {
     case ErrorCode::Aborted: return "aborted";
     case ErrorCode::DataError: return "data error";
     case ErrorCode::TooNew: return "made by a newer version of the program";
+    case ErrorCode::UnsupportedEncoding: return "unsupported encoding";
+    case ErrorCode::TooLong: return "too long";
     default: return "failed";
-    }
-}
-
-static_assert(kMinImportSampleRate == 4000, "the message below names the lowest rate");
-
-const char* importErrorText(ErrorCode code) {
-    switch (code) {
-    case ErrorCode::InvalidFormat: return "not a WAV, AIFF or AIFC file this program can read";
-    case ErrorCode::BufferTooSmall: return "the file ends before its samples do";
-    case ErrorCode::TooLarge: return "larger than the 16 MiB a sample file may have";
-    case ErrorCode::NotSupported: return "its sample rate is below 4000 Hz, the lowest this program converts from";
-    default: return errorCodeText(code);
     }
 }

@@ -23,4 +23,3 @@ void printFileError(Utf8View file, const char* what);
 
 // The reason for a failure, in words.
 const char* errorCodeText(ErrorCode code);
-const char* importErrorText(ErrorCode code);

@@ -144,5 +144,6 @@ WriterListView silentWriterList() {
             [](void*, int32_t) {},
             [](void*, uint32_t) {},
             [](void*, const char16_t*) {},
-            [](void*, bool, bool) {}};
+            [](void*, bool, bool) {},
+            nullptr};
 }

@@ -1,5 +1,7 @@
 #include "core/byte_cursor.h"
 
+#include <cstring>
+
 // Brings [offset, offset + count) into the window, reading ahead up to a
 // block but never past the end of the block of bytes.
 static bool refill(ByteWindow& window, uint32_t size, uint64_t offset, uint32_t count) {
@@ -36,6 +38,26 @@ const uint8_t* bytesAt(ByteCursor& cursor, uint64_t offset, uint64_t count) {
         return nullptr;
     }
     return window->buffer.data + (offset - window->origin);
+}
+
+bool copyBytes(ByteCursor& cursor, uint64_t offset, uint64_t count, uint8_t* into) {
+    if (!hasBytes(cursor, offset, count)) {
+        cursor.failed = true;
+        return false;
+    }
+    ByteWindow* window = cursor.window;
+    if (count == 0) return true;
+    if (!window) {
+        memcpy(into, cursor.data + offset, count);
+        return true;
+    }
+    ErrorCode code = failed(window->error) ? window->error : window->read(window->source, offset, into, uint32_t(count));  // count <= size, a u32
+    if (failed(code)) {
+        window->error = code;
+        cursor.failed = true;
+        return false;
+    }
+    return true;
 }
 
 void releaseWindow(ByteWindow& window) {

@@ -45,6 +45,11 @@ inline bool hasBytes(const ByteCursor& cursor, uint64_t offset, uint64_t count) 
 // next read through any cursor on that window.
 const uint8_t* bytesAt(ByteCursor& cursor, uint64_t offset, uint64_t count);
 
+// Copies `count` bytes at `offset` into `into`; false (and failed) when they
+// are not all there or cannot be read. A windowed cursor reads them straight
+// into `into`, past its buffer, so a large block is never held twice.
+bool copyBytes(ByteCursor& cursor, uint64_t offset, uint64_t count, uint8_t* into);
+
 uint8_t readU8(ByteCursor& cursor, uint64_t offset);
 uint16_t readU16LE(ByteCursor& cursor, uint64_t offset);
 uint32_t readU32LE(ByteCursor& cursor, uint64_t offset);

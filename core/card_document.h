@@ -19,6 +19,12 @@ constexpr uint16_t kDefaultCardCode = 0x0F01;
 constexpr uint32_t kWorkingSampleRate = 37908;
 constexpr uint32_t kTuneZeroSampleRate = 25272;
 
+// The most samples an instrument may hold: 2^24, 7 minutes 22 seconds at
+// the working rate, far beyond anything the card takes. The import refuses
+// longer sounds, so every card-file the program writes (at most eight such
+// instruments, 512 MiB) can be read again.
+constexpr uint32_t kMaxInstrumentSamples = 1u << 24;
+
 constexpr uint8_t kMinDecay = 1;
 constexpr uint8_t kMaxDecay = 255;
 constexpr uint8_t kMaxBoost = 10;

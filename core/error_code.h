@@ -2,7 +2,7 @@
 #include <cstdint>
 
 // One program-wide result type: 0 is success, every failure has a fixed number.
-// 12, 15 and 28 are not used.
+// 12, 15 and 28 are not used; new codes are added after the last.
 enum class ErrorCode : uint32_t {
     Ok = 0,
     Failed = 1,
@@ -31,6 +31,8 @@ enum class ErrorCode : uint32_t {
     Aborted = 26,
     DataError = 27,
     TooNew = 29,
+    UnsupportedEncoding = 30,  // a sample file whose samples are stored in a way this program does not decode
+    TooLong = 31,              // a sample longer than an instrument may hold
 };
 
 // Translates a Windows system error code (the value of GetLastError).

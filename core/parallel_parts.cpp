@@ -5,6 +5,8 @@
 #include <mutex>
 #include <thread>
 
+bool (*startPartThread)(HelperThreadEntry entry, void* argument) = startHelperThread;
+
 namespace {
 
 uint32_t coreCount() {
@@ -34,7 +36,8 @@ struct PartHelpers {
     std::mutex lock;
     std::condition_variable wake;
     std::condition_variable finished;
-    uint32_t started;
+    uint32_t started;                 // helpers 1 .. started exist
+    uint64_t startRound[kMaxParts];   // the round each helper was started in
     uint64_t round;  // counts the calls, so a helper knows a new one from the last
     PartJob job;
     uint32_t unfinished;
@@ -45,9 +48,11 @@ PartHelpers& partHelpers() {
     return *helpers;
 }
 
-void helperLoop(uint32_t part, uint64_t seenRound) {
+void helperLoop(void* argument) {
+    uint32_t part = uint32_t(reinterpret_cast<uintptr_t>(argument));
     PartHelpers& helpers = partHelpers();
     std::unique_lock<std::mutex> hold(helpers.lock);
+    uint64_t seenRound = helpers.startRound[part];
     for (;;) {
         helpers.wake.wait(hold, [&] { return helpers.round != seenRound; });
         seenRound = helpers.round;
@@ -60,11 +65,45 @@ void helperLoop(uint32_t part, uint64_t seenRound) {
     }
 }
 
+// Threads of one call only, for a caller that finds the helpers busy.
+struct OwnThreads {
+    std::mutex lock;
+    std::condition_variable finished;
+    uint32_t unfinished = 0;
+    const PartJob* job = nullptr;
+    struct Part {
+        OwnThreads* threads;
+        uint32_t part;
+    } parts[kMaxParts];
+};
+
+void ownThreadMain(void* argument) {
+    OwnThreads::Part& mine = *static_cast<OwnThreads::Part*>(argument);
+    OwnThreads& threads = *mine.threads;
+    runPart(*threads.job, mine.part);
+    // Told under the lock: the caller cannot return, and take `threads`
+    // with its frame, before this thread has let go of it.
+    std::lock_guard<std::mutex> hold(threads.lock);
+    if (--threads.unfinished == 0) threads.finished.notify_one();
+}
+
 void runWithOwnThreads(const PartJob& job) {
-    std::thread threads[kMaxParts];
-    for (uint32_t part = 1; part < job.parts; ++part) threads[part] = std::thread(runPart, job, part);
-    runPart(job, 0);
-    for (uint32_t part = 1; part < job.parts; ++part) threads[part].join();
+    OwnThreads threads;
+    threads.job = &job;
+    bool own[kMaxParts] = {};
+    for (uint32_t part = 1; part < job.parts; ++part) {
+        threads.parts[part] = {&threads, part};
+        std::lock_guard<std::mutex> hold(threads.lock);
+        if (startPartThread(ownThreadMain, &threads.parts[part])) {
+            own[part] = true;
+            ++threads.unfinished;
+        }
+    }
+    // The parts no thread took are done here.
+    for (uint32_t part = 0; part < job.parts; ++part)
+        if (!own[part]) runPart(job, part);
+    std::unique_lock<std::mutex> hold(threads.lock);
+    threads.finished.wait(hold, [&] { return threads.unfinished == 0; });
 }
 
 }  // namespace
@@ -75,7 +114,7 @@ uint32_t partCount(uint64_t count, uint64_t minimumPerPart) {
     return byLength < coreCount() ? static_cast<uint32_t>(byLength) : coreCount();
 }
 
-void runParts(uint64_t count, uint32_t parts, PartWork work, void* context) noexcept {
+void runParts(uint64_t count, uint32_t parts, PartWork work, void* context) {
     if (parts > kMaxParts) parts = kMaxParts;
     PartJob job = {work, context, count, parts};
     if (parts <= 1) {
@@ -89,19 +128,25 @@ void runParts(uint64_t count, uint32_t parts, PartWork work, void* context) noex
         runWithOwnThreads(job);
         return;
     }
+    uint32_t helped = 0;  // parts 1 .. helped go to helpers
     {
         std::lock_guard<std::mutex> hold(helpers.lock);
         while (helpers.started + 1 < parts) {
-            ++helpers.started;
-            std::thread(helperLoop, helpers.started, helpers.round).detach();
+            uint32_t part = helpers.started + 1;
+            helpers.startRound[part] = helpers.round;
+            if (!startPartThread(helperLoop, reinterpret_cast<void*>(uintptr_t(part)))) break;
+            helpers.started = part;
         }
+        helped = helpers.started + 1 < parts ? helpers.started : parts - 1;
         helpers.job = job;
-        helpers.unfinished = parts - 1;
+        helpers.unfinished = helped;
         ++helpers.round;
     }
     helpers.wake.notify_all();
     runPart(job, 0);
-    {
+    // Parts beyond the helpers that could be started are done here.
+    for (uint32_t part = helped + 1; part < parts; ++part) runPart(job, part);
+    if (helped) {
         std::unique_lock<std::mutex> hold(helpers.lock);
         helpers.finished.wait(hold, [&] { return helpers.unfinished == 0; });
     }

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "core/helper_thread.h"
+
 // Long loops over samples are split into contiguous parts, one per core, so
 // an import or a preview uses the whole machine. The calling thread works on
 // the first part itself and returns when every part is done.
@@ -16,9 +18,12 @@ using PartWork = void (*)(void* context, uint64_t begin, uint64_t end, uint32_t 
 // Runs work(context, begin, end, part) for every part of [0, count). The
 // other parts go to helper threads that stay for the next call: an import
 // splits every block of its file, and starting threads for each one costs
-// more than some blocks take. A thread that cannot start ends the program:
-// the parts already running still point into the caller's frame.
-void runParts(uint64_t count, uint32_t parts, PartWork work, void* context) noexcept;
+// more than some blocks take. A part whose thread cannot start is done by
+// the calling thread: slower, but the work and the program go on.
+void runParts(uint64_t count, uint32_t parts, PartWork work, void* context);
+
+// How the helper threads are started; tests put in one that fails.
+extern bool (*startPartThread)(HelperThreadEntry entry, void* argument);
 
 // Runs work(begin, end, part) for every part of [0, count).
 template <typename Work>

@@ -81,7 +81,7 @@ ErrorCode readCommonChunk(ByteCursor& cursor, const Chunk& chunk, DecodedSample&
                               : integerEncoding(bytesPerSample, known.littleEndianBySize);
         return ErrorCode::Ok;
     }
-    return ErrorCode::InvalidFormat;
+    return ErrorCode::UnsupportedEncoding;  // IMA ADPCM, MACE and the like
 }
 
 // The position of the first marker with this id, examining at most the marker count.
@@ -187,7 +187,8 @@ ErrorCode scanAiff(DecodedSample& decoded, ByteCursor& cursor, SampleRun& run) {
     }
 
     if (cursor.failed) return ErrorCode::BufferTooSmall;
-    if (layout.encoding == SampleEncoding::None) return ErrorCode::InvalidFormat;
+    if (layout.encoding == SampleEncoding::None)
+        return layout.sawCommon ? ErrorCode::UnsupportedEncoding : ErrorCode::InvalidFormat;
     if (layout.compressed && !layout.sawVersion) return ErrorCode::InvalidFormat;
     // A rate of 0, or one beyond 32 bits, cannot be converted to the working rate.
     if (!layout.rateUsable || decoded.sampleRate == 0) return ErrorCode::InvalidFormat;

@@ -29,14 +29,3 @@ uint32_t importFilesAsInstruments(CardDocument& document, const Utf8View* paths,
     }
     return failedCount;
 }
-
-void buildImportFailureText(WideBuffer<kImportFailureTextCapacity>& text, uint32_t failedCount) {
-    clearText(text);
-    if (failedCount == 1) {
-        appendText(text, viewOf(u"The file"));
-    } else {
-        appendUnsigned(text, failedCount);
-        appendText(text, viewOf(u" files"));
-    }
-    appendText(text, viewOf(u" couldn't be imported"));
-}

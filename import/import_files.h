@@ -19,7 +19,3 @@ struct FileImportReport {
 // the eighth instrument are left out. Returns the number that failed.
 uint32_t importFilesAsInstruments(CardDocument& document, const Utf8View* paths, uint32_t count,
                                   const FileImportReport* report);
-
-constexpr uint32_t kImportFailureTextCapacity = 128;
-// "The file couldn't be imported" or "<n> files couldn't be imported".
-void buildImportFailureText(WideBuffer<kImportFailureTextCapacity>& text, uint32_t failed);

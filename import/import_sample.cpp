@@ -57,13 +57,18 @@ static bool containsDefaultName(const NameBuffer& name) {
     return false;
 }
 
+// How many samples the run becomes at the working rate.
+static uint64_t convertedLength(const SampleRun& run, uint32_t rate) {
+    if (rate == kWorkingSampleRate) return run.outputs;
+    return uint64_t(run.outputs) * kWorkingSampleRate / rate;
+}
+
 // Decodes the run and converts it to the working rate block by block: each
 // block is decoded straight into the resampler's input, and the outputs it
 // completes go straight into `samples`, sized once. `peak` is theirs.
 static ErrorCode convertRun(ByteCursor& cursor, const SampleRun& run, uint32_t rate, SampleBuffer& samples,
                             float& peak) {
-    uint64_t target = uint64_t(run.outputs) * kWorkingSampleRate / rate;
-    if (target > UINT32_MAX) return ErrorCode::TooLarge;  // only a file of absurdly low rate gets here
+    uint64_t target = convertedLength(run, rate);  // within the instrument's bound, checked before
     const uint32_t block = runBlockOutputs(run);
     StreamResampler resampler;
     ErrorCode code = startResampler(resampler, run.outputs, rate, static_cast<uint32_t>(target), kWorkingSampleRate,
@@ -110,6 +115,9 @@ ErrorCode importSample(Instrument& instrument, Utf8View path) {
     ErrorCode code = openFileCursor(path, decoded.maxFileSize, kSampleBlockBytes, file);
     if (!failed(code)) code = scan(decoded, file.cursor, run);
     if (!failed(code) && run.outputs > 0 && decoded.sampleRate < kMinImportSampleRate) code = ErrorCode::NotSupported;
+    // Refused before a sample is decoded: the instrument stays as it was.
+    if (!failed(code) && run.outputs > 0 && convertedLength(run, decoded.sampleRate) > kMaxInstrumentSamples)
+        code = ErrorCode::TooLong;
     if (!failed(code)) {
         if (run.outputs > 0 && decoded.sampleRate != kWorkingSampleRate) {
             // The reader's peak is that of samples the conversion replaces.

@@ -20,7 +20,9 @@ constexpr uint32_t kMinImportSampleRate = 4000;
 // Reads a WAV, AIFF or AIFC file into the instrument: converted to the
 // working rate, normalised to -0.1 dBFS, named after the file when it has no
 // name of its own, played from start to end, with a decay to match its
-// length. On failure the instrument is left exactly as it was.
+// length. A sound longer than an instrument may hold (kMaxInstrumentSamples
+// at the working rate) gives TooLong; a sample encoding no reader decodes,
+// UnsupportedEncoding. On failure the instrument is left exactly as it was.
 ErrorCode importSample(Instrument& instrument, Utf8View path);
 
 // The text after the last "." of the path (a "." in the last place does not count).

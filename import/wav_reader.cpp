@@ -58,7 +58,7 @@ ErrorCode readFormatChunk(ByteCursor& cursor, const Chunk& chunk, DecodedSample&
         return ErrorCode::Ok;
     case kFormatALaw: format.encoding = SampleEncoding::ALaw; return ErrorCode::Ok;
     case kFormatMuLaw: format.encoding = SampleEncoding::MuLaw; return ErrorCode::Ok;
-    default: return ErrorCode::InvalidFormat;
+    default: return ErrorCode::UnsupportedEncoding;  // ADPCM, MP3 and the like: a WAV all the same
     }
 }
 
@@ -67,9 +67,9 @@ ErrorCode readFormatChunk(ByteCursor& cursor, const Chunk& chunk, DecodedSample&
 // to overwrite the previous ones from the start, the peak going on).
 ErrorCode readDataChunk(ByteCursor& cursor, const Chunk& chunk, DecodedSample& decoded, const WavFormat& format,
                         SampleRun& run) {
-    if (decoded.channels == 0 || decoded.sampleRate == 0 || format.encoding == SampleEncoding::None ||
-        format.bytesPerSample == 0)
+    if (decoded.channels == 0 || decoded.sampleRate == 0 || format.bytesPerSample == 0)
         return ErrorCode::InvalidFormat;
+    if (format.encoding == SampleEncoding::None) return ErrorCode::UnsupportedEncoding;  // 40-bit PCM, 16-bit float
     uint32_t perOutput = decoded.mixToMono ? decoded.channels : 1;
     uint32_t frames = chunk.size / format.bytesPerSample / perOutput;
     // A chunk that claims more samples than the file holds ends as truncated;

@@ -24,3 +24,14 @@ inline Utf8View viewOf(const std::string& text) { return {text.data(), static_ca
 
 std::vector<uint8_t> readFileBytes(const std::string& utf8Path);
 void writeFileBytes(const std::string& utf8Path, const std::vector<uint8_t>& bytes);
+
+// Compared a mebibyte at a time: the files may be far larger than the memory a test should take.
+bool sameFileBytes(const std::string& utf8PathA, const std::string& utf8PathB);
+
+// The largest card-file the program writes, laid out by hand: eight
+// instruments of 2^24 samples (the most one may hold), card "Largest",
+// instruments "Big 1" .. "Big 8" (the last one named `lastName` instead when
+// given), each played from 1000 to 2^24 - 1000 with decay 255. The first and
+// the last sample of instrument i (from 1) are i and -i; the others are zeros,
+// left as holes: the file takes almost nothing on the disk.
+void writeLargestCardFile(const std::string& utf8Path, const char* lastName = nullptr);

@@ -9,6 +9,7 @@ namespace {
 TransferWindows& windowsOf(void* context) { return *static_cast<TransferWindows*>(context); }
 
 int32_t comboSelection(void* context) {
+    if (windowsOf(context).noWriterShown) return -1;
     LRESULT selected = SendMessageW(windowsOf(context).writerCombo, CB_GETCURSEL, 0, 0);
     return selected == CB_ERR ? -1 : static_cast<int32_t>(selected);
 }
@@ -21,7 +22,22 @@ void deleteComboItem(void* context, uint32_t index) {
     SendMessageW(windowsOf(context).writerCombo, CB_DELETESTRING, index, 0);
 }
 
+void showNoWriter(void* context, bool noWriter) {
+    TransferWindows& w = windowsOf(context);
+    if (noWriter == w.noWriterShown) return;
+    if (noWriter) {
+        SendMessageW(w.writerCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"No card writer connected"));
+        SendMessageW(w.writerCombo, CB_SETCURSEL, 0, 0);
+    } else {
+        SendMessageW(w.writerCombo, CB_DELETESTRING, 0, 0);
+    }
+    w.noWriterShown = noWriter;
+}
+
+// The line that says no writer is there goes before the first writer comes,
+// so that the list's entries stay those of the writers.
 void addComboItem(void* context, const char16_t* label) {
+    showNoWriter(context, false);
     SendMessageW(windowsOf(context).writerCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
 }
 
@@ -120,7 +136,8 @@ uint64_t counterFrequency(void*) {
 }  // namespace
 
 WriterListView writerListViewFor(TransferWindows& windows) {
-    return {&windows, comboSelection, setComboSelection, deleteComboItem, addComboItem, setTransferControls};
+    return {&windows, comboSelection, setComboSelection, deleteComboItem, addComboItem, setTransferControls,
+            showNoWriter};
 }
 
 TransferControls transferControlsFor(TransferWindows& windows) {

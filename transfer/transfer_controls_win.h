@@ -18,6 +18,7 @@ struct TransferWindows {
     HWND bankEdit;
     HWND bankSpin;
     HWND statusText;
+    bool noWriterShown;  // the writer list holds only the "No card writer connected" line
 };
 
 // Tables of functions over those controls; `windows` must outlive them and

@@ -178,5 +178,6 @@ void refreshCardWriterList(const UsbTransport& usb, CardWriterList& list, const 
         return;
     }
     view.setTransferControls(view.context, true, list.count > 0);
+    if (view.showNoWriter) view.showNoWriter(view.context, list.count == 0);
     endScan(usb, scan);
 }

@@ -60,6 +60,9 @@ struct WriterListView {
     void (*deleteItem)(void* context, uint32_t index);
     void (*addItem)(void* context, const char16_t* label);
     void (*setTransferControls)(void* context, bool comboEnabled, bool othersEnabled);
+    // After each pass: true while no writer is listed, so the list can say so
+    // rather than stay blank. May be null.
+    void (*showNoWriter)(void* context, bool noWriter);
 };
 
 // One discovery pass with the list control kept in step. Does nothing while

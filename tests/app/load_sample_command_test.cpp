@@ -60,7 +60,8 @@ TEST_F(LoadSampleTest, OnlyAnImportedSampleChangesTheInstrumentAndMarksTheCard) 
     ScratchFolder folder;
     choice = sample_files::written(folder, "damaged.wav", damaged);
     EXPECT_TRUE(loadSampleCommand(document, 0, table));
-    EXPECT_EQ(errors, std::vector<std::u16string>{u"The file couldn't be imported"});
+    EXPECT_EQ(errors, std::vector<std::u16string>{u"The file couldn't be imported\n\n"
+                                                  u"damaged.wav: not a WAV, AIFF or AIFC file this program can read"});
     EXPECT_EQ(state(), before);
 
     errors.clear();

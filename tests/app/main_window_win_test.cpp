@@ -447,7 +447,8 @@ TEST_F(MainWindowTest, DraggingAnEntryMovesItsInstrument) {
 }
 
 // A file that fails leaves no instrument and its place goes to the next file;
-// the files that find no place are left out without a word.
+// the files that find no place are left out without a word. The message names
+// each failed file with its reason.
 TEST_F(MainWindowTest, SampleFilesDroppedOnTheListBecomeInstruments) {
     for (int i = 0; i < 6; ++i) click(Control::AddButton);
     cardDocument.modified = false;
@@ -463,7 +464,8 @@ TEST_F(MainWindowTest, SampleFilesDroppedOnTheListBecomeInstruments) {
     EXPECT_EQ(entries[6], u"kick dru");
     EXPECT_EQ(entries[7], u"snare");
     EXPECT_EQ(selectedEntry(), 7);
-    EXPECT_EQ(scripted.errors, Entries{u"2 files couldn't be imported"});
+    EXPECT_EQ(scripted.errors, Entries{u"2 files couldn't be imported\n\nmissing.wav: the file was not found\n"
+                                       u"notes.txt: not a WAV, AIFF or AIFC file this program can read"});
     EXPECT_EQ(caption(), kUnnamed + u"*");
 }
 
@@ -496,8 +498,34 @@ TEST_F(MainWindowTest, CardFilesComeFromTheMenuADropOrTheCommandLineAndNameTheCa
     EXPECT_EQ(listEntries(), Entries{u"Inst 1"});
     scripted.errors.clear();
     dropFiles(Control::InstrumentList, {saved});
-    EXPECT_EQ(scripted.errors, Entries{u"The file couldn't be imported"});
+    EXPECT_EQ(scripted.errors, Entries{u"The file couldn't be imported\n\n"
+                                       u"Saved.vxcor: not a WAV, AIFF or AIFC file this program can read"});
     EXPECT_EQ(listEntries().size(), 1u);
+
+    scripted.errors.clear();
+    scripted.saveAnswers = {SaveAnswer::No};  // the failed drop marked the card
+    scripted.files = {folder.file("Gone.vxcor")};
+    menuCommand(kCommandOpen);
+    EXPECT_EQ(scripted.errors, Entries{u"Can't load the card-file\n\nThe file was not found"});
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Saved*");
+}
+
+// Eight instruments of the most samples one may hold make the largest card-file
+// the program writes: the window opens it, and saving it gives the same bytes.
+TEST_F(MainWindowTest, TheLargestCardFileOpensAndSavesUnchanged) {
+    std::string largest = folder.file("Largest.vxcor"), expected = folder.file("expected.vxcor");
+    writeLargestCardFile(largest);
+    writeLargestCardFile(expected);
+    scripted.files = {largest};
+    menuCommand(kCommandOpen);
+    EXPECT_TRUE(scripted.errors.empty());
+    EXPECT_EQ(listEntries(), (Entries{u"Big 1", u"Big 2", u"Big 3", u"Big 4", u"Big 5", u"Big 6", u"Big 7",
+                                      u"Big 8"}));
+    EXPECT_EQ(markerPosition(1), kMaxInstrumentSamples - 1000);
+    menuCommand(kCommandSave);
+    EXPECT_TRUE(scripted.errors.empty());
+    EXPECT_TRUE(sameFileBytes(largest, expected));
+    menuCommand(kCommandNew);  // half a gigabyte is not kept for the tests after this one
 }
 
 // Figures worked out by hand from the window's drawing at 96 DPI.
@@ -607,9 +635,25 @@ TEST_F(MainWindowTest, RestingOnTheDecayKnobShowsTheEnvelope) {
 // The reports reach the window and the writer list follows the devices; what
 // each fault shows is the transfer job's and its controls' test.
 TEST_F(MainWindowTest, SendToCardWritesThroughTheListedWriter) {
+    auto writerList = [] {
+        Entries entries;
+        for (LRESULT i = 0; i < query(Control::WriterCombo, CB_GETCOUNT); ++i) {
+            wchar_t text[64] = {};
+            SendMessageW(control(Control::WriterCombo), CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+            entries.emplace_back(reinterpret_cast<const char16_t*>(text));
+        }
+        return std::make_pair(entries, int(query(Control::WriterCombo, CB_GETCURSEL)));
+    };
+    // Without a writer the list says so rather than stay blank.
+    const auto none = std::make_pair(Entries{u"No card writer connected"}, 0);
+    EXPECT_EQ(writerList(), none);
+    EXPECT_FALSE(IsWindowEnabled(control(Control::SendButton)));
     uint32_t writer = simulatedUsb.plugWriter({}, u"W1");
     rescanWriters();
     EXPECT_TRUE(IsWindowEnabled(control(Control::SendButton)));
+    EXPECT_EQ(writerList().first.size(), 1u);
+    EXPECT_NE(writerList().first[0], none.first[0]);
+    EXPECT_EQ(writerList().second, 0);
 
     dropTone(3000);
     click(Control::SendButton);
@@ -620,6 +664,7 @@ TEST_F(MainWindowTest, SendToCardWritesThroughTheListedWriter) {
     simulatedUsb.device(writer).plugged = false;
     rescanWriters();
     EXPECT_FALSE(IsWindowEnabled(control(Control::SendButton)));
+    EXPECT_EQ(writerList(), none);
 }
 
 // Last: it closes the window.

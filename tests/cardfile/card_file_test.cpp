@@ -184,7 +184,10 @@ TEST_F(CardFile, ReaderRejectsDamagedFilesWithTheirCodes) {
         {"count 9", complete(9), ErrorCode::InvalidFormat},
         {"record cut", resized(complete(2), oneRecord + 30), ErrorCode::InvalidFormat},
         {"samples cut", resized(complete(2), 34 + 2 * 56 - 1), ErrorCode::InvalidFormat},
-        {"huge sample count", changed(complete(1), firstCount, {255, 255, 255, 255}), ErrorCode::InvalidFormat},
+        // More samples than an instrument may hold is no file of the program's, cut or not.
+        {"huge sample count", changed(complete(1), firstCount, {255, 255, 255, 255}), ErrorCode::TooLarge},
+        {"one sample beyond the bound", changed(complete(1), firstCount, {1, 0, 0, 1}), ErrorCode::TooLarge},
+        {"the bound, cut", changed(complete(1), firstCount, {0, 0, 0, 1}), ErrorCode::InvalidFormat},
         {"no trailer", resized(complete(3), 34 + 3 * 56), ErrorCode::Incomplete},
         {"short trailer", resized(complete(1), oneRecord + 3), ErrorCode::Incomplete},
         {"trailer with a zero", changed(complete(1), oneRecord + 3, {0}), ErrorCode::Incomplete},
@@ -208,13 +211,41 @@ TEST_F(CardFile, PathsSizesAndSystemErrors) {
     resetDocument(document);
     ASSERT_EQ(readCardFile(document, viewOf(named)), ErrorCode::Ok);
     EXPECT_EQ(nameOf(document.name), "\xC3\x9C" "ber");
-    // Over 16 MiB is refused whatever the content; exactly 16 MiB is read.
-    Bytes big = resized(complete(0), 16u * 1024 * 1024 + 1);
-    writeFileBytes(named, big);
+    // Beyond the largest file the program writes is refused unread, whatever
+    // the content; that size itself is read (bytes behind the trailer are
+    // ignored). Sparse files: nothing of them is on the disk.
+    writeFileBytes(named, complete(0));
+    std::filesystem::resize_file(std::filesystem::u8path(named), kCardFileMaxSize + 1);
     EXPECT_EQ(readCardFile(document, viewOf(named)), ErrorCode::TooLarge);
-    big.pop_back();
-    writeFileBytes(named, big);
+    std::filesystem::resize_file(std::filesystem::u8path(named), kCardFileMaxSize);
     EXPECT_EQ(readCardFile(document, viewOf(named)), ErrorCode::Ok);
+}
+
+// Eight instruments of the most samples one may hold make the largest
+// card-file the program writes: it must open again, each sample where it was.
+// A document with an instrument beyond that bound is never written.
+TEST_F(CardFile, TheLargestCardFileOpensAgainAndNoLargerOneIsWritten) {
+    writeLargestCardFile(path);
+    ASSERT_EQ(std::filesystem::file_size(std::filesystem::u8path(path)), kCardFileMaxSize);
+    ASSERT_EQ(readCardFile(document, viewOf(path)), ErrorCode::Ok);
+    EXPECT_EQ(nameOf(document.name), "Largest");
+    ASSERT_EQ(document.instruments.count, kMaxInstruments);
+    for (uint32_t i = 0; i < kMaxInstruments; ++i) {
+        const Instrument& instrument = document.instruments.items[i];
+        SCOPED_TRACE(nameOf(instrument.name));
+        ASSERT_EQ(instrument.samples.count, kMaxInstrumentSamples);
+        EXPECT_EQ(instrument.samples.data[0], float(i + 1));
+        EXPECT_EQ(instrument.samples.data[1], 0.0f);
+        EXPECT_EQ(instrument.samples.data[kMaxInstrumentSamples - 1], -float(i + 1));
+        EXPECT_EQ(instrument.end, kMaxInstrumentSamples - 1000);
+    }
+
+    const Bytes empty = {'c', 'v', 'n', 'e'};
+    writeFileBytes(path, empty);
+    Instrument& over = *appendInstrument(document);
+    ASSERT_EQ(resizeBuffer(over.samples, kMaxInstrumentSamples + 1), ErrorCode::Ok);
+    EXPECT_EQ(writeCardFile(document, viewOf(path)), ErrorCode::TooLarge);
+    EXPECT_EQ(readFileBytes(path), empty);
 }
 
 // On a failure the old file stays byte for byte as it was, and nothing else is left in its folder.

@@ -22,7 +22,41 @@ void visitAll(Visits& visits, uint64_t count, uint32_t parts) {
     });
 }
 
+void expectEachOnce(const Visits& visits, uint64_t count, uint32_t parts) {
+    for (uint64_t i = 0; i < 1000; ++i) ASSERT_EQ(visits.items[i], i < count ? 1u : 0u) << i;
+    for (uint32_t p = 0; p < kMaxParts; ++p) ASSERT_EQ(visits.parts[p], p < parts ? 1u : 0u) << p;
+}
+
+// Starts the first `allowed` threads asked for, then refuses, as a system
+// out of threads or address space does.
+uint32_t allowed = 0;
+bool startSomeThreads(HelperThreadEntry entry, void* argument) {
+    if (allowed == 0) return false;
+    --allowed;
+    return startHelperThread(entry, argument);
+}
+
 }  // namespace
+
+// Runs first in this file: the helpers for more than two parts are not started yet.
+TEST(ParallelParts, PartsWhoseThreadsCannotStartAreDoneByTheCaller) {
+    startPartThread = startSomeThreads;
+    for (uint32_t threads : {0u, 1u, 3u}) {
+        allowed = threads;
+        SCOPED_TRACE(testing::Message() << threads << " threads start");
+        static Visits visits = {};
+        visits = {};
+        visitAll(visits, 1000, 8);
+        expectEachOnce(visits, 1000, 8);
+        // A call inside a part finds the helpers busy and starts threads of its own.
+        visits = {};
+        forEachPart(2, 2, [&](uint64_t begin, uint64_t, uint32_t) {
+            if (begin == 0) visitAll(visits, 1000, 6);
+        });
+        expectEachOnce(visits, 1000, 6);
+    }
+    startPartThread = startHelperThread;
+}
 
 TEST(ParallelParts, EveryItemOnceEveryPartOnceWhateverTheSplit) {
     const uint64_t counts[] = {0, 1, 7, 1000};
@@ -33,11 +67,9 @@ TEST(ParallelParts, EveryItemOnceEveryPartOnceWhateverTheSplit) {
         for (uint32_t parts : splits) {
             SCOPED_TRACE(testing::Message() << count << " items in " << parts << " parts");
             static Visits visits;
-            for (auto& item : visits.items) item = 0;
-            for (auto& part : visits.parts) part = 0;
+            visits = {};
             visitAll(visits, count, parts);
-            for (uint64_t i = 0; i < 1000; ++i) ASSERT_EQ(visits.items[i], i < count ? 1u : 0u) << i;
-            for (uint32_t p = 0; p < kMaxParts; ++p) ASSERT_EQ(visits.parts[p], p < parts ? 1u : 0u) << p;
+            expectEachOnce(visits, count, parts);
         }
     }
 }

@@ -106,6 +106,7 @@ TEST(AiffExtended, KeepsTheWholePartOfRatesThatFit32Bits) {
 
 TEST(AiffReader, RefusesWhatItCannotReadWithItsCode) {
     const ErrorCode kFormat = ErrorCode::InvalidFormat, kCut = ErrorCode::BufferTooSmall, kOk = ErrorCode::Ok;
+    const ErrorCode kEncoding = ErrorCode::UnsupportedEncoding;
     Bytes good = mono16({1}), comm = common(1, 1, 16, k44100, "NONE"), one = sound(s16({1}));
     Bytes aiffComm = common(1, 1, 16), note = chunk("ANNO", Bytes(10, 'x')), noFrames = common(2, 0, 16);
     std::vector<CodeCase> cases = {
@@ -131,16 +132,16 @@ TEST(AiffReader, RefusesWhatItCannotReadWithItsCode) {
         {"AIFC with its version cut off", cut(form("AIFC", {comm, one, version()}), 2), kFormat},
         {"AIFF with another version", form("AIFF", {version(0), aiffComm, one}), kFormat},
         // Refused at once: a later, usable COMM does not undo it.
-        {"unknown type, then NONE", form("AIFC", {version(), common(1, 1, 16, k44100, "ima4"), comm, one}), kFormat},
+        {"unknown type, then NONE", form("AIFC", {version(), common(1, 1, 16, k44100, "ima4"), comm, one}), kEncoding},
         {"no COMM", form("AIFF", {one}), kFormat},
-        {"5-byte samples", form("AIFF", {common(1, 1, 40), sound(Bytes(6, 0))}), kFormat},
+        {"5-byte samples", form("AIFF", {common(1, 1, 40), sound(Bytes(6, 0))}), kEncoding},
         {"samples without SSND", form("AIFF", {common(1, 3, 16)}), kFormat},
         {"no channels", form("AIFF", {common(0, 3, 16), sound(s16({1, 2, 3}))}), kFormat},
         {"rate 0", mono16({1}, {0, 0}), kFormat},
         {"rate 2^32", mono16({1}, {0x401F, 0x8000000000000000}), kFormat},
     };
     for (const char* type : {"ima4", "MAC3", "GSM ", "none", "SOWT"})
-        cases.push_back({type, form("AIFC", {version(), common(1, 1, 16, k44100, type), one}), kFormat});
+        cases.push_back({type, form("AIFC", {version(), common(1, 1, 16, k44100, type), one}), kEncoding});
     // A type the file ends in cannot be read, so it is not a known one either
     // (as a WAV format tag cut off is refused); with the type whole it loads.
     for (uint32_t kept : {18u, 20u, 22u})

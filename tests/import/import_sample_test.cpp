@@ -118,6 +118,23 @@ TEST_F(ImportFixture, RefusesRatesBelow4000HzAndHugeFilesBeforeConverting) {
     EXPECT_EQ(importSample(instrument, viewOf(huge)), ErrorCode::TooLarge);
 }
 
+// An instrument holds at most 2^24 samples at the working rate, so that every
+// card-file the program writes opens again. 8-bit files at a quarter of the
+// working rate: 2^22 frames become exactly the bound, one frame more is
+// refused before anything is decoded, and the instrument stays as it was.
+TEST_F(ImportFixture, RefusesSoundsLongerThanAnInstrumentMayHold) {
+    auto quarterRate = [](uint32_t frames) {
+        return wav::withData(wav::format(1, 1, kWorkingSampleRate / 4, 8), Bytes(frames, 0x90));
+    };
+    ASSERT_EQ(import("longest.wav", quarterRate(1u << 22)), ErrorCode::Ok);
+    EXPECT_EQ(instrument.samples.count, kMaxInstrumentSamples);
+    const float* kept = instrument.samples.data;
+    EXPECT_EQ(import("longer.wav", quarterRate((1u << 22) + 1)), ErrorCode::TooLong);
+    EXPECT_EQ(instrument.samples.data, kept);
+    EXPECT_EQ(instrument.samples.count, kMaxInstrumentSamples);
+    EXPECT_EQ(name(), "longest");
+}
+
 // Long files are decoded and converted in blocks (here of 131072 frames). The
 // reader's samples and peak must be those of the stored values, the import's
 // bit for bit those of the whole file converted at once, its peak found and

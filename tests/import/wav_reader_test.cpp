@@ -64,6 +64,7 @@ TEST(WavFixtures, DecodeLikeSox) {
 
 TEST(WavReader, RefusesWhatItCannotReadWithItsCode) {
     const ErrorCode kFormat = ErrorCode::InvalidFormat, kCut = ErrorCode::BufferTooSmall;
+    const ErrorCode kEncoding = ErrorCode::UnsupportedEncoding;  // a WAV all the same
     Bytes good = mono16({1, 2}), one = s16({1}), fmt8 = format(1, 1, 8000, 8), fmt16 = format(1, 1, 8000, 16);
     Bytes shortExtensible = format(0xFFFE, 1, 8000, 16);
     putU16(shortExtensible, 0);
@@ -82,9 +83,9 @@ TEST(WavReader, RefusesWhatItCannotReadWithItsCode) {
         {"format chunk cut short", cut(riff({chunk("fmt ", fmt16)}), 4), kCut},
         {"sampler data beyond the end", patched(sampler, -40, {44}), kCut},
         // Extensible files whose sub-format is not plain PCM or float.
-        {"A-law sub-format", withData(extensibleFormat(8000, 8, 6), {0xD5}), kFormat},
-        {"PCM tag in a foreign GUID", withData(patched(extensibleFormat(8000, 16, 1), -1, {0x70}), one), kFormat},
-        {"extensible tag without the extension", withData(shortExtensible, one), kFormat},
+        {"A-law sub-format", withData(extensibleFormat(8000, 8, 6), {0xD5}), kEncoding},
+        {"PCM tag in a foreign GUID", withData(patched(extensibleFormat(8000, 16, 1), -1, {0x70}), one), kEncoding},
+        {"extensible tag without the extension", withData(shortExtensible, one), kEncoding},
         // Data without a usable format before it.
         {"data before fmt", riff({chunk("data", one), chunk("fmt ", fmt16)}), kFormat},
         {"no fmt at all", riff({chunk("data", one)}), kFormat},
@@ -93,11 +94,11 @@ TEST(WavReader, RefusesWhatItCannotReadWithItsCode) {
         // The import would divide by this rate.
         {"rate 0 set behind the samples",
          riff({chunk("fmt ", fmt16), chunk("data", one), chunk("fmt ", format(1, 1, 0, 16))}), kFormat},
-        {"5-byte PCM", withData(format(1, 1, 8000, 40), Bytes(10, 0)), kFormat},
-        {"16-bit float", withData(format(3, 1, 8000, 16), one), kFormat},
+        {"5-byte PCM", withData(format(1, 1, 8000, 40), Bytes(10, 0)), kEncoding},
+        {"16-bit float", withData(format(3, 1, 8000, 16), one), kEncoding},
     };
     for (uint16_t tag : {0, 2, 0x11, 0x55, 0xFFFF})  // MS ADPCM, IMA ADPCM, MPEG layer 3
-        cases.push_back({"unsupported tag", withData(format(tag, 1, 8000, 16), one), kFormat});
+        cases.push_back({"unsupported tag", withData(format(tag, 1, 8000, 16), one), kEncoding});
     expectCodes(parseWav, cases);
 }
 

@@ -59,7 +59,7 @@ struct ControlWindow : ::testing::Test {
         windows = {window, kCaption, child(L"ComboBox", CBS_DROPDOWNLIST), child(L"Button", 0),
                    child(L"msctls_progress32", 0), child(L"Edit", ES_NUMBER),
                    child(L"msctls_updown32", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY),
-                   child(L"Static", 0)};
+                   child(L"Static", 0), false};
         resetDocument(document);
         initTransferJob(job, usb.transport(), controls);
     }

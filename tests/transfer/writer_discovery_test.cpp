@@ -16,6 +16,7 @@ struct FakeWriterListView {
     Items items;
     int32_t selected = -1;
     bool comboEnabled = false, othersEnabled = false;
+    bool saysNoWriter = false;
     int controlUpdates = 0;
 
     static FakeWriterListView& self(void* c) { return *static_cast<FakeWriterListView*>(c); }
@@ -35,7 +36,8 @@ struct FakeWriterListView {
                     self(c).comboEnabled = combo;
                     self(c).othersEnabled = others;
                     ++self(c).controlUpdates;
-                }};
+                },
+                [](void* c, bool noWriter) { self(c).saysNoWriter = noWriter; }};
     }
 };
 
@@ -125,13 +127,15 @@ TEST_F(DiscoveryFixture, KeepsTheListAndTheChoiceInStepAsWritersComeAndGo) {
     refresh();
     EXPECT_EQ(combo.items, (Items{u"Corvane (2)"}));
     EXPECT_EQ(combo.selected, 0);
+    EXPECT_FALSE(combo.saysNoWriter);
 
     for (uint32_t device : w) usb.device(device).plugged = false;
-    refresh();  // with no writer only the combo box stays enabled
+    refresh();  // with no writer only the combo box stays enabled, and says why it is empty
     EXPECT_TRUE(combo.items.empty());
     EXPECT_EQ(list.count, 0u);
     EXPECT_TRUE(combo.comboEnabled);
     EXPECT_FALSE(combo.othersEnabled);
+    EXPECT_TRUE(combo.saysNoWriter);
 }
 
 TEST_F(DiscoveryFixture, AFailedEnumerationOrARunningTransferChangesNothing) {
