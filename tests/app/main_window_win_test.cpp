@@ -573,10 +573,10 @@ TEST_F(MainWindowTest, HearAsOnTheCardPlaysTheCardsSoundAndIsRemembered) {
     EXPECT_TRUE(playing());
     EXPECT_EQ(previewPlayer.source, &previewCardSound);
     // A turned knob is heard at once, in the card's sound too.
-    float before = previewCardSound.data[selectedInstrument()->start + 10];
+    float before = publishedSound(previewCardSound).data[selectedInstrument()->start + 10];
     turnKnob(Control::BoostKnob, 6.0);
     EXPECT_TRUE(playing());
-    EXPECT_NE(previewCardSound.data[selectedInstrument()->start + 10], before);
+    EXPECT_NE(publishedSound(previewCardSound).data[selectedInstrument()->start + 10], before);
 
     menuCommand(kCommandHearAsCard);
     EXPECT_FALSE(checked());
