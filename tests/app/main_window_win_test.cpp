@@ -587,6 +587,20 @@ TEST_F(MainWindowTest, HearAsOnTheCardPlaysTheCardsSoundAndIsRemembered) {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kHearAsOnCardValue);
 }
 
+TEST_F(MainWindowTest, PlayWithoutAnAudioOutputSaysSoInTheStatusLine) {
+    dropTone(5000);
+    std::u16string before = textOf(control(Control::StatusText));
+    shutdownAudioOutput(previewPlayer);
+    click(Control::PlayButton);
+    EXPECT_FALSE(playing());
+    EXPECT_EQ(textOf(control(Control::StatusText)), u"No audio output to play through");
+    ASSERT_EQ(initAudioOutput(previewPlayer, kWorkingSampleRate, 1, 2, 1024), ErrorCode::Ok);
+    click(Control::PlayButton);
+    EXPECT_TRUE(playing());
+    EXPECT_EQ(textOf(control(Control::StatusText)), before);
+    click(Control::PlayButton);
+}
+
 TEST_F(MainWindowTest, RestingOnTheDecayKnobShowsTheEnvelope) {
     dropTone(20000);
     auto moveTo = [](Control over, WPARAM buttons) {
