@@ -54,6 +54,15 @@ struct PreviewPlayer {
     bool outputOpen;
 };
 
+// The device buffer the program asks for: four periods of 1024 frames, about
+// 108 ms. A render thread under load was seen waking 23 ms late (periods of
+// 10 ms under Wine), and Wine's file output, which the capture test plays
+// to, drains the buffer several times faster than real time; the sound of a
+// start is handed over before the stream starts, so the size adds nothing to
+// the time from Play to sound, only to the time a knob step takes to be heard.
+constexpr uint32_t kPreviewPeriods = 4;
+constexpr uint32_t kPreviewFramesPerPeriod = 1024;
+
 // Opens the output: rate, channels delivered, periods of the device buffer
 // and frames per period. A player whose output is not open stays silent:
 // starting it gives NoDevice (the WASAPI output first tries to open again,

@@ -8,7 +8,7 @@
 namespace {
 
 constexpr DWORD kStopWaitMs = 100;
-// The device wakes the render thread every period (about 27 ms); one that
+// The device wakes the render thread every period (10 ms on Windows and Wine); one that
 // stays silent this long is gone, and playback ends as at the end of the sound.
 constexpr DWORD kPeriodWaitMs = 1000;
 constexpr DWORD kStreamFlags = AUDCLNT_STREAMFLAGS_EVENTCALLBACK | AUDCLNT_STREAMFLAGS_RATEADJUST;

@@ -594,7 +594,8 @@ TEST_F(MainWindowTest, PlayWithoutAnAudioOutputSaysSoInTheStatusLine) {
     click(Control::PlayButton);
     EXPECT_FALSE(playing());
     EXPECT_EQ(textOf(control(Control::StatusText)), u"No audio output to play through");
-    ASSERT_EQ(initAudioOutput(previewPlayer, kWorkingSampleRate, 1, 2, 1024), ErrorCode::Ok);
+    ASSERT_EQ(initAudioOutput(previewPlayer, kWorkingSampleRate, 1, kPreviewPeriods, kPreviewFramesPerPeriod),
+              ErrorCode::Ok);
     click(Control::PlayButton);
     EXPECT_TRUE(playing());
     EXPECT_EQ(textOf(control(Control::StatusText)), before);
