@@ -7,10 +7,12 @@
 namespace {
 
 const SampleBuffer kNoSound = {};
+constexpr auto kSoundWait = std::chrono::milliseconds(200);
 
-// The version a fill may copy from, announced in `reading` before it is used:
-// a version published between the two loads is taken instead, so the
-// builder, which looks at `reading` after publishing, never misses a reader.
+// The version a fill copies from, announced in `reading` before it is used.
+// The builder publishes first and looks at `reading` after: a reader that
+// announced the old version too late to be seen finds the new one on its
+// second load and takes that instead.
 const SampleBuffer* beginReading(const PreviewSound& sound) {
     for (;;) {
         const SampleBuffer* version = sound.published.load();
@@ -25,7 +27,7 @@ void endReading(const PreviewSound& sound) { sound.reading.store(nullptr); }
 
 SampleBuffer* soundToBuild(PreviewSound& sound) {
     SampleBuffer* spare = sound.published.load() == &sound.buffers[0] ? &sound.buffers[1] : &sound.buffers[0];
-    auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSoundWaitMs);
+    auto giveUp = std::chrono::steady_clock::now() + kSoundWait;
     while (sound.reading.load() == spare) {
         if (std::chrono::steady_clock::now() > giveUp) return nullptr;
         std::this_thread::yield();

@@ -20,16 +20,15 @@
 struct PreviewSound {
     SampleBuffer buffers[2];
     std::atomic<const SampleBuffer*> published;  // null: silence
-    // The buffer a fill copies from, or null: announced by the reader, so
-    // also by one that was lent the sound as const.
+    // The buffer the one reader (the render thread's fill) copies from, or
+    // null; the reader, lent the sound as const, announces itself here.
     mutable std::atomic<const SampleBuffer*> reading;
 };
 
 // The buffer to build the next version in: the one not published, once no
 // fill still copies from it. A fill copies one device buffer, so the wait is
-// short; a reader that stays longer than kSoundWaitMs gives null, and the
-// sound stays as it is.
-constexpr uint32_t kSoundWaitMs = 200;
+// short; a reader that stays longer than 200 ms gives null, and the sound
+// stays as it is.
 SampleBuffer* soundToBuild(PreviewSound& sound);
 // Makes `built` (from soundToBuild) the version played and drawn.
 void publishSound(PreviewSound& sound, SampleBuffer& built);
