@@ -88,17 +88,27 @@ void refreshInstrumentList() {
     updateMemoryDisplay();
 }
 
+// Each sound is built aside and then published whole, so a playing preview
+// goes on with the last version until the new one is complete.
 void showPreview(const Instrument& instrument) {
-    // Without memory for the copy the view shows nothing rather than stale data.
-    if (failed(prepareInstrumentPreview(instrument, previewSamples, previewEnvelope))) {
-        previewSamples.count = 0;
-        previewEnvelope.count = 0;
+    if (SampleBuffer* samples = soundToBuild(previewSamples)) {
+        // Without memory for the copy the view shows nothing rather than stale data.
+        if (failed(prepareInstrumentPreview(instrument, *samples, previewEnvelope))) {
+            samples->count = 0;
+            previewEnvelope.count = 0;
+        }
+        publishSound(previewSamples, *samples);
     }
-    // Silence rather than the last instrument's sound.
-    if (hearAsOnCard && failed(prepareCardSound(instrument, previewEnvelope, previewCardSound)))
-        previewCardSound.count = 0;
+    if (hearAsOnCard) {
+        // Silence rather than the last instrument's sound.
+        if (SampleBuffer* card = soundToBuild(previewCardSound)) {
+            if (failed(prepareCardSound(instrument, previewEnvelope, *card))) card->count = 0;
+            publishSound(previewCardSound, *card);
+        }
+    }
+    const SampleBuffer& shown = publishedSound(previewSamples);
     HWND view = controlWindow(Control::WaveformView);
-    SendMessageW(view, WV_SETPRIMARY, reinterpret_cast<WPARAM>(previewSamples.data), LPARAM(previewSamples.count));
+    SendMessageW(view, WV_SETPRIMARY, reinterpret_cast<WPARAM>(shown.data), LPARAM(shown.count));
     SendMessageW(view, WV_SETOVERLAY, reinterpret_cast<WPARAM>(previewEnvelope.data), LPARAM(previewEnvelope.count));
 }
 
@@ -139,9 +149,9 @@ void showInstrument(int32_t index) {
     SendMessageW(controlWindow(Control::DownsampleCheck), BM_SETCHECK, BST_UNCHECKED, 0);
     setKnobValue(Control::DecayKnob, kMinDecay);
     setKnobValue(Control::BoostKnob, 0);
-    previewSamples.count = 0;
+    clearSound(previewSamples);
     previewEnvelope.count = 0;
-    previewCardSound.count = 0;
+    clearSound(previewCardSound);
     SendMessageW(view, WV_SETPRIMARY, 0, 0);
     SendMessageW(view, WV_SETOVERLAY, 0, 0);
     SendMessageW(view, WV_SETMARKERPOS, kStartMarker, kNoMarker);

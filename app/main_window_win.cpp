@@ -118,7 +118,8 @@ static LRESULT onCreate(HWND window, const CREATESTRUCTW& creation) {
     previewPlayer.owner = window;
     previewPlayer.onStarted = onPreviewStarted;
     previewPlayer.onStopped = onPreviewStopped;
-    initAudioOutput(previewPlayer, kWorkingSampleRate, 1, 2, 1024);  // without output the preview stays silent
+    // Without an output the preview stays silent, and Play says so.
+    initAudioOutput(previewPlayer, kWorkingSampleRate, 1, kPreviewPeriods, kPreviewFramesPerPeriod);
     hearAsOnCard = readHearAsOnCard();
     showHearAsOnCard();
 

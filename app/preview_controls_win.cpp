@@ -6,6 +6,7 @@
 #include "app/program_state.h"
 #include "app/resource_ids.h"
 #include "controls/waveform_view_win.h"
+#include "transfer/transfer_job.h"
 
 constexpr WPARAM kNoPlayhead = WPARAM(0xFFFFFFFF);
 
@@ -41,8 +42,31 @@ void onPlayheadTimer() {
     SendMessageW(controlWindow(Control::WaveformView), WV_SETPLAYPOSITION, WPARAM(playbackPosition(previewPlayer)), 0);
 }
 
+// Play without an audio output says so in the status line, which otherwise
+// belongs to the transfer: the text it replaced comes back with the next Play
+// that sounds, and a transfer's texts replace it as they come.
+static const wchar_t kNoOutputText[] = L"No audio output to play through";
+static wchar_t statusBeforeNoOutput[kStatusTextCapacity];
+
+static bool statusShowsNoOutput(HWND status) {
+    wchar_t text[kStatusTextCapacity] = {};
+    GetWindowTextW(status, text, kStatusTextCapacity);
+    return lstrcmpW(text, kNoOutputText) == 0;
+}
+
 void togglePreviewOfSelection() {
-    togglePreview(previewPlayer, hearAsOnCard ? previewCardSound : previewSamples, selectedInstrument());
+    bool starting = !isPlaying(previewPlayer);
+    ErrorCode code =
+        togglePreview(previewPlayer, hearAsOnCard ? previewCardSound : previewSamples, selectedInstrument());
+    if (!starting || !selectedInstrument()) return;
+    HWND status = controlWindow(Control::StatusText);
+    bool shown = statusShowsNoOutput(status);
+    if (failed(code) && !shown) {
+        GetWindowTextW(status, statusBeforeNoOutput, kStatusTextCapacity);
+        SetWindowTextW(status, kNoOutputText);
+    } else if (!failed(code) && shown) {
+        SetWindowTextW(status, statusBeforeNoOutput);
+    }
 }
 
 void showHearAsOnCard() {

@@ -2,10 +2,10 @@
 
 CardDocument cardDocument = {};
 CardFileCommands cardFileCommands = {};
-SampleBuffer previewSamples = {};
+PreviewSound previewSamples = {};
 SampleBuffer previewEnvelope = {};
 bool hearAsOnCard = false;
-SampleBuffer previewCardSound = {};
+PreviewSound previewCardSound = {};
 PreviewPlayer previewPlayer = {};
 CardWriterList cardWriterList = {};
 TransferJob transferJob;
@@ -15,8 +15,8 @@ void releaseProgramState() {
     if (transferJob.controls) shutdownTransferJob(transferJob);
     releaseWriterList(cardWriterList);
     shutdownAudioOutput(previewPlayer);
-    releaseBuffer(previewSamples);
+    releaseSound(previewSamples);
     releaseBuffer(previewEnvelope);
-    releaseBuffer(previewCardSound);
+    releaseSound(previewCardSound);
     releaseDocument(cardDocument);
 }

@@ -11,14 +11,15 @@
 extern CardDocument cardDocument;
 extern CardFileCommands cardFileCommands;  // the card-file's path and the save question
 // The selected instrument as previewed: boosted and faded copy, and its fade.
-// Lent to the waveform view and the player, which never free them.
-extern SampleBuffer previewSamples;
+// Lent to the waveform view and the player, which never free them; a new
+// version of a sound is built aside while the last one may still play.
+extern PreviewSound previewSamples;
 extern SampleBuffer previewEnvelope;
 // "Hear as on the Card": while on, the preview plays previewCardSound, the
 // selected instrument as the card will hold it; the view still draws
 // previewSamples. Both have one sample per instrument sample.
 extern bool hearAsOnCard;
-extern SampleBuffer previewCardSound;
+extern PreviewSound previewCardSound;
 extern PreviewPlayer previewPlayer;
 extern CardWriterList cardWriterList;
 extern TransferJob transferJob;

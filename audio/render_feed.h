@@ -18,7 +18,7 @@ struct RenderDevice {
 };
 
 // The sound: writes up to `wanted` floats (whole frames of `channels`) and
-// returns how many it wrote; 0 when there is nothing more.
+// returns how many it wrote; fewer than wanted once the sound has ended.
 struct RenderSource {
     void* userData;
     uint32_t (*fill)(void* userData, float* destination, uint32_t wanted);
@@ -30,11 +30,21 @@ struct RenderFormat {
     uint32_t bufferFrames;    // the device buffer as granted
 };
 
-// Fills the free part of the device buffer. When the source has nothing
-// more, the free part is handed back as silence and `endReached` is set: the
-// next period ends playback.
+// Where one playback stands; starts zeroed, kept between periods.
+struct FeedProgress {
+    uint64_t handed;     // frames handed to the device, silence included
+    uint64_t soundEnd;   // frames of sound among them, once the source ran dry
+    bool soundEnded;
+    bool finished;       // the device has played everything: the stream may stop
+};
+
+// Fills the free part of the device buffer. After the sound comes one device
+// buffer of silence, and nothing after that: a device may still hold frames
+// it no longer counts as queued (Wine takes back what its ALSA buffer holds
+// when the stream stops), and the silence is what it holds then. `finished`
+// is set once the device has played every frame handed to it.
 ErrorCode feedDevice(const RenderDevice& device, const RenderFormat& format, const RenderSource& source,
-                     bool& endReached);
+                     FeedProgress& progress);
 
 // Mono frames at the start of `buffer` become stereo frames, in place, from
 // the last to the first so that no frame is overwritten before it is read.

@@ -14,10 +14,10 @@ void shutdownAudioOutput(PreviewPlayer& player) {
     player.outputOpen = false;
 }
 
-ErrorCode startPlayback(PreviewPlayer& player, const SampleBuffer& source, uint32_t start, uint32_t end) {
+ErrorCode startPlayback(PreviewPlayer& player, const PreviewSound& source, uint32_t start, uint32_t end) {
     if (!player.outputOpen) return ErrorCode::NoDevice;
     stopPlayback(player);
-    PlayedSpan span = clampPlayedSpan(start, end, source.count);
+    PlayedSpan span = clampPlayedSpan(start, end, publishedSound(source).count);
     player.source = &source;
     player.start = span.start;
     player.end = span.end;

@@ -8,7 +8,7 @@
 namespace {
 
 constexpr DWORD kStopWaitMs = 100;
-// The device wakes the render thread every period (about 27 ms); one that
+// The device wakes the render thread every period (10 ms on Windows and Wine); one that
 // stays silent this long is gone, and playback ends as at the end of the sound.
 constexpr DWORD kPeriodWaitMs = 1000;
 constexpr DWORD kStreamFlags = AUDCLNT_STREAMFLAGS_EVENTCALLBACK | AUDCLNT_STREAMFLAGS_RATEADJUST;
@@ -27,7 +27,7 @@ struct RenderThreadContext {
     HANDLE stopEvent;
     HANDLE bufferEvent;
     RenderFormat format;
-    bool endReached;
+    FeedProgress progress;
 };
 
 struct AudioOutput {
@@ -103,7 +103,7 @@ ErrorCode deviceRelease(void* context, uint32_t frames, bool silent) {
 ErrorCode feed(RenderThreadContext& context) {
     RenderDevice device = {&context, devicePadding, deviceBuffer, deviceRelease};
     RenderSource source = {context.player, fillFromPreview};
-    return feedDevice(device, context.format, source, context.endReached);
+    return feedDevice(device, context.format, source, context.progress);
 }
 
 void releaseContext(RenderThreadContext* context) {
@@ -116,8 +116,8 @@ void releaseContext(RenderThreadContext* context) {
 
 // ---- the render thread -----------------------------------------------------------
 
-// The sound has run out (or the device stopped asking for it): the thread
-// ends its own playback, unless a stop has already taken it over.
+// The device has played the whole sound (or stopped asking for more): the
+// thread ends its own playback, unless a stop has already taken it over.
 void endFromRenderThread(RenderThreadContext& context) {
     bool wasPlaying = false;
     AcquireSRWLockExclusive(&handOver);
@@ -144,11 +144,12 @@ DWORD WINAPI renderThreadMain(void* parameter) {
     for (;;) {
         DWORD woken = WaitForMultipleObjects(2, events, FALSE, kPeriodWaitMs);
         if (woken == WAIT_OBJECT_0) break;
-        if (woken == WAIT_OBJECT_0 + 1 && !context->endReached) {
+        if (woken == WAIT_OBJECT_0 + 1) {
             feed(*context);  // a failed period is skipped; the next one tries again
-            continue;
+            if (!context->progress.finished) continue;
+        } else if (woken == WAIT_FAILED) {
+            result = 1;
         }
-        if (woken == WAIT_FAILED) result = 1;
         endFromRenderThread(*context);
         break;
     }
@@ -301,8 +302,8 @@ void stopPlayback(PreviewPlayer& player) {
 
 namespace {
 
-ErrorCode startOnce(PreviewPlayer& player, const SampleBuffer& source, uint32_t start, uint32_t end) {
-    PlayedSpan span = clampPlayedSpan(start, end, source.count);
+ErrorCode startOnce(PreviewPlayer& player, const PreviewSound& source, uint32_t start, uint32_t end) {
+    PlayedSpan span = clampPlayedSpan(start, end, publishedSound(source).count);
     if (!output.client || !output.renderClient) return ErrorCode::NoDevice;
     stopPlayback(player);
     player.source = &source;
@@ -312,6 +313,9 @@ ErrorCode startOnce(PreviewPlayer& player, const SampleBuffer& source, uint32_t 
 
     HRESULT result = output.client->Reset();
     ErrorCode code = fromResult(uint32_t(result));
+    // A period signalled after the last playback's thread left would wake the
+    // new thread before the device has asked for anything.
+    if (!failed(code) && !ResetEvent(output.bufferEvent)) code = lastSystemError();
     RenderThreadContext* context = nullptr;
     if (!failed(code)) code = makeContext(player, context);
     // The first period is handed over here, before the thread exists: the
@@ -320,7 +324,9 @@ ErrorCode startOnce(PreviewPlayer& player, const SampleBuffer& source, uint32_t 
     DWORD threadId = 0;
     HANDLE thread = nullptr;
     if (!failed(code)) {
-        thread = CreateThread(nullptr, 0, renderThreadMain, context, 0, &threadId);
+        // Suspended until it is recorded as the running playback's, so that
+        // its natural end, however early, always finds itself recorded.
+        thread = CreateThread(nullptr, 0, renderThreadMain, context, CREATE_SUSPENDED, &threadId);
         if (!thread) code = lastSystemError();
     }
     if (failed(code)) {
@@ -333,17 +339,20 @@ ErrorCode startOnce(PreviewPlayer& player, const SampleBuffer& source, uint32_t 
     output.renderThreadId = threadId;
     ReleaseSRWLockExclusive(&handOver);
     result = output.client->Start();
+    if (SUCCEEDED(result)) {
+        AcquireSRWLockExclusive(&handOver);
+        player.playing = true;
+        ReleaseSRWLockExclusive(&handOver);
+    }
+    ResumeThread(thread);
     if (FAILED(result)) {
         code = fromResult(uint32_t(result));
-        shutdownAudioOutput(player);
+        shutdownAudioOutput(player);  // ends the thread, which has not been woken by the device
         return code;
     }
-    // A sound shorter than two periods may already have ended on its thread.
-    AcquireSRWLockExclusive(&handOver);
-    bool running = output.renderThreadId == threadId;
-    if (running) player.playing = true;
-    ReleaseSRWLockExclusive(&handOver);
-    if (running) notifyStarted(player);
+    // The thread may already have ended a very short playback and told so;
+    // the window shows whatever isPlaying says when either news arrives.
+    notifyStarted(player);
     return ErrorCode::Ok;
 }
 
@@ -351,7 +360,7 @@ ErrorCode startOnce(PreviewPlayer& player, const SampleBuffer& source, uint32_t 
 
 // A device unplugged, or plugged in after the program started, is met at the
 // next Play: the output is opened again on whatever is the default now, once.
-ErrorCode startPlayback(PreviewPlayer& player, const SampleBuffer& source, uint32_t start, uint32_t end) {
+ErrorCode startPlayback(PreviewPlayer& player, const PreviewSound& source, uint32_t start, uint32_t end) {
     ErrorCode code = startOnce(player, source, start, end);
     if (!failed(code) || output.openedRate == 0) return code;
     if (failed(initAudioOutput(player, output.openedRate, output.openedChannels, output.openedPeriods,

@@ -601,10 +601,10 @@ TEST_F(MainWindowTest, HearAsOnTheCardPlaysTheCardsSoundAndIsRemembered) {
     EXPECT_TRUE(playing());
     EXPECT_EQ(previewPlayer.source, &previewCardSound);
     // A turned knob is heard at once, in the card's sound too.
-    float before = previewCardSound.data[selectedInstrument()->start + 10];
+    float before = publishedSound(previewCardSound).data[selectedInstrument()->start + 10];
     turnKnob(Control::BoostKnob, 6.0);
     EXPECT_TRUE(playing());
-    EXPECT_NE(previewCardSound.data[selectedInstrument()->start + 10], before);
+    EXPECT_NE(publishedSound(previewCardSound).data[selectedInstrument()->start + 10], before);
 
     menuCommand(kCommandHearAsCard);
     EXPECT_FALSE(checked());
@@ -613,6 +613,21 @@ TEST_F(MainWindowTest, HearAsOnTheCardPlaysTheCardsSoundAndIsRemembered) {
     EXPECT_EQ(previewPlayer.source, &previewSamples);
     click(Control::PlayButton);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kHearAsOnCardValue);
+}
+
+TEST_F(MainWindowTest, PlayWithoutAnAudioOutputSaysSoInTheStatusLine) {
+    dropTone(5000);
+    std::u16string before = textOf(control(Control::StatusText));
+    shutdownAudioOutput(previewPlayer);
+    click(Control::PlayButton);
+    EXPECT_FALSE(playing());
+    EXPECT_EQ(textOf(control(Control::StatusText)), u"No audio output to play through");
+    ASSERT_EQ(initAudioOutput(previewPlayer, kWorkingSampleRate, 1, kPreviewPeriods, kPreviewFramesPerPeriod),
+              ErrorCode::Ok);
+    click(Control::PlayButton);
+    EXPECT_TRUE(playing());
+    EXPECT_EQ(textOf(control(Control::StatusText)), before);
+    click(Control::PlayButton);
 }
 
 TEST_F(MainWindowTest, RestingOnTheDecayKnobShowsTheEnvelope) {

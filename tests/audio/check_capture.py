@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""check_capture.py CAPTURE.raw EXPECTED.wav TRACE
+"""check_capture.py CAPTURE.raw EXPECTED.wav TRACE PRESSED
 
 The float stereo frames handed to Wine's output must hold corvane-cli's render once,
-exactly, in both channels, between silence. From Wine's trace (+timestamp,+alsa,+key)
-it prints the time from Space to the first sound handed over, and the device period.
+exactly, in both channels, between silence. From Wine's trace (+timestamp,+alsa) and the
+moment the probe pressed Play (PRESSED, in the trace's seconds) it prints the time to the
+first sound handed over, and the device period.
 """
 import re
 import struct
@@ -43,35 +44,32 @@ def check(capture_path, expected):
     return problems
 
 
-def latency(trace_path):
+def latency(trace_path, pressed):
     # Seconds since Wine started, per line: "1234.567:0123:0456:trace:channel:function ...".
-    key_time, first_sound, releases = None, None, []
+    first_sound, releases = None, []
     for line in open(trace_path, errors="replace"):
-        m = re.match(r"^(\d+\.\d+):", line)
-        if not m:
-            continue
-        t = float(m[1])
-        if key_time is None and re.search(r"trace:key:.*(KeyPress|type 2,)", line):
-            key_time = t
-        m = re.search(r"ReleaseBuffer\S*\s*\(?\S*\)?->\((\d+), (\w+)\)", line)
-        if m and key_time is not None:
-            releases.append(t)
-            if first_sound is None and int(m[1]) > 0 and int(m[2], 16) == 0:
-                first_sound = t
-    if key_time is None or first_sound is None:
-        print("  latency: no key or no release found in the trace")
+        m = re.match(r"^(\d+\.\d+):.*ReleaseBuffer\S*\s*\(?\S*\)?->\((\d+), (\w+)\)", line)
+        if m and float(m[1]) >= pressed:
+            releases.append(float(m[1]))
+            if first_sound is None and int(m[2]) > 0 and int(m[3], 16) == 0:
+                first_sound = float(m[1])
+    if first_sound is None:
+        print("  latency: no release found in the trace after Play was pressed")
         return
     gaps = sorted(b - a for a, b in zip(releases, releases[1:]))
     period = gaps[len(gaps) // 2] if gaps else float("nan")
     # Wine stamps its trace in whole milliseconds.
-    print(f"  Space to first sound handed to the output: {round((first_sound - key_time) * 1000)} ms; "
+    print(f"  Play pressed to first sound handed to the output: {round((first_sound - pressed) * 1000)} ms; "
           f"device period (median between the render thread's releases): {round(period * 1000)} ms")
 
 
 def main():
-    capture, expected, trace = sys.argv[1:4]
+    capture, expected, trace, pressed = (sys.argv[1:5] + [""])[:4]
     problems = check(capture, float_wav(expected))
-    latency(trace)
+    if pressed:
+        latency(trace, float(pressed))
+    else:
+        print("  latency: Play was not pressed")
     for p in problems:
         print(f"  {p}", file=sys.stderr)
     sys.exit(1 if problems else 0)

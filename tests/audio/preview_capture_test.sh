@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The real program plays through Wine's default audio output, which an ALSA set-up local
 # to this test turns into a file: Space must play what corvane-cli render writes (with
-# --as-card when "Hear as on the Card" is on). Without any audio device it must run on.
-# Usage: preview_capture_test.sh PROGRAM CLI. Needs DISPLAY (xvfb-run gives one).
+# --as-card when "Hear as on the Card" is on), and the Play button must come back by itself.
+# Without any audio device the status line must say so. A probe beside the program presses
+# Space or clicks Play with posted messages and follows the button.
+# Usage: preview_capture_test.sh PROGRAM CLI PROBE. Needs DISPLAY (xvfb-run gives one).
 set -u
 program="$1"
 cli="$2"
+probe="$3"
 here="$(cd "$(dirname "$0")/../.." && pwd)"
 [ -n "${DISPLAY:-}" ] || { echo "no X display: run under xvfb-run" >&2; exit 1; }
 folder="$(mktemp -d)"
@@ -31,39 +34,32 @@ stop_program() {
   wait
 }
 
-# Starts the program on the card with HOME at $1 and its Wine trace in $2,
-# presses Space, lets the sound play out and closes it with Alt+F4.
+# Starts the program on the card with HOME at $1 and its Wine trace in $2; the probe
+# presses Space or clicks Play ($3), follows the Play button and closes the window.
+# What the probe saw is left in $2.probe.
 play_once() {
-  HOME="$1" WINEDEBUG="+timestamp,+alsa,+key" wine_run "$program" "$card" 2>"$2" &
-  local pid=$! window=""
-  for _ in $(seq 1 150); do
-    window="$(xdotool search --name '^Corvane v1\.0\.0 - Tone$' 2>/dev/null | head -1)"
-    [ -n "$window" ] && break
-    kill -0 $pid 2>/dev/null || { echo "the program ended before showing its window" >&2; return 1; }
+  HOME="$1" WINEDEBUG="+timestamp,+alsa" wine_run "$program" "$card" 2>"$2" &
+  local pid=$!
+  wine_run "$probe" "Corvane v1.0.0 - Tone" "$3" | tr -d "\r" >"$2.probe"
+  local probed=${PIPESTATUS[0]}
+  sed 's/^/  /' "$2.probe"
+  for _ in $(seq 1 50); do
+    kill -0 $pid 2>/dev/null || break
     sleep 0.2
   done
-  [ -n "$window" ] || { echo "no window with the card's caption" >&2; stop_program; return 1; }
-  # A key that arrives before Wine has made the window active is lost.
-  for _ in 1 2 3 4 5; do
-    xdotool windowfocus --sync "$window" 2>/dev/null
-    sleep 0.5
-    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ] && break
-  done
-  xdotool key space
-  sleep 2
-  kill -0 $pid 2>/dev/null || { echo "the program ended after Space" >&2; return 1; }
-  [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "Corvane v1.0.0 - Tone" ] ||
-    { echo "the window is gone after Space" >&2; return 1; }
-  for _ in 1 2 3; do
-    xdotool windowfocus --sync "$window" key alt+F4 2>/dev/null
-    for _ in $(seq 1 15); do
-      kill -0 $pid 2>/dev/null || { wait $pid; return $?; }
-      sleep 0.2
-    done
-  done
-  echo "the program did not close on Alt+F4" >&2
-  stop_program
-  return 1
+  if kill -0 $pid 2>/dev/null; then
+    echo "the program did not close" >&2
+    stop_program
+    return 1
+  fi
+  wait $pid || { echo "the program failed" >&2; return 1; }
+  [ $probed -eq 0 ] || { echo "the probe failed" >&2; return 1; }
+}
+
+# The preview played and the button came back by itself, leaving the status line as it was.
+played() {
+  grep -qx "Play button: Stop, then Play again" "$1.probe" && grep -qx "status: Idle" "$1.probe" ||
+    { echo "the preview did not play and end by itself" >&2; return 1; }
 }
 
 asoundrc() {  # home folder, capture file
@@ -74,19 +70,26 @@ asoundrc() {  # home folder, capture file
 status=0
 echo "== without an audio device"
 mkdir -p "$folder/quiet"
-play_once "$folder/quiet" "$folder/quiet.trace" || status=1
+play_once "$folder/quiet" "$folder/quiet.trace" click || status=1
 if grep -q "ReleaseBuffer" "$folder/quiet.trace"; then echo "sound was handed over without a device" >&2; status=1; fi
+grep -qx "Play button: never Stop" "$folder/quiet.trace.probe" &&
+  grep -qx "status: No audio output to play through" "$folder/quiet.trace.probe" ||
+  { echo "Play without a device did not say so" >&2; status=1; }
 
-echo "== the preview"
+check() {
+  python3 "$here/tests/audio/check_capture.py" "$folder/$1.raw" "$folder/$1.wav" "$folder/$1.trace" \
+    "$(sed -n 's/^pressed at //p' "$folder/$1.trace.probe")"
+}
+
+echo "== the preview, by Space"
 asoundrc "$folder/home" "$folder/preview.raw"
 wine_run reg delete "$settings" /v HearAsOnCard /f >/dev/null 2>&1
-play_once "$folder/home" "$folder/preview.trace" || status=1
-check() { python3 "$here/tests/audio/check_capture.py" "$folder/$1.raw" "$folder/$1.wav" "$folder/$1.trace"; }
+play_once "$folder/home" "$folder/preview.trace" space && played "$folder/preview.trace" || status=1
 check preview || status=1
 
-echo "== heard as on the card"
+echo "== heard as on the card, by the Play button"
 asoundrc "$folder/card-home" "$folder/card.raw"
 wine_run reg add "$settings" /v HearAsOnCard /t REG_DWORD /d 1 /f >/dev/null
-play_once "$folder/card-home" "$folder/card.trace" || status=1
+play_once "$folder/card-home" "$folder/card.trace" click && played "$folder/card.trace" || status=1
 check card || status=1
 exit $status

@@ -7,97 +7,156 @@
 
 namespace {
 
-// The device side of a stream: `queued` frames still wait to be played; what is handed back is kept.
+// The device side of a stream: what is handed back is kept, interleaved
+// stereo with silence as zeros; `queued` of it waits to be played, and each
+// period the device plays at most a period's frames of it.
 struct StandInDevice {
+    uint32_t bufferFrames;
+    std::vector<float> buffer;
+    std::vector<float> handed;
     uint32_t queued = 0;
-    std::vector<float> buffer = std::vector<float>(64, -9.0f);
-    std::vector<float> played;  // interleaved stereo, silence included
+    uint64_t played = 0;
+    bool ranDry = false;  // a period found fewer frames than it plays
     std::vector<uint32_t> releases;
     ErrorCode paddingResult = ErrorCode::Ok;
     ErrorCode bufferResult = ErrorCode::Ok;
     uint32_t asked = 0;
 
+    explicit StandInDevice(uint32_t frames) : bufferFrames(frames), buffer(2 * frames + 8, -9.0f) {}
     static StandInDevice& of(void* context) { return *static_cast<StandInDevice*>(context); }
     static ErrorCode padding(void* context, uint32_t& frames) {
         frames = of(context).queued;
         return of(context).paddingResult;
     }
     static ErrorCode getBuffer(void* context, uint32_t frames, float*& data) {
-        of(context).asked = frames;
-        data = of(context).buffer.data();
-        return of(context).bufferResult;
+        StandInDevice& device = of(context);
+        EXPECT_LE(frames, device.bufferFrames - device.queued) << "more than the free part";
+        device.asked = frames;
+        for (float& sample : device.buffer) sample = -9.0f;  // anything left unwritten shows
+        data = device.buffer.data();
+        return device.bufferResult;
     }
     static ErrorCode releaseBuffer(void* context, uint32_t frames, bool silent) {
         StandInDevice& device = of(context);
         device.releases.push_back(frames);
-        for (uint32_t i = 0; i < 2 * frames; ++i) device.played.push_back(silent ? 0.0f : device.buffer[i]);
+        for (uint32_t i = 0; i < 2 * frames; ++i) device.handed.push_back(silent ? 0.0f : device.buffer[i]);
         device.queued += frames;
         return ErrorCode::Ok;
     }
+    void playPeriod(uint32_t frames) {
+        if (queued < frames) ranDry = true;
+        uint32_t taken = queued < frames ? queued : frames;
+        queued -= taken;
+        played += taken;
+    }
+    RenderDevice table() { return {this, padding, getBuffer, releaseBuffer}; }
 };
 
-// Mono samples into a stereo device buffer of eight frames.
-struct Feed : ::testing::Test {
-    StandInDevice device;
-    PreviewPlayer player = {};
-    SampleBuffer samples = {};
-    bool endReached = false;
-
-    void SetUp() override {
-        ASSERT_FALSE(failed(resizeBuffer(samples, 20)));
-        for (uint32_t i = 0; i < 20; ++i) samples.data[i] = float(i + 1) / 32;
-        play(0, 20);
+struct Sound {
+    PreviewSound sound = {};
+    explicit Sound(uint32_t count) {
+        SampleBuffer* samples = soundToBuild(sound);
+        EXPECT_FALSE(failed(resizeBuffer(*samples, count)));
+        for (uint32_t i = 0; i < count; ++i) samples->data[i] = float(i + 1) / 4096;
+        publishSound(sound, *samples);
     }
-    void TearDown() override { releaseBuffer(samples); }
-    void play(uint32_t start, uint32_t end) {
-        player.source = &samples;
-        player.end = end;
-        player.position = start;
-    }
-    ErrorCode feed() {
-        RenderDevice table = {&device, StandInDevice::padding, StandInDevice::getBuffer,
-                              StandInDevice::releaseBuffer};
-        return feedDevice(table, RenderFormat{1, 2, 8}, RenderSource{&player, fillFromPreview}, endReached);
-    }
+    ~Sound() { releaseSound(sound); }
+    const float* data() const { return publishedSound(sound).data; }
 };
+
+void play(PreviewPlayer& player, const Sound& sound, uint32_t start, uint32_t end) {
+    player.source = &sound.sound;
+    player.start = start;
+    player.end = end;
+    player.position = start;
+}
+
+ErrorCode feed(StandInDevice& device, PreviewPlayer& player, FeedProgress& progress) {
+    return feedDevice(device.table(), RenderFormat{1, 2, device.bufferFrames}, RenderSource{&player, fillFromPreview},
+                      progress);
+}
+
+// Frames start .. end - 1 in both channels, then `silence` silent frames.
+std::vector<float> stereo(const Sound& sound, uint32_t start, uint32_t end, uint32_t silence) {
+    std::vector<float> frames;
+    for (uint32_t i = start; i < end; ++i) frames.insert(frames.end(), {sound.data()[i], sound.data()[i]});
+    frames.insert(frames.end(), 2 * silence, 0.0f);
+    return frames;
+}
 
 }  // namespace
 
-TEST_F(Feed, FillsOnlyTheFreeSpaceThenEndsWithABufferOfSilence) {
-    play(3, 16);  // thirteen frames
+TEST(RenderFeed, FillsOnlyTheFreeSpaceThenOneBufferOfSilenceThenWaitsUntilAllIsPlayed) {
+    Sound sound(20);
+    StandInDevice device(8);
+    PreviewPlayer player = {};
+    play(player, sound, 3, 16);  // thirteen frames
+    FeedProgress progress = {};
     device.queued = 8;
-    EXPECT_EQ(feed(), ErrorCode::Ok);  // a full buffer takes nothing
+    EXPECT_EQ(feed(device, player, progress), ErrorCode::Ok);  // a full buffer takes nothing
     EXPECT_EQ(device.asked, 0u);
     device.queued = 5;
-    EXPECT_EQ(feed(), ErrorCode::Ok);
+    EXPECT_EQ(feed(device, player, progress), ErrorCode::Ok);
     EXPECT_EQ(device.asked, 3u);
-    EXPECT_EQ(device.buffer[6], -9.0f);  // three frames spread to six floats, no more
     for (int period = 1; period <= 3; ++period) {
-        EXPECT_FALSE(endReached) << period;
-        device.queued = 0;  // the device played all it held
-        EXPECT_EQ(feed(), ErrorCode::Ok);
+        device.playPeriod(8);
+        EXPECT_EQ(feed(device, player, progress), ErrorCode::Ok);
     }
-    EXPECT_TRUE(endReached);
-    EXPECT_EQ(device.releases, (std::vector<uint32_t>{3, 8, 2, 8}));
+    // 3 + 8 of sound, then 2 of sound and 6 silent, then 2 silent: eight silent in all.
+    EXPECT_EQ(device.releases, (std::vector<uint32_t>{3, 8, 8, 2}));
+    EXPECT_EQ(device.handed, stereo(sound, 3, 16, 8));
     EXPECT_EQ(playbackPosition(player), 16u);
-    std::vector<float> expected;
-    for (uint32_t i = 3; i < 16; ++i) expected.insert(expected.end(), {samples.data[i], samples.data[i]});
-    expected.insert(expected.end(), 16, 0.0f);  // the last release flagged silent
-    EXPECT_EQ(device.played, expected);
-
-    SampleBuffer empty = {};
-    play(0, 20);
-    player.source = &empty;  // no samples, whatever the span says
-    EXPECT_EQ(fillFromPreview(&player, device.buffer.data(), 8), 0u);
+    // Nothing more is handed; it ends once the device holds nothing.
+    EXPECT_EQ(device.queued, 2u);
+    device.playPeriod(1);
+    EXPECT_EQ(feed(device, player, progress), ErrorCode::Ok);
+    EXPECT_FALSE(progress.finished);
+    device.playPeriod(1);
+    EXPECT_EQ(feed(device, player, progress), ErrorCode::Ok);
+    EXPECT_TRUE(progress.finished);
+    EXPECT_EQ(device.releases.size(), 4u);
 }
 
-TEST_F(Feed, DeviceFailuresAreReturnedAndHandNothingBack) {
+// As on Windows: periods much shorter than the buffer. The sound plays
+// through without a gap, and when playback ends the device has played every
+// frame handed to it: the whole sound and the silence after it.
+TEST(RenderFeed, EndsOnlyWhenTheDeviceHasPlayedEveryFrameHandedToIt) {
+    Sound sound(1000);
+    for (uint32_t start : {0u, 10u, 500u}) {
+        for (uint32_t end : {start, start + 1, start + 63, start + 64, start + 65, 1000u}) {
+            StandInDevice device(64);
+            PreviewPlayer player = {};
+            play(player, sound, start, end);
+            FeedProgress progress = {};
+            ASSERT_EQ(feed(device, player, progress), ErrorCode::Ok);  // before the stream starts
+            for (int period = 0; period < 1000 && !progress.finished; ++period) {
+                if (device.played < end - start) {
+                    EXPECT_FALSE(device.ranDry) << start << ".." << end;
+                }
+                device.playPeriod(10);
+                ASSERT_EQ(feed(device, player, progress), ErrorCode::Ok);
+            }
+            ASSERT_TRUE(progress.finished);
+            EXPECT_EQ(device.queued, 0u) << start << ".." << end;
+            EXPECT_EQ(device.played, device.handed.size() / 2);
+            EXPECT_EQ(device.handed, stereo(sound, start, end, 64)) << start << ".." << end;
+        }
+    }
+}
+
+TEST(RenderFeed, DeviceFailuresAreReturnedAndHandNothingBack) {
+    Sound sound(20);
+    StandInDevice device(8);
+    PreviewPlayer player = {};
+    play(player, sound, 0, 20);
+    FeedProgress progress = {};
     device.paddingResult = ErrorCode::DeviceGone;
-    EXPECT_EQ(feed(), ErrorCode::DeviceGone);
+    EXPECT_EQ(feed(device, player, progress), ErrorCode::DeviceGone);
     device.paddingResult = ErrorCode::Ok;
     device.bufferResult = ErrorCode::BufferTooSmall;
-    EXPECT_EQ(feed(), ErrorCode::BufferTooSmall);
+    EXPECT_EQ(feed(device, player, progress), ErrorCode::BufferTooSmall);
     EXPECT_TRUE(device.releases.empty());
     EXPECT_EQ(playbackPosition(player), 0u);
-    EXPECT_FALSE(endReached);
+    EXPECT_EQ(progress.handed, 0u);
+    EXPECT_FALSE(progress.soundEnded);
 }

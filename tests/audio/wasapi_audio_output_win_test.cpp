@@ -13,6 +13,7 @@
 
 // The WASAPI output with hand-written stand-ins for IAudioClient and IAudioRenderClient:
 // the test plays the device, waking the render thread period by period, and keeps what it gets.
+// The periods are a fraction of the buffer, as on Windows.
 
 namespace {
 
@@ -52,7 +53,7 @@ struct StandInClient : Counted<IAudioClient> {
             for (uint32_t i = 0; i < frames * 2; ++i)
                 client->played.push_back(flags & AUDCLNT_BUFFERFLAGS_SILENT ? 0.0f : client->buffer[i]);
             client->releases.push_back(frames);
-            client->padding += frames;
+            if (!client->playsAtOnce) client->padding += frames;
             client->lent = 0;
             return S_OK;
         }
@@ -63,6 +64,11 @@ struct StandInClient : Counted<IAudioClient> {
     HANDLE event = nullptr;
     std::atomic<uint32_t> padding{0};
     std::atomic<bool> running{false};
+    bool playsAtOnce = false;  // like Wine's file output: nothing stays queued
+    std::atomic<uint32_t> paddingQueries{0};
+    // At the last Stop: frames still queued, and the releases until then.
+    uint32_t queuedAtStop = 0;
+    size_t releasesAtStop = 0;
     float buffer[kBufferFrames * 2] = {};
     uint32_t lent = 0;
     // What reached the device, interleaved (silence as zeros), and the frames of each release.
@@ -87,6 +93,7 @@ struct StandInClient : Counted<IAudioClient> {
     HRESULT STDMETHODCALLTYPE GetStreamLatency(REFERENCE_TIME*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetCurrentPadding(UINT32* frames) override {
         *frames = padding;
+        ++paddingQueries;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE IsFormatSupported(AUDCLNT_SHAREMODE, const WAVEFORMATEX*, WAVEFORMATEX**) override {
@@ -101,6 +108,11 @@ struct StandInClient : Counted<IAudioClient> {
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Stop() override {
+        std::lock_guard<std::mutex> hold(lock);
+        if (running) {
+            queuedAtStop = padding;
+            releasesAtStop = releases.size();
+        }
         running = false;
         return S_OK;
     }
@@ -127,12 +139,13 @@ struct StandInClient : Counted<IAudioClient> {
         std::lock_guard<std::mutex> hold(lock);
         return releases.size();
     }
-    // One period: the device has played all it held and wakes the thread.
-    void period() {
-        size_t before = releaseCount();
-        padding = 0;
+    // One period: the device plays up to `frames` of what it holds and wakes the thread.
+    void period(uint32_t frames) {
+        uint32_t before = paddingQueries;
+        uint32_t held = padding;
+        padding -= held < frames ? held : frames;
         SetEvent(event);
-        waitFor([&] { return releaseCount() != before || !running; });
+        waitFor([&] { return paddingQueries != before || !running; });
     }
     std::vector<float> channel(int which) {
         std::lock_guard<std::mutex> hold(lock);
@@ -157,14 +170,16 @@ struct WasapiOutput : ::testing::Test {
     StandInClient client;
     Listener listener;
     PreviewPlayer player = {};
-    SampleBuffer samples = {};
+    PreviewSound sound = {};
 
     void SetUp() override {
         player.owner = &listener;
         player.onStarted = Listener::onStarted;
         player.onStopped = Listener::onStopped;
-        ASSERT_FALSE(failed(resizeBuffer(samples, 10000)));
-        for (uint32_t i = 0; i < 10000; ++i) samples.data[i] = float(i % 1000) / 1000 - 0.5f;
+        SampleBuffer* samples = soundToBuild(sound);
+        ASSERT_FALSE(failed(resizeBuffer(*samples, 10000)));
+        for (uint32_t i = 0; i < 10000; ++i) samples->data[i] = float(i % 1000) / 1000 - 0.5f;
+        publishSound(sound, *samples);
         client.AddRef();  // the output's
         ASSERT_EQ(openAudioStream(player, &client, kWorkingSampleRate, 1, 2, 1024), ErrorCode::Ok);
     }
@@ -173,15 +188,16 @@ struct WasapiOutput : ::testing::Test {
         // Every reference the output and its threads took is given back.
         EXPECT_EQ(client.references, 1);
         EXPECT_EQ(client.renderClient.references, 1);
-        releaseBuffer(samples);
+        releaseSound(sound);
     }
-    // Periods until playback has ended by itself and told so.
-    void playToTheEnd() {
-        for (int i = 0; i < 100 && isPlaying(player); ++i) client.period();
-        ASSERT_TRUE(waitFor([&] { return listener.stopped == 1; }));
+    // Periods of a quarter of the buffer until playback has ended by itself and told so.
+    void playToTheEnd(int stops) {
+        for (int i = 0; i < 1000 && isPlaying(player); ++i) client.period(kBufferFrames / 4);
+        ASSERT_TRUE(waitFor([&] { return listener.stopped == stops; }));
     }
     std::vector<float> expected(uint32_t start, uint32_t end) {
-        return std::vector<float>(samples.data + start, samples.data + end);
+        const float* samples = publishedSound(sound).data;
+        return std::vector<float>(samples + start, samples + end);
     }
 };
 
@@ -197,25 +213,27 @@ TEST_F(WasapiOutput, OpensFloatStereoAt37908AndPlaysTheSpanCutToTheSamplesInBoth
     EXPECT_EQ(client.duration, 540255);  // two periods of 1024 frames
     ASSERT_NE(client.event, nullptr);
 
-    ASSERT_EQ(startPlayback(player, samples, 100, 20000), ErrorCode::Ok);  // the end cut to the 10000 samples
+    ASSERT_EQ(startPlayback(player, sound, 100, 20000), ErrorCode::Ok);  // the end cut to the 10000 samples
     EXPECT_TRUE(isPlaying(player));
     EXPECT_EQ(listener.started, 1);
     EXPECT_EQ(client.releasesBeforeStart, 1u);  // the first buffer is full before the stream starts
     EXPECT_EQ(client.releases[0], kBufferFrames);
-    playToTheEnd();
+    playToTheEnd(1);
     EXPECT_NE(listener.stoppedOn, GetCurrentThreadId());  // the natural end comes from the render thread
     EXPECT_FALSE(client.running);
-    std::vector<float> left = client.channel(0), sound = expected(100, 10000);
+    // The whole sound, then a buffer of silence, all played before the stop and nothing handed after it.
+    std::vector<float> left = client.channel(0), played = expected(100, 10000);
+    played.resize(played.size() + kBufferFrames, 0.0f);
+    EXPECT_EQ(left, played);
     EXPECT_EQ(left, client.channel(1));
-    ASSERT_GT(left.size(), sound.size());
-    sound.resize(left.size(), 0.0f);  // released as silence after the sound
-    EXPECT_EQ(left, sound);
+    EXPECT_EQ(client.queuedAtStop, 0u);
+    EXPECT_EQ(client.releasesAtStop, client.releaseCount());
     EXPECT_EQ(playbackPosition(player), 10000u);
 }
 
 TEST_F(WasapiOutput, StopStartStartsAgainFromTheStartWithOneNotificationEachWay) {
-    ASSERT_EQ(startPlayback(player, samples, 300, 9000), ErrorCode::Ok);
-    client.period();
+    ASSERT_EQ(startPlayback(player, sound, 300, 9000), ErrorCode::Ok);
+    client.period(kBufferFrames);
     stopPlayback(player);
     EXPECT_FALSE(isPlaying(player));
     EXPECT_FALSE(client.running);
@@ -227,21 +245,43 @@ TEST_F(WasapiOutput, StopStartStartsAgainFromTheStartWithOneNotificationEachWay)
     EXPECT_EQ(listener.stopped, 1);
 
     size_t before = client.channel(0).size();
-    ASSERT_EQ(startPlayback(player, samples, 300, 9000), ErrorCode::Ok);
+    ASSERT_EQ(startPlayback(player, sound, 300, 9000), ErrorCode::Ok);
     EXPECT_EQ(listener.started, 2);
     std::vector<float> left = client.channel(0);
     EXPECT_EQ(std::vector<float>(left.begin() + before, left.begin() + before + 1000), expected(300, 1300));
     // Starting while playing replaces the playback.
-    ASSERT_EQ(startPlayback(player, samples, 300, 9000), ErrorCode::Ok);
+    ASSERT_EQ(startPlayback(player, sound, 300, 9000), ErrorCode::Ok);
     EXPECT_EQ(listener.stopped, 2);
     EXPECT_EQ(listener.started, 3);
+}
+
+// A period signalled after a stop, still pending when a playback of nothing
+// starts: the new playback still ends by itself, on its render thread, and
+// shows "Play" (a thread that ended before it was recorded as the running
+// one would have left "Stop" up for good).
+TEST_F(WasapiOutput, AVeryShortPlaybackRightAfterAStopEndsByItself) {
+    client.playsAtOnce = true;
+    for (int round = 1; round <= 40; ++round) {
+        ASSERT_EQ(startPlayback(player, sound, 300, 9000), ErrorCode::Ok);
+        client.period(kBufferFrames);
+        stopPlayback(player);
+        SetEvent(client.event);
+        ASSERT_EQ(startPlayback(player, sound, 300, 300), ErrorCode::Ok);
+        client.period(kBufferFrames);
+        ASSERT_TRUE(waitFor([&] { return listener.stopped == 2 * round; })) << round;
+        ASSERT_FALSE(isPlaying(player));
+        EXPECT_NE(listener.stoppedOn, GetCurrentThreadId());
+        EXPECT_FALSE(client.running);
+        ASSERT_TRUE(waitFor([&] { return client.references == 2; })) << round;
+    }
+    EXPECT_EQ(listener.started, 80);
 }
 
 // A stop given just as the render thread ends playback by itself: one of the
 // two ends it, the other finds nothing to do, and the handle is closed once.
 TEST_F(WasapiOutput, AStopRacingTheNaturalEndTellsOnce) {
     for (int round = 1; round <= 40; ++round) {
-        ASSERT_EQ(startPlayback(player, samples, 5, 5), ErrorCode::Ok);  // ends at the next period
+        ASSERT_EQ(startPlayback(player, sound, 5, 5), ErrorCode::Ok);  // ends once its silence is played
         client.padding = 0;
         SetEvent(client.event);
         Sleep(round % 4);  // the stop before, during and after the thread's own end
@@ -259,9 +299,9 @@ TEST_F(WasapiOutput, AStopRacingTheNaturalEndTellsOnce) {
 // endpoint, so neither a closed output nor one opened again can play.
 TEST_F(WasapiOutput, WithoutADeviceStartingFindsNoDevice) {
     shutdownAudioOutput(player);
-    EXPECT_EQ(startPlayback(player, samples, 0, 100), ErrorCode::NoDevice);
+    EXPECT_EQ(startPlayback(player, sound, 0, 100), ErrorCode::NoDevice);
     EXPECT_NE(initAudioOutput(player, kWorkingSampleRate, 1, 2, 1024), ErrorCode::Ok);
-    EXPECT_EQ(startPlayback(player, samples, 0, 100), ErrorCode::NoDevice);  // after trying to open again
+    EXPECT_EQ(startPlayback(player, sound, 0, 100), ErrorCode::NoDevice);  // after trying to open again
     EXPECT_FALSE(isPlaying(player));
     EXPECT_EQ(listener.started, 0);
     EXPECT_EQ(listener.stopped, 0);
