@@ -190,7 +190,7 @@ static LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wP
         releaseFontsAndIcons();
         mainWindow.window = nullptr;
         return DefWindowProcW(window, message, wParam, lParam);
-    case WM_SIZE: layoutControls(); return 0;
+    case WM_SIZE: onSize(window, wParam); return 0;
     case WM_CLOSE: onClose(window); return 0;
     case WM_QUERYENDSESSION: return onQueryEndSession(window);
     case WM_SETTINGCHANGE: onSettingChange(window, wParam, lParam); return 0;

@@ -36,6 +36,7 @@ struct MainWindow {
     CreatedControl controls[kControlCount];
     WindowDpi dpi;
     SIZE frame;      // around the client area, as last sized (menu bar included)
+    bool sizeOnRestore;  // the DPI changed while minimized: sized when restored
     RECT hoverRect;  // the Decay knob in client coordinates: resting there shows the fade
     HFONT baseFont;
     UINT dragListMessage;

@@ -622,6 +622,31 @@ TEST_F(MainWindowTest, SendToCardWritesThroughTheListedWriter) {
     EXPECT_FALSE(IsWindowEnabled(control(Control::SendButton)));
 }
 
+// A minimized window has no client area to measure its frame by: a DPI change
+// meanwhile sizes it when it is restored, the status line whole.
+TEST_F(MainWindowTest, ADpiChangeWhileMinimizedSizesTheRestoredWindow) {
+    auto clientSize = [] {
+        RECT client;
+        GetClientRect(mainWindow.window, &client);
+        return std::make_pair(client.right, client.bottom);
+    };
+    auto changeWhileMinimized = [](WORD dpi, const RECT& suggested) {
+        ShowWindow(mainWindow.window, SW_MINIMIZE);
+        pumpMessages();
+        ASSERT_TRUE(IsIconic(mainWindow.window));
+        SendMessageW(mainWindow.window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        ShowWindow(mainWindow.window, SW_RESTORE);
+        pumpMessages();
+    };
+    RECT window;
+    GetWindowRect(mainWindow.window, &window);
+    changeWhileMinimized(144, {window.left, window.top, window.left + 1200, window.top + 600});
+    EXPECT_EQ(clientSize(), std::make_pair(1155L, 532L));
+    EXPECT_LE(placeOf(Control::StatusText).bottom, clientSize().second);
+    changeWhileMinimized(96, window);
+    EXPECT_EQ(clientSize(), std::make_pair(770L, 355L));
+}
+
 // Last: it closes the window.
 TEST_F(MainWindowTest, ClosingAsksFirstAndEndsCleanlyEvenDuringATransfer) {
     click(Control::AddButton);
