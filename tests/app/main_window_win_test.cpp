@@ -244,11 +244,12 @@ int envelopePixels() {
     return pixelsWhere(Control::WaveformView, [](int r, int, int b) { return b > r + 40; });
 }
 
-// The drag list's notification with the cursor in the middle of an entry.
+// The drag list's notification with the cursor in the middle of an entry, or
+// left of the list for -1.
 LRESULT drag(UINT notification, int32_t entry) {
     HWND list = control(Control::InstrumentList);
-    RECT item = {};
-    SendMessageW(list, LB_GETITEMRECT, WPARAM(entry), reinterpret_cast<LPARAM>(&item));
+    RECT item = {-40, 0, -20, 10};
+    if (entry >= 0) SendMessageW(list, LB_GETITEMRECT, WPARAM(entry), reinterpret_cast<LPARAM>(&item));
     DRAGLISTINFO info = {notification, list, {(item.left + item.right) / 2, (item.top + item.bottom) / 2}};
     ClientToScreen(list, &info.ptCursor);
     LRESULT result = SendMessageW(mainWindow.window, mainWindow.dragListMessage, 0, reinterpret_cast<LPARAM>(&info));
@@ -444,6 +445,38 @@ TEST_F(MainWindowTest, DraggingAnEntryMovesItsInstrument) {
     drag(DL_CANCELDRAG, 2);
     EXPECT_EQ(listEntries(), (Entries{u"Inst 2", u"Inst 3", u"Inst 1"}));
     EXPECT_FALSE(cardDocument.modified);
+}
+
+// The list box may move its highlight under the cursor during a drag without
+// telling the window (Windows need not send a selection change at the end).
+// However a drag ends without a move, the entry that was taken is selected
+// and shown, and the next edit goes to the instrument the controls show.
+TEST_F(MainWindowTest, ADragThatMovesNothingLeavesTheTakenEntrySelectedAndShown) {
+    for (int i = 0; i < 3; ++i) click(Control::AddButton);
+    for (uint8_t i = 0; i < 3; ++i) cardDocument.instruments.items[i].decay = uint8_t(10 * (i + 1));
+    auto highlight = [](int32_t entry) {
+        SendMessageW(control(Control::InstrumentList), LB_SETCURSEL, WPARAM(entry), 0);
+    };
+    // Entry 2 taken while entry 1 is shown, the list highlighting what is under the cursor.
+    struct End {
+        int32_t over, at;
+        UINT notification;
+    };
+    for (End end : {End{1, 1, DL_DROPPED}, End{3, 3, DL_CANCELDRAG}, End{2, -1, DL_DROPPED}}) {
+        selectEntry(0);
+        drag(DL_BEGINDRAG, 1);
+        highlight(1);
+        drag(DL_DRAGGING, end.over);
+        highlight(end.over);
+        drag(end.notification, end.at);
+        EXPECT_EQ(selectedEntry(), 1) << "ended at " << end.at;
+        EXPECT_EQ(textOf(control(Control::InstNameEdit)), u"Inst 2") << "ended at " << end.at;
+    }
+    pressOnKnob(Control::DecayKnob, VK_UP, 1);
+    std::vector<int> decays;
+    for (uint32_t i = 0; i < 3; ++i) decays.push_back(cardDocument.instruments.items[i].decay);
+    EXPECT_EQ(decays, (std::vector<int>{10, 21, 30}));
+    EXPECT_EQ(listEntries(), (Entries{u"Inst 1", u"Inst 2", u"Inst 3"}));
 }
 
 // A file that fails leaves no instrument and its place goes to the next file;
