@@ -185,20 +185,19 @@ void onCommand(HWND, uint16_t identifier, HWND control, uint16_t notification) {
     }
 }
 
-void onKnobChanged(const KnobNotification& notification, HWND knob) {
+// The message's number is not the knobs' alone (the dialog navigation's
+// DM_SETDEFID shares it): wParam is read only when a knob of this window sent it.
+void onKnobChanged(WPARAM record, HWND knob) {
+    bool decay = knob && knob == controlWindow(Control::DecayKnob);
+    bool boost = knob && knob == controlWindow(Control::BoostKnob);
+    if (!record || !(decay || boost)) return;
+    const KnobNotification& notification = *reinterpret_cast<const KnobNotification*>(record);
     Instrument* instrument = selectedInstrument();
     if (!instrument) return;
-    uint8_t* stored = nullptr;
-    uint8_t value = 0;
-    if (knob == controlWindow(Control::DecayKnob)) {
-        stored = &instrument->decay;
-        value = clampDecay(notification.value);
-    } else if (knob == controlWindow(Control::BoostKnob)) {
-        stored = &instrument->boost;
-        value = clampBoost(notification.value);
-    }
+    uint8_t* stored = decay ? &instrument->decay : &instrument->boost;
+    uint8_t value = decay ? clampDecay(notification.value) : clampBoost(notification.value);
     // The end of every drag is told too, moved or not.
-    if (!stored || *stored == value) return;
+    if (*stored == value) return;
     *stored = value;
     parameterChanged(*instrument);
 }
@@ -229,8 +228,10 @@ static bool storeEndMarker(Instrument& instrument, uint32_t position) {
     return true;
 }
 
-// Only the release of a marker counts.
-void onMarkerMoved(const MarkerNotification& notification, HWND) {
+// Only the release of a marker counts; wParam is read only when the view sent it.
+void onMarkerMoved(WPARAM record, HWND view) {
+    if (!record || !view || view != controlWindow(Control::WaveformView)) return;
+    const MarkerNotification& notification = *reinterpret_cast<const MarkerNotification*>(record);
     if (notification.dragging) return;
     Instrument* instrument = selectedInstrument();
     if (!instrument) return;

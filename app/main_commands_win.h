@@ -12,8 +12,10 @@
 
 // `control` is null for the menu and the accelerators.
 void onCommand(HWND window, uint16_t identifier, HWND control, uint16_t notification);
-void onKnobChanged(const KnobNotification& notification, HWND knob);
-void onMarkerMoved(const MarkerNotification& notification, HWND view);
+// The knobs' KN_VALUECHANGED and the view's marker notification: wParam points
+// to the record when the sender is one of them.
+void onKnobChanged(WPARAM record, HWND sender);
+void onMarkerMoved(WPARAM record, HWND sender);
 
 // A card-file named as the first argument of the command line is opened as
 // Open would; one that cannot be read is reported and the card stays empty.

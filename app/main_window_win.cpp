@@ -215,10 +215,10 @@ static LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wP
         return TRUE;
     case WM_DROPFILES: onDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
     case KN_VALUECHANGED:
-        onKnobChanged(*reinterpret_cast<const KnobNotification*>(wParam), reinterpret_cast<HWND>(lParam));
+        onKnobChanged(wParam, reinterpret_cast<HWND>(lParam));
         return 0;
     case WN_MARKERMOVED:
-        onMarkerMoved(*reinterpret_cast<const MarkerNotification*>(wParam), reinterpret_cast<HWND>(lParam));
+        onMarkerMoved(wParam, reinterpret_cast<HWND>(lParam));
         return 0;
     case kTransferReportMessage: onTransferReport(transferJob, wParam, lParam); return 0;
     case kPreviewStateMessage: showPlaybackState(); return 0;

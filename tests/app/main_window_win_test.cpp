@@ -479,6 +479,60 @@ TEST_F(MainWindowTest, ADragThatMovesNothingLeavesTheTakenEntrySelectedAndShown)
     EXPECT_EQ(listEntries(), (Entries{u"Inst 1", u"Inst 2", u"Inst 3"}));
 }
 
+// Counts the reads of one page while it lives: the page is a guard page, whose
+// first touch the handler below counts and lets through.
+struct WatchedPage {
+    static inline LONG reads = 0;
+    static inline void* page = nullptr;
+    void* handler;
+    WatchedPage() {
+        page = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        handler = AddVectoredExceptionHandler(1, [](EXCEPTION_POINTERS* exception) -> LONG {
+            const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+            ULONG_PTR offset = record.ExceptionInformation[1] - reinterpret_cast<ULONG_PTR>(page);
+            if (record.ExceptionCode != STATUS_GUARD_PAGE_VIOLATION || offset >= 4096) return EXCEPTION_CONTINUE_SEARCH;
+            ++reads;
+            return EXCEPTION_CONTINUE_EXECUTION;  // the system took the guard off
+        });
+    }
+    ~WatchedPage() {
+        RemoveVectoredExceptionHandler(handler);
+        VirtualFree(page, 0, MEM_RELEASE);
+    }
+    // Reads of the page while the message is handled.
+    LONG readsDuring(UINT message, LPARAM sender) {
+        DWORD previous;
+        VirtualProtect(page, 4096, PAGE_READWRITE | PAGE_GUARD, &previous);
+        reads = 0;
+        SendMessageW(mainWindow.window, message, WPARAM(page), sender);
+        VirtualProtect(page, 4096, PAGE_READWRITE, &previous);
+        return reads;
+    }
+};
+
+// WM_USER+1 and WM_USER+11 carry a record only from the knobs and the view: the
+// same numbers come from elsewhere too (WM_USER+1 is the dialog navigation's
+// DM_SETDEFID), and their wParam is then no record to read or act on.
+TEST_F(MainWindowTest, KnobAndMarkerNumbersFromOtherSendersAreNotRead) {
+    dropTone(5000);
+    const Instrument& tone = cardDocument.instruments.items[0];
+    uint8_t decay = tone.decay;
+    cardDocument.modified = false;
+    KnobNotification turned = {200, 0};
+    MarkerNotification moved = {7, 0, 0};
+    SendMessageW(mainWindow.window, KN_VALUECHANGED, WPARAM(&turned), LPARAM(control(Control::WaveformView)));
+    SendMessageW(mainWindow.window, WN_MARKERMOVED, WPARAM(&moved), LPARAM(control(Control::DecayKnob)));
+    EXPECT_EQ(tone.decay, decay);
+    EXPECT_EQ(tone.start, 0u);
+    EXPECT_FALSE(cardDocument.modified);
+    WatchedPage junk;
+    for (LPARAM sender : {LPARAM(0), LPARAM(control(Control::InstrumentList))}) {
+        EXPECT_EQ(junk.readsDuring(KN_VALUECHANGED, sender), 0);
+        EXPECT_EQ(junk.readsDuring(WN_MARKERMOVED, sender), 0);
+    }
+    EXPECT_GT(junk.readsDuring(WN_MARKERMOVED, LPARAM(control(Control::WaveformView))), 0);  // the view's own
+}
+
 // A file that fails leaves no instrument and its place goes to the next file;
 // the files that find no place are left out without a word.
 TEST_F(MainWindowTest, SampleFilesDroppedOnTheListBecomeInstruments) {
