@@ -17,6 +17,14 @@ void onCommand(HWND window, uint16_t identifier, HWND control, uint16_t notifica
 void onKnobChanged(WPARAM record, HWND sender);
 void onMarkerMoved(WPARAM record, HWND sender);
 
+// A number typed into Start or End and not yet committed counts now: before
+// a command or the close reads the card.
+void commitTypedPositions();
+// WM_NOTIFY: a step of the Start or End spin starts from the typed number.
+LRESULT onNotify(NMHDR* header);
+// WM_VSCROLL from a spin: a step of Start or End commits the new number.
+void onSpinScroll(HWND spin, uint16_t request);
+
 // A card-file named as the first argument of the command line is opened as
 // Open would; one that cannot be read is reported and the card stays empty.
 void openCommandLineCard(const wchar_t* commandLine);

@@ -143,6 +143,7 @@ static void onClose(HWND window) {
     // A modal dialog owned by the window is open (the main window is
     // disabled meanwhile): the command that opened it is still running.
     if (!IsWindowEnabled(window)) return;
+    commitTypedPositions();  // the save question knows of a number still in its field
     closeRequested(cardFileCommands);
 }
 
@@ -150,6 +151,7 @@ static void onClose(HWND window) {
 // first. A save or No closes the window; Cancel, or a dialog already open,
 // keeps the session from ending.
 static LRESULT onQueryEndSession(HWND window) {
+    if (IsWindowEnabled(window)) commitTypedPositions();
     if (!cardDocument.modified) return TRUE;
     if (!IsWindowEnabled(window) || cardFileCommands.dialogOpen) return FALSE;
     closeRequested(cardFileCommands);
@@ -202,6 +204,8 @@ static LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wP
     case WM_COMMAND:
         onCommand(window, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
         return 0;
+    case WM_NOTIFY: return onNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_VSCROLL: onSpinScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam)); return 0;
     case WM_TIMER:
         if (wParam == kPlayheadTimer) onPlayheadTimer();
         return 0;

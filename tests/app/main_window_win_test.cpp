@@ -146,6 +146,25 @@ void typeInto(Control field, const wchar_t* text) {
     pumpMessages();
 }
 
+// A key pressed in a field that has the focus, through the program's loop.
+void pressKey(Control field, WPARAM key) {
+    PostMessageW(control(field), WM_KEYDOWN, key, 1);
+    pumpMessages();
+}
+
+// Keys typed one by one into a field, its text selected first.
+void typeKeys(Control field, const wchar_t* keys) {
+    SetFocus(control(field));
+    SendMessageW(control(field), EM_SETSEL, 0, -1);
+    for (const wchar_t* key = keys; *key; ++key) PostMessageW(control(field), WM_CHAR, *key, 1);
+    pumpMessages();
+}
+
+void enterInto(Control field, const wchar_t* keys) {
+    typeKeys(field, keys);
+    pressKey(field, VK_RETURN);
+}
+
 // A control's rectangle in the main window's client coordinates.
 RECT placeOf(Control which) {
     RECT r;
@@ -333,12 +352,12 @@ TEST_F(MainWindowTest, StartAndEndMoveTheMarkersAndLimitEachOther) {
     EXPECT_EQ(markerPosition(0), 0u);
     EXPECT_EQ(markerPosition(1), 5000u);
 
-    typeInto(Control::StartEdit, L"1000");
+    enterInto(Control::StartEdit, L"1000");
     EXPECT_EQ(tone.start, 1000u);
     EXPECT_EQ(markerPosition(0), 1000u);
     EXPECT_EQ(spinRange(Control::EndSpin), std::make_pair(1000, 5000));
 
-    typeInto(Control::EndEdit, L"3000");
+    enterInto(Control::EndEdit, L"3000");
     EXPECT_EQ(tone.end, 3000u);
     EXPECT_EQ(markerPosition(1), 3000u);
     EXPECT_EQ(spinRange(Control::StartSpin), std::make_pair(0, 3000));
@@ -346,15 +365,6 @@ TEST_F(MainWindowTest, StartAndEndMoveTheMarkersAndLimitEachOther) {
     SendMessageW(control(Control::WaveformView), WV_SETMARKERPOS, 0, 4000);
     EXPECT_EQ(markerPosition(0), 3000u);
     SendMessageW(control(Control::WaveformView), WV_SETMARKERPOS, 0, 1000);
-
-    // Beyond the end: the start stays within it, and the field shows it again once left.
-    SetFocus(control(Control::StartEdit));
-    typeInto(Control::StartEdit, L"4000");
-    EXPECT_LE(tone.start, tone.end);
-    SetFocus(control(Control::InstrumentList));
-    pumpMessages();
-    std::string start = std::to_string(tone.start);
-    EXPECT_EQ(textOf(control(Control::StartEdit)), std::u16string(start.begin(), start.end()));
 
     // Markers count when they are let go.
     releaseMarker(0, 2000, true);
@@ -410,7 +420,7 @@ TEST_F(MainWindowTest, FreeMemoryTurnsRedWhenTheCardOverflows) {
     EXPECT_GT(redPixels(Control::FreeMemoryValue), 20);
     EXPECT_EQ(redPixels(Control::CardSizeValue), 0);
 
-    typeInto(Control::EndEdit, L"64512");
+    enterInto(Control::EndEdit, L"64512");
     EXPECT_EQ(textOf(control(Control::CardSizeValue)), u"65536 Byte");
     EXPECT_EQ(textOf(control(Control::FreeMemoryValue)), u"0 Byte");
     EXPECT_EQ(redPixels(Control::FreeMemoryValue), 0);
@@ -444,6 +454,48 @@ TEST_F(MainWindowTest, DraggingAnEntryMovesItsInstrument) {
     drag(DL_DRAGGING, 2);
     drag(DL_CANCELDRAG, 2);
     EXPECT_EQ(listEntries(), (Entries{u"Inst 2", u"Inst 3", u"Inst 1"}));
+    EXPECT_FALSE(cardDocument.modified);
+}
+
+// Start and End take a typed number when it is committed (Enter, leaving the
+// field, a step of its spin), never while it is typed; one beyond the field's
+// range counts as the nearest end of it. The field, the marker and the
+// instrument then agree.
+TEST_F(MainWindowTest, ATypedStartOrEndCountsWhenCommittedHeldToItsRange) {
+    dropTone(15163);
+    const Instrument& tone = cardDocument.instruments.items[0];
+    auto shown = [&](Control field, uint16_t marker) {
+        uint32_t stored = field == Control::StartEdit ? tone.start : tone.end;
+        std::string text = std::to_string(stored);
+        EXPECT_EQ(textOf(control(field)), std::u16string(text.begin(), text.end()));
+        EXPECT_EQ(markerPosition(marker), stored);
+        return stored;
+    };
+    typeKeys(Control::EndEdit, L"10000");
+    EXPECT_EQ(tone.end, 15163u);  // half typed, as far as the window knows
+    pressKey(Control::EndEdit, VK_RETURN);
+    EXPECT_EQ(shown(Control::EndEdit, 1), 10000u);
+    typeKeys(Control::EndEdit, L"99999");
+    pressKey(Control::EndEdit, VK_DOWN);  // a step of the spin, from the typed number
+    EXPECT_EQ(shown(Control::EndEdit, 1), 15162u);
+    enterInto(Control::EndEdit, L"99999");
+    EXPECT_EQ(shown(Control::EndEdit, 1), 15163u);  // the sample count
+    EXPECT_EQ(spinRange(Control::StartSpin), std::make_pair(0, 15163));
+
+    typeKeys(Control::StartEdit, L"20000");
+    pressKey(Control::StartEdit, VK_TAB);
+    EXPECT_NE(GetFocus(), control(Control::StartEdit));
+    EXPECT_EQ(shown(Control::StartEdit, 0), 15163u);  // the end
+    typeKeys(Control::StartEdit, L"\b");  // no number at all
+    SetFocus(control(Control::InstrumentList));
+    pumpMessages();
+    EXPECT_EQ(shown(Control::StartEdit, 0), 15163u);
+
+    // A command from the menu leaves the focus in the field: what is typed there is saved.
+    typeKeys(Control::StartEdit, L"12000");
+    scripted.files = {folder.file("typed.vxcor")};
+    menuCommand(kCommandSaveAs);
+    EXPECT_EQ(shown(Control::StartEdit, 0), 12000u);
     EXPECT_FALSE(cardDocument.modified);
 }
 
