@@ -108,15 +108,15 @@ constexpr uint8_t kPattern = 0xA5;
 constexpr int kBlocksTried = 16;
 
 DestroyedInNotification::DestroyedInNotification(ControlTestWindow& window)
-    : control_(window.control()), state_(reinterpret_cast<void*>(GetWindowLongPtrW(control_, 0))),
+    : window_(window), control_(window.control()), state_(reinterpret_cast<void*>(GetWindowLongPtrW(control_, 0))),
       size_(state_ ? _msize(state_) : 0) {
-    window.onNotification = [this, &window] {
-        window.onNotification = nullptr;  // once: destroying sends more
-        destroy();
+    window.onNotification = [this] {
+        if (!destroying_) destroy();  // once: destroying sends more
     };
 }
 
 void DestroyedInNotification::destroy() {
+    destroying_ = true;
     DestroyWindow(control_);
     for (int i = 0; i < kBlocksTried && !taken_; ++i) {
         void* block = malloc(size_);
@@ -143,5 +143,6 @@ bool DestroyedInNotification::freedOnce() {
 }
 
 DestroyedInNotification::~DestroyedInNotification() {
+    window_.onNotification = nullptr;
     for (void* block : blocks_) free(block);
 }

@@ -70,11 +70,13 @@ public:
 
 private:
     void destroy();
+    ControlTestWindow& window_;
     HWND control_;
     void* state_;
     size_t size_;
     std::vector<void*> blocks_;
     void* taken_ = nullptr;
+    bool destroying_ = false;
 };
 
 // GDI+ and the control classes, once for the test program.
