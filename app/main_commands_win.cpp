@@ -160,12 +160,15 @@ static void commitPosition(Instrument& instrument, Control field) {
     showStoredPosition(field, field == Control::StartEdit ? instrument.start : instrument.end);
 }
 
-void commitTypedPositions() {
+// The fields' numbers belong to the instrument they show.
+static void commitTypedPosition(Control field) {
     if (mainWindow.updatingControls) return;
-    Instrument* instrument = selectedInstrument();
-    if (!instrument) return;
-    commitPosition(*instrument, Control::StartEdit);
-    commitPosition(*instrument, Control::EndEdit);
+    if (Instrument* instrument = shownInstrument()) commitPosition(*instrument, field);
+}
+
+void commitTypedPositions() {
+    commitTypedPosition(Control::StartEdit);
+    commitTypedPosition(Control::EndEdit);
 }
 
 // A step of a spin starts from the number in its field, held to the range,
@@ -173,7 +176,7 @@ void commitTypedPositions() {
 LRESULT onNotify(NMHDR* header) {
     Control field;
     if (!header || header->code != UINT(UDN_DELTAPOS) || !fieldOfSpin(header->hwndFrom, field)) return 0;
-    const Instrument* instrument = selectedInstrument();
+    const Instrument* instrument = shownInstrument();
     if (mainWindow.updatingControls || !instrument) return 0;
     NMUPDOWN& step = *reinterpret_cast<NMUPDOWN*>(header);
     int64_t delta = int64_t(typedPosition(*instrument, field)) + step.iDelta - step.iPos;
@@ -184,8 +187,7 @@ LRESULT onNotify(NMHDR* header) {
 // After a step the spin has written its new position into the field: the step commits it.
 void onSpinScroll(HWND spin, uint16_t request) {
     Control field;
-    if (request != SB_THUMBPOSITION || !fieldOfSpin(spin, field) || mainWindow.updatingControls) return;
-    if (Instrument* instrument = selectedInstrument()) commitPosition(*instrument, field);
+    if (request == SB_THUMBPOSITION && fieldOfSpin(spin, field)) commitTypedPosition(field);
 }
 
 static void onLoadSample() {
@@ -205,9 +207,6 @@ static void onInstrumentFieldCommand(Control control, uint16_t notification) {
     switch (control) {
     case Control::InstNameEdit:
         if (notification == EN_CHANGE) onInstrumentNameChanged(*instrument);
-        break;
-    case Control::StartEdit: case Control::EndEdit:
-        if (notification == EN_KILLFOCUS) commitPosition(*instrument, control);
         break;
     case Control::DownsampleCheck:
         instrument->downsample =
@@ -243,7 +242,10 @@ void onCommand(HWND, uint16_t identifier, HWND control, uint16_t notification) {
         break;
     case Control::LoadSampleButton: onLoadSample(); break;
     case Control::PlayButton: togglePreviewOfSelection(); break;
-    case Control::InstNameEdit: case Control::StartEdit: case Control::EndEdit: case Control::DownsampleCheck:
+    case Control::StartEdit: case Control::EndEdit:
+        if (notification == EN_KILLFOCUS) commitTypedPosition(Control(row));
+        break;
+    case Control::InstNameEdit: case Control::DownsampleCheck:
         onInstrumentFieldCommand(Control(row), notification);
         break;
     default: break;

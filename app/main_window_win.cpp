@@ -66,6 +66,7 @@ static void setUpControls() {
     MakeDragList(controlWindow(Control::InstrumentList));
     mainWindow.dragListMessage = RegisterWindowMessageW(DRAGLISTMSGSTRING);
     mainWindow.dragFrom = -1;
+    mainWindow.shownInstrument = -1;
 
     SendMessageW(controlWindow(Control::BankEdit), EM_LIMITTEXT, kBankLimit, 0);
     SendMessageW(controlWindow(Control::BankSpin), UDM_SETRANGE32, kFirstBank, kLastBank);

@@ -41,6 +41,7 @@ struct MainWindow {
     HFONT baseFont;
     UINT dragListMessage;
     bool updatingControls;  // the refresh writes into the controls: their notifications are no edits
+    int32_t shownInstrument;  // the instrument the editing controls show, -1 for none
     int32_t dragFrom;       // the list entry being dragged, -1 outside a drag
     bool dragPlaceholder;   // an empty entry is appended behind the last during the drag
     const UsbTransport* usb;

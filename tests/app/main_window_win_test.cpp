@@ -124,6 +124,7 @@ int32_t selectedEntry() { return int32_t(query(Control::InstrumentList, LB_GETCU
 
 void selectEntry(int32_t index) {
     HWND list = control(Control::InstrumentList);
+    SetFocus(list);
     SendMessageW(list, LB_SETCURSEL, WPARAM(index), 0);
     // What the list tells its parent when the user picks an entry.
     SendMessageW(mainWindow.window, WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
@@ -497,6 +498,15 @@ TEST_F(MainWindowTest, ATypedStartOrEndCountsWhenCommittedHeldToItsRange) {
     menuCommand(kCommandSaveAs);
     EXPECT_EQ(shown(Control::StartEdit, 0), 12000u);
     EXPECT_FALSE(cardDocument.modified);
+
+    // A click on another entry, whose list box may select it before the field loses the focus.
+    dropTone(15163);
+    selectEntry(0);
+    typeKeys(Control::StartEdit, L"700");
+    SendMessageW(control(Control::InstrumentList), LB_SETCURSEL, 1, 0);
+    selectEntry(1);  // the focus goes first, then the selection is told
+    EXPECT_EQ(cardDocument.instruments.items[0].start, 700u);
+    EXPECT_EQ(cardDocument.instruments.items[1].start, 0u);
 }
 
 // The list box may move its highlight under the cursor during a drag without
