@@ -44,20 +44,38 @@ static LRESULT dragging(HWND window, const DRAGLISTINFO& drag) {
     return DL_MOVECURSOR;
 }
 
+// A drag that moves nothing (dropped on its own place, off the list, or
+// cancelled) leaves the entry it took selected and shown: the list box moves
+// its highlight under the cursor, and need not say so when the drag ends.
+static void showTakenEntry(int32_t from) {
+    if (uint32_t(from) >= cardDocument.instruments.count) from = int32_t(cardDocument.instruments.count) - 1;
+    SendMessageW(controlWindow(Control::InstrumentList), LB_SETCURSEL, WPARAM(from), 0);
+    showInstrument(from);
+    updateControlStates();
+}
+
 static void dropped(const DRAGLISTINFO& drag) {
     int32_t from = mainWindow.dragFrom;
     if (from < 0) return;
     int32_t to = entryAt(drag);  // before the placeholder goes
     endListDrag();
-    if (to < 0) return;
     // The entry is inserted before the one it is dropped on.
     int32_t target = from < to ? to - 1 : to;
-    if (target == from || uint32_t(from) >= cardDocument.instruments.count ||
-        uint32_t(target) >= cardDocument.instruments.count)
+    if (to < 0 || target == from || uint32_t(from) >= cardDocument.instruments.count ||
+        uint32_t(target) >= cardDocument.instruments.count) {
+        showTakenEntry(from);
         return;
+    }
     moveInstrument(cardDocument, uint32_t(from), uint32_t(target));
     cardDocument.modified = true;
     refreshAndSelect(target);
+}
+
+static void cancelled() {
+    int32_t from = mainWindow.dragFrom;
+    if (from < 0) return;
+    endListDrag();
+    showTakenEntry(from);
 }
 
 LRESULT onDragList(HWND window, const DRAGLISTINFO& drag) {
@@ -65,9 +83,7 @@ LRESULT onDragList(HWND window, const DRAGLISTINFO& drag) {
     case DL_BEGINDRAG: return beginDrag(drag);
     case DL_DRAGGING: return dragging(window, drag);
     case DL_DROPPED: dropped(drag); return 0;
-    case DL_CANCELDRAG:
-        if (mainWindow.dragFrom >= 0) endListDrag();
-        return 0;
+    case DL_CANCELDRAG: cancelled(); return 0;
     default: return 0;
     }
 }

@@ -10,6 +10,7 @@
 #include "app/preview_controls_win.h"
 #include "app/program_state.h"
 #include "app/resource_ids.h"
+#include "app/typed_position.h"
 #include "core/text_win.h"
 
 // Names are limited to 8 characters in the edit fields; room for 15 is read.
@@ -80,19 +81,40 @@ static void onInstrumentNameChanged(Instrument& instrument) {
     refreshInstrumentList();
 }
 
-// The number a spin reads from its buddy field, held to 0 .. limit.
-static uint32_t spinPosition(Control spin, uint32_t low, uint32_t high) {
-    LRESULT value = SendMessageW(controlWindow(spin), UDM_GETPOS32, 0, 0);
-    int64_t position = int32_t(value);
-    if (position < int64_t(low)) return low;
-    if (position > int64_t(high)) return high;
-    return uint32_t(position);
+// ---- Start and End ---------------------------------------------------------------
+// A number typed into Start or End counts when it is committed: by Enter, by
+// leaving the field, or by a step of its spin. Typing alone applies nothing,
+// so a number is never taken half typed. A committed number beyond the
+// field's range counts as the nearest end of it, and the field then shows
+// what counts, as the marker and the memory figures do.
+
+constexpr int kPositionTextCapacity = 32;
+
+static Control spinOf(Control field) { return field == Control::StartEdit ? Control::StartSpin : Control::EndSpin; }
+
+static bool fieldOfSpin(HWND spin, Control& field) {
+    if (!spin) return false;
+    if (spin == controlWindow(Control::StartSpin)) field = Control::StartEdit;
+    else if (spin == controlWindow(Control::EndSpin)) field = Control::EndEdit;
+    else return false;
+    return true;
+}
+
+// The field's number held to its range (0 .. end for Start, start .. the
+// sample count for End); the stored one when the field holds no number.
+static uint32_t typedPosition(const Instrument& instrument, Control field) {
+    bool start = field == Control::StartEdit;
+    uint32_t position = start ? instrument.start : instrument.end;
+    wchar_t text[kPositionTextCapacity] = {};
+    int length = GetWindowTextW(controlWindow(field), text, kPositionTextCapacity);
+    readTypedPosition(Utf16View{reinterpret_cast<const char16_t*>(text), uint32_t(length > 0 ? length : 0)},
+                      start ? 0 : instrument.start, start ? instrument.end : instrument.samples.count, position);
+    return position;
 }
 
 // A field, knob or marker that ends where it was changes nothing: the card
 // is not marked modified by a click.
-static void onStartChanged(Instrument& instrument) {
-    uint32_t start = spinPosition(Control::StartSpin, 0, instrument.end);
+static void storeStart(Instrument& instrument, uint32_t start) {
     if (start == instrument.start) return;
     instrument.start = start;
     SendMessageW(controlWindow(Control::EndSpin), UDM_SETRANGE32, instrument.start, instrument.samples.count);
@@ -102,8 +124,7 @@ static void onStartChanged(Instrument& instrument) {
     parameterChanged(instrument);
 }
 
-static void onEndChanged(Instrument& instrument) {
-    uint32_t end = spinPosition(Control::EndSpin, instrument.start, instrument.samples.count);
+static void storeEnd(Instrument& instrument, uint32_t end) {
     if (end == instrument.end) return;
     instrument.end = end;
     SendMessageW(controlWindow(Control::StartSpin), UDM_SETRANGE32, 0, instrument.end);
@@ -113,11 +134,60 @@ static void onEndChanged(Instrument& instrument) {
     parameterChanged(instrument);
 }
 
-// A number typed beyond the field's range changes nothing: when the field is
-// left, it shows again what counts.
-static void showStoredPosition(Control spin, uint32_t position) {
+// The field and its spin show the stored number; nothing typed is left. A
+// field that keeps the focus (Enter) has the number selected, to be typed over.
+static void showStoredPosition(Control field, uint32_t position) {
     UpdatingControls updating;
-    SendMessageW(controlWindow(spin), UDM_SETPOS32, 0, LPARAM(position));
+    HWND edit = controlWindow(field);
+    WideBuffer<kPositionTextCapacity> stored = {};
+    appendUnsigned(stored, position);
+    terminateTextCutting(stored);
+    wchar_t shown[kPositionTextCapacity] = {};
+    GetWindowTextW(edit, shown, kPositionTextCapacity);
+    SendMessageW(controlWindow(spinOf(field)), UDM_SETPOS32, 0, LPARAM(position));
+    if (lstrcmpW(shown, wideChars(stored)) == 0) return;
+    // The spin need not write its position into the field when the position stays.
+    SetWindowTextW(edit, wideChars(stored));
+    if (GetFocus() == edit) SendMessageW(edit, EM_SETSEL, 0, -1);
+}
+
+static void commitPosition(Instrument& instrument, Control field) {
+    uint32_t position = typedPosition(instrument, field);
+    if (field == Control::StartEdit)
+        storeStart(instrument, position);
+    else
+        storeEnd(instrument, position);
+    showStoredPosition(field, field == Control::StartEdit ? instrument.start : instrument.end);
+}
+
+// The fields' numbers belong to the instrument they show.
+static void commitTypedPosition(Control field) {
+    if (mainWindow.updatingControls) return;
+    if (Instrument* instrument = shownInstrument()) commitPosition(*instrument, field);
+}
+
+void commitTypedPositions() {
+    commitTypedPosition(Control::StartEdit);
+    commitTypedPosition(Control::EndEdit);
+}
+
+// A step of a spin starts from the number in its field, held to the range,
+// so that what was typed counts before it is stepped.
+LRESULT onNotify(NMHDR* header) {
+    Control field;
+    if (!header || header->code != UINT(UDN_DELTAPOS) || !fieldOfSpin(header->hwndFrom, field)) return 0;
+    const Instrument* instrument = shownInstrument();
+    if (mainWindow.updatingControls || !instrument) return 0;
+    NMUPDOWN& step = *reinterpret_cast<NMUPDOWN*>(header);
+    int64_t delta = int64_t(typedPosition(*instrument, field)) + step.iDelta - step.iPos;
+    step.iDelta = int(delta < INT32_MIN ? INT32_MIN : delta > INT32_MAX ? INT32_MAX : delta);
+    return 0;  // the step goes ahead
+}
+
+// After a step the spin has written its new position into the field: the step commits it.
+void onSpinScroll(HWND spin, uint16_t request) {
+    Control field;
+    if (request == SB_THUMBPOSITION && fieldOfSpin(spin, field)) commitTypedPosition(field);
 }
 
 static void onLoadSample() {
@@ -138,14 +208,6 @@ static void onInstrumentFieldCommand(Control control, uint16_t notification) {
     case Control::InstNameEdit:
         if (notification == EN_CHANGE) onInstrumentNameChanged(*instrument);
         break;
-    case Control::StartEdit:
-        if (notification == EN_CHANGE) onStartChanged(*instrument);
-        if (notification == EN_KILLFOCUS) showStoredPosition(Control::StartSpin, instrument->start);
-        break;
-    case Control::EndEdit:
-        if (notification == EN_CHANGE) onEndChanged(*instrument);
-        if (notification == EN_KILLFOCUS) showStoredPosition(Control::EndSpin, instrument->end);
-        break;
     case Control::DownsampleCheck:
         instrument->downsample =
             SendMessageW(controlWindow(Control::DownsampleCheck), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
@@ -157,6 +219,8 @@ static void onInstrumentFieldCommand(Control control, uint16_t notification) {
 
 void onCommand(HWND, uint16_t identifier, HWND control, uint16_t notification) {
     if (!control) {
+        // Enter in a field comes as a command too (the dialog navigation's IDOK).
+        commitTypedPositions();
         onMenuCommand(identifier);
         return;
     }
@@ -178,27 +242,29 @@ void onCommand(HWND, uint16_t identifier, HWND control, uint16_t notification) {
         break;
     case Control::LoadSampleButton: onLoadSample(); break;
     case Control::PlayButton: togglePreviewOfSelection(); break;
-    case Control::InstNameEdit: case Control::StartEdit: case Control::EndEdit: case Control::DownsampleCheck:
+    case Control::StartEdit: case Control::EndEdit:
+        if (notification == EN_KILLFOCUS) commitTypedPosition(Control(row));
+        break;
+    case Control::InstNameEdit: case Control::DownsampleCheck:
         onInstrumentFieldCommand(Control(row), notification);
         break;
     default: break;
     }
 }
 
-void onKnobChanged(const KnobNotification& notification, HWND knob) {
+// The message's number is not the knobs' alone (the dialog navigation's
+// DM_SETDEFID shares it): wParam is read only when a knob of this window sent it.
+void onKnobChanged(WPARAM record, HWND knob) {
+    bool decay = knob && knob == controlWindow(Control::DecayKnob);
+    bool boost = knob && knob == controlWindow(Control::BoostKnob);
+    if (!record || !(decay || boost)) return;
+    const KnobNotification& notification = *reinterpret_cast<const KnobNotification*>(record);
     Instrument* instrument = selectedInstrument();
     if (!instrument) return;
-    uint8_t* stored = nullptr;
-    uint8_t value = 0;
-    if (knob == controlWindow(Control::DecayKnob)) {
-        stored = &instrument->decay;
-        value = clampDecay(notification.value);
-    } else if (knob == controlWindow(Control::BoostKnob)) {
-        stored = &instrument->boost;
-        value = clampBoost(notification.value);
-    }
+    uint8_t* stored = decay ? &instrument->decay : &instrument->boost;
+    uint8_t value = decay ? clampDecay(notification.value) : clampBoost(notification.value);
     // The end of every drag is told too, moved or not.
-    if (!stored || *stored == value) return;
+    if (*stored == value) return;
     *stored = value;
     parameterChanged(*instrument);
 }
@@ -229,8 +295,10 @@ static bool storeEndMarker(Instrument& instrument, uint32_t position) {
     return true;
 }
 
-// Only the release of a marker counts.
-void onMarkerMoved(const MarkerNotification& notification, HWND) {
+// Only the release of a marker counts; wParam is read only when the view sent it.
+void onMarkerMoved(WPARAM record, HWND view) {
+    if (!record || !view || view != controlWindow(Control::WaveformView)) return;
+    const MarkerNotification& notification = *reinterpret_cast<const MarkerNotification*>(record);
     if (notification.dragging) return;
     Instrument* instrument = selectedInstrument();
     if (!instrument) return;

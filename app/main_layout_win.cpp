@@ -104,6 +104,13 @@ void releaseFontsAndIcons() {
 // ---- size ------------------------------------------------------------------------------
 
 void sizeToClientArea(HWND window, const POINT* position) {
+    // A minimized window has no client area to measure the frame by: it is
+    // sized when it is restored.
+    if (IsIconic(window)) {
+        mainWindow.sizeOnRestore = true;
+        return;
+    }
+    mainWindow.sizeOnRestore = false;
     ClientSize client = mainClientSize(mainWindow.dpi);
     RECT frame = {0, 0, client.width, client.height};
     // A first guess from the system's frame metrics; what the window really draws is measured below.
@@ -123,6 +130,11 @@ void sizeToClientArea(HWND window, const POINT* position) {
         SetWindowPos(window, nullptr, 0, 0, client.width + mainWindow.frame.cx, client.height + mainWindow.frame.cy,
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
     }
+}
+
+void onSize(HWND window, WPARAM kind) {
+    if (kind != SIZE_MINIMIZED && mainWindow.sizeOnRestore) sizeToClientArea(window, nullptr);
+    layoutControls();
 }
 
 // The size set last is the smallest: the window cannot be sized anyway, and a

@@ -11,8 +11,9 @@ void applyFonts();
 // Fonts and icons go with the window.
 void releaseFontsAndIcons();
 // Sizes the window so that its client area is 770 x 355 at its DPI; with
-// `position`, moves it there too.
+// `position`, moves it there too. A minimized window is sized when restored.
 void sizeToClientArea(HWND window, const POINT* position);
+void onSize(HWND window, WPARAM kind);
 void onGetMinMaxInfo(MINMAXINFO& limits);
 // The title bar follows the system's dark or light app mode.
 void updateTitleBarTheme(HWND window);

@@ -37,6 +37,12 @@ Instrument* selectedInstrument() {
     return instrumentAt(cardDocument, uint32_t(selected));
 }
 
+Instrument* shownInstrument() {
+    int32_t shown = mainWindow.shownInstrument;
+    if (shown < 0 || uint32_t(shown) >= cardDocument.instruments.count) return nullptr;
+    return instrumentAt(cardDocument, uint32_t(shown));
+}
+
 static void setNameText(HWND window, const NameBuffer& name) {
     WideBuffer<kNameTextCapacity> text = {};
     appendUtf8AsUtf16(text, viewOf(name));
@@ -126,7 +132,9 @@ void showInstrument(int32_t index) {
     UpdatingControls updating;
     stopPlayback(previewPlayer);
     HWND view = controlWindow(Control::WaveformView);
-    if (index >= 0 && uint32_t(index) < cardDocument.instruments.count) {
+    bool valid = index >= 0 && uint32_t(index) < cardDocument.instruments.count;
+    mainWindow.shownInstrument = valid ? index : -1;
+    if (valid) {
         const Instrument& instrument = *instrumentAt(cardDocument, uint32_t(index));
         setNameText(controlWindow(Control::InstNameEdit), instrument.name);
         setSpin(Control::StartSpin, 0, instrument.end, instrument.start);

@@ -17,6 +17,10 @@ struct UpdatingControls {
 int32_t listSelection();
 // The selected instrument, or null without a valid selection.
 Instrument* selectedInstrument();
+// The instrument the editing controls show (the last showInstrument), or null.
+// What is typed into a field belongs to it even when the list box has moved
+// its selection before the field hears of it.
+Instrument* shownInstrument();
 
 void refreshInstrumentList();
 // Fills the instrument's controls, its preview and the markers; -1 or an

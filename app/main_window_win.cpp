@@ -66,6 +66,7 @@ static void setUpControls() {
     MakeDragList(controlWindow(Control::InstrumentList));
     mainWindow.dragListMessage = RegisterWindowMessageW(DRAGLISTMSGSTRING);
     mainWindow.dragFrom = -1;
+    mainWindow.shownInstrument = -1;
 
     SendMessageW(controlWindow(Control::BankEdit), EM_LIMITTEXT, kBankLimit, 0);
     SendMessageW(controlWindow(Control::BankSpin), UDM_SETRANGE32, kFirstBank, kLastBank);
@@ -145,6 +146,7 @@ static void onClose(HWND window) {
     // A modal dialog owned by the window is open (the main window is
     // disabled meanwhile): the command that opened it is still running.
     if (!IsWindowEnabled(window)) return;
+    commitTypedPositions();  // the save question knows of a number still in its field
     closeRequested(cardFileCommands);
 }
 
@@ -152,6 +154,7 @@ static void onClose(HWND window) {
 // first. A save or No closes the window; Cancel, or a dialog already open,
 // keeps the session from ending.
 static LRESULT onQueryEndSession(HWND window) {
+    if (IsWindowEnabled(window)) commitTypedPositions();
     if (!cardDocument.modified) return TRUE;
     if (!IsWindowEnabled(window) || cardFileCommands.dialogOpen) return FALSE;
     closeRequested(cardFileCommands);
@@ -192,7 +195,7 @@ static LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wP
         releaseFontsAndIcons();
         mainWindow.window = nullptr;
         return DefWindowProcW(window, message, wParam, lParam);
-    case WM_SIZE: layoutControls(); return 0;
+    case WM_SIZE: onSize(window, wParam); return 0;
     case WM_CLOSE: onClose(window); return 0;
     case WM_QUERYENDSESSION: return onQueryEndSession(window);
     case WM_SETTINGCHANGE: onSettingChange(window, wParam, lParam); return 0;
@@ -204,6 +207,8 @@ static LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wP
     case WM_COMMAND:
         onCommand(window, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
         return 0;
+    case WM_NOTIFY: return onNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_VSCROLL: onSpinScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam)); return 0;
     case WM_TIMER:
         if (wParam == kPlayheadTimer) onPlayheadTimer();
         return 0;
@@ -217,10 +222,10 @@ static LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wP
         return TRUE;
     case WM_DROPFILES: onDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
     case KN_VALUECHANGED:
-        onKnobChanged(*reinterpret_cast<const KnobNotification*>(wParam), reinterpret_cast<HWND>(lParam));
+        onKnobChanged(wParam, reinterpret_cast<HWND>(lParam));
         return 0;
     case WN_MARKERMOVED:
-        onMarkerMoved(*reinterpret_cast<const MarkerNotification*>(wParam), reinterpret_cast<HWND>(lParam));
+        onMarkerMoved(wParam, reinterpret_cast<HWND>(lParam));
         return 0;
     case kTransferReportMessage: onTransferReport(transferJob, wParam, lParam); return 0;
     case kPreviewStateMessage: showPlaybackState(); return 0;

@@ -36,10 +36,12 @@ struct MainWindow {
     CreatedControl controls[kControlCount];
     WindowDpi dpi;
     SIZE frame;      // around the client area, as last sized (menu bar included)
+    bool sizeOnRestore;  // the DPI changed while minimized: sized when restored
     RECT hoverRect;  // the Decay knob in client coordinates: resting there shows the fade
     HFONT baseFont;
     UINT dragListMessage;
     bool updatingControls;  // the refresh writes into the controls: their notifications are no edits
+    int32_t shownInstrument;  // the instrument the editing controls show, -1 for none
     int32_t dragFrom;       // the list entry being dragged, -1 outside a drag
     bool dragPlaceholder;   // an empty entry is appended behind the last during the drag
     const UsbTransport* usb;

@@ -22,7 +22,9 @@ KnobLayout layoutKnob(int32_t width, int32_t height, uint32_t dpiY) {
 
 double knobPointerAngle(double value, double minimum, double maximum) {
     const double pi = 3.14159265358979323846;
-    return ((value - minimum) * 270 / (maximum - minimum) + 135) * pi / 180;
+    // A range of a single value has nowhere to sweep: the pointer rests at the minimum.
+    double sweep = maximum > minimum ? (value - minimum) * 270 / (maximum - minimum) : 0;
+    return (sweep + 135) * pi / 180;
 }
 
 FloatRect knobPointerDot(const FloatRect& knob, double angle) {
@@ -46,10 +48,10 @@ bool setKnobValue(KnobValue& knob, double v) {
 void appendFixedPointUnits(char16_t* units, uint32_t& length, uint32_t capacity, double value, uint32_t decimals,
                            char16_t separator) {
     uint32_t d = decimals < 9 ? decimals : 9;
-    bool negative = value < 0;
-    double magnitude = negative ? -value : value;
+    double magnitude = value < 0 ? -value : value;
     double scaled = magnitude * std::pow(10.0, d) + 0.5;
     uint64_t n = scaled >= 1.8446744073709552e19 ? UINT64_MAX : static_cast<uint64_t>(scaled);
+    bool negative = value < 0 && n != 0;  // what rounds to zero is shown without a sign
     char16_t reversed[40];
     uint32_t count = 0;
     uint32_t digits = 0;

@@ -23,7 +23,8 @@ struct KnobLayout {
 KnobLayout layoutKnob(int32_t width, int32_t height, uint32_t dpiY);
 
 // The pointer's angle in radians, screen coordinates (y down): 135 degrees at
-// the minimum, sweeping 270 degrees clockwise to the maximum.
+// the minimum, sweeping 270 degrees clockwise to the maximum; at the minimum
+// when the range holds a single value.
 double knobPointerAngle(double value, double minimum, double maximum);
 
 // The pointer dot: its bounding square inside the dial.

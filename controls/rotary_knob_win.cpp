@@ -43,16 +43,25 @@ KnobState* stateOf(HWND knob) { return reinterpret_cast<KnobState*>(GetWindowLon
 
 void redraw(HWND knob) { InvalidateRect(knob, nullptr, FALSE); }
 
-void notifyParent(HWND knob, double value, bool dragging) {
+// The parent may destroy the knob from inside a notification, and the state
+// with it: a caller that goes on after one checks first that the knob still
+// holds the state it had.
+LONG_PTR heldState(HWND knob) { return GetWindowLongPtrW(knob, 0); }
+
+// False when the knob is gone after the notification.
+bool notifyParent(HWND knob, double value, bool dragging) {
+    LONG_PTR state = heldState(knob);
     KnobNotification notification = {value, uint8_t(dragging ? 1 : 0)};
     SendMessageW(GetParent(knob), KN_VALUECHANGED, reinterpret_cast<WPARAM>(&notification),
                  reinterpret_cast<LPARAM>(knob));
+    return heldState(knob) == state;
 }
 
-void setValue(HWND knob, KnobState& s, double v, bool notify) {
-    if (!setKnobValue(s.value, v)) return;
+// False when the knob is gone (the parent destroyed it when told).
+bool setValue(HWND knob, KnobState& s, double v, bool notify) {
+    if (!setKnobValue(s.value, v)) return true;
     redraw(knob);
-    if (notify) notifyParent(knob, s.value.value, s.dragging);
+    return !notify || notifyParent(knob, s.value.value, s.dragging);
 }
 
 template <uint32_t C>
@@ -98,10 +107,11 @@ LRESULT CALLBACK valueEntryProc(HWND entry, UINT message, WPARAM wParam, LPARAM 
 
 // Closes the entry, applying its text or not. It is usually inside one of its
 // own messages here, so it is only hidden now (which hands the focus back to
-// the knob) and destroyed when the knob gets kCloseValueEntry.
-void commitValueEntry(HWND knob, KnobState& s, bool apply) {
+// the knob) and destroyed when the knob gets kCloseValueEntry. False when the
+// knob is gone after telling the parent.
+bool commitValueEntry(HWND knob, KnobState& s, bool apply) {
     HWND entry = s.valueEntry;
-    if (!entry) return;
+    if (!entry) return true;
     s.valueEntry = nullptr;  // forgotten first: the focus loss that closing causes applies nothing
     wchar_t text[16] = {};
     int length = apply ? GetWindowTextW(entry, text, 16) : 0;
@@ -110,10 +120,11 @@ void commitValueEntry(HWND knob, KnobState& s, bool apply) {
     PostMessageW(knob, kCloseValueEntry, reinterpret_cast<WPARAM>(entry), 0);
     redraw(knob);
     // The parent hears of the value last, with the entry already closed.
-    if (apply)
-        setValue(knob, s, parseTypedValue(Utf16View{reinterpret_cast<char16_t*>(text), uint32_t(length)},
-                                          s.decimalSeparator),
-                 true);
+    if (!apply) return true;
+    return setValue(knob, s,
+                    parseTypedValue(Utf16View{reinterpret_cast<char16_t*>(text), uint32_t(length)},
+                                    s.decimalSeparator),
+                    true);
 }
 
 LRESULT CALLBACK valueEntryProc(HWND entry, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
@@ -144,7 +155,8 @@ LRESULT CALLBACK valueEntryProc(HWND entry, UINT message, WPARAM wParam, LPARAM 
         break;
     }
     case WM_KILLFOCUS:
-        if (s) commitValueEntry(knob, *s, true);
+        // Gone with the knob when the parent destroyed it on the new value.
+        if (s && !commitValueEntry(knob, *s, true)) return 0;
         break;
     }
     return DefSubclassProc(entry, message, wParam, lParam);
@@ -168,7 +180,9 @@ void openValueEntry(HWND knob, KnobState& s) {
 // ---- input ----------------------------------------------------------------
 
 void onButtonDown(HWND knob, KnobState& s, float x, float y) {
-    SetFocus(knob);  // commits an open value entry
+    LONG_PTR state = heldState(knob);
+    SetFocus(knob);  // commits an open value entry, whose notification may cost the knob its life
+    if (heldState(knob) != state) return;
     if (containsPoint(s.layout.knob, x, y) && !s.dragging) {
         s.dragBaseValue = s.value.value;
         s.dragLastX = x;
@@ -188,7 +202,7 @@ void onMouseMove(HWND knob, KnobState& s, float x, float y, WPARAM keys) {
     if (!s.dragging) return;
     double step = double(s.dragLastY - y);
     if (keys & MK_CONTROL) step *= s.stepMultiplier;
-    setValue(knob, s, s.dragBaseValue + step, true);
+    if (!setValue(knob, s, s.dragBaseValue + step, true)) return;
     s.dragLastX = x;
     s.dragLastY = y;
     s.dragBaseValue = s.value.value;

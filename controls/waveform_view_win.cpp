@@ -187,6 +187,8 @@ void setMarkerPosition(HWND view, WaveformState& s, uint32_t index, int32_t posi
     redraw(view);
 }
 
+// The parent may destroy the view from inside the notification, and the state
+// with it: every caller sends it last and touches nothing of the state after.
 void notifyParent(HWND view, const WaveformState& s, uint16_t marker, bool dragging) {
     MarkerNotification notification = {uint32_t(s.markers[marker].position), marker, uint8_t(dragging ? 1 : 0)};
     SendMessageW(GetParent(view), WN_MARKERMOVED, reinterpret_cast<WPARAM>(&notification),

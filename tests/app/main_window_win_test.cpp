@@ -124,6 +124,7 @@ int32_t selectedEntry() { return int32_t(query(Control::InstrumentList, LB_GETCU
 
 void selectEntry(int32_t index) {
     HWND list = control(Control::InstrumentList);
+    SetFocus(list);
     SendMessageW(list, LB_SETCURSEL, WPARAM(index), 0);
     // What the list tells its parent when the user picks an entry.
     SendMessageW(mainWindow.window, WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
@@ -144,6 +145,25 @@ void menuCommand(WORD command) {
 void typeInto(Control field, const wchar_t* text) {
     SetWindowTextW(control(field), text);
     pumpMessages();
+}
+
+// A key pressed in a field that has the focus, through the program's loop.
+void pressKey(Control field, WPARAM key) {
+    PostMessageW(control(field), WM_KEYDOWN, key, 1);
+    pumpMessages();
+}
+
+// Keys typed one by one into a field, its text selected first.
+void typeKeys(Control field, const wchar_t* keys) {
+    SetFocus(control(field));
+    SendMessageW(control(field), EM_SETSEL, 0, -1);
+    for (const wchar_t* key = keys; *key; ++key) PostMessageW(control(field), WM_CHAR, *key, 1);
+    pumpMessages();
+}
+
+void enterInto(Control field, const wchar_t* keys) {
+    typeKeys(field, keys);
+    pressKey(field, VK_RETURN);
 }
 
 // A control's rectangle in the main window's client coordinates.
@@ -244,11 +264,12 @@ int envelopePixels() {
     return pixelsWhere(Control::WaveformView, [](int r, int, int b) { return b > r + 40; });
 }
 
-// The drag list's notification with the cursor in the middle of an entry.
+// The drag list's notification with the cursor in the middle of an entry, or
+// left of the list for -1.
 LRESULT drag(UINT notification, int32_t entry) {
     HWND list = control(Control::InstrumentList);
-    RECT item = {};
-    SendMessageW(list, LB_GETITEMRECT, WPARAM(entry), reinterpret_cast<LPARAM>(&item));
+    RECT item = {-40, 0, -20, 10};
+    if (entry >= 0) SendMessageW(list, LB_GETITEMRECT, WPARAM(entry), reinterpret_cast<LPARAM>(&item));
     DRAGLISTINFO info = {notification, list, {(item.left + item.right) / 2, (item.top + item.bottom) / 2}};
     ClientToScreen(list, &info.ptCursor);
     LRESULT result = SendMessageW(mainWindow.window, mainWindow.dragListMessage, 0, reinterpret_cast<LPARAM>(&info));
@@ -332,12 +353,12 @@ TEST_F(MainWindowTest, StartAndEndMoveTheMarkersAndLimitEachOther) {
     EXPECT_EQ(markerPosition(0), 0u);
     EXPECT_EQ(markerPosition(1), 5000u);
 
-    typeInto(Control::StartEdit, L"1000");
+    enterInto(Control::StartEdit, L"1000");
     EXPECT_EQ(tone.start, 1000u);
     EXPECT_EQ(markerPosition(0), 1000u);
     EXPECT_EQ(spinRange(Control::EndSpin), std::make_pair(1000, 5000));
 
-    typeInto(Control::EndEdit, L"3000");
+    enterInto(Control::EndEdit, L"3000");
     EXPECT_EQ(tone.end, 3000u);
     EXPECT_EQ(markerPosition(1), 3000u);
     EXPECT_EQ(spinRange(Control::StartSpin), std::make_pair(0, 3000));
@@ -345,15 +366,6 @@ TEST_F(MainWindowTest, StartAndEndMoveTheMarkersAndLimitEachOther) {
     SendMessageW(control(Control::WaveformView), WV_SETMARKERPOS, 0, 4000);
     EXPECT_EQ(markerPosition(0), 3000u);
     SendMessageW(control(Control::WaveformView), WV_SETMARKERPOS, 0, 1000);
-
-    // Beyond the end: the start stays within it, and the field shows it again once left.
-    SetFocus(control(Control::StartEdit));
-    typeInto(Control::StartEdit, L"4000");
-    EXPECT_LE(tone.start, tone.end);
-    SetFocus(control(Control::InstrumentList));
-    pumpMessages();
-    std::string start = std::to_string(tone.start);
-    EXPECT_EQ(textOf(control(Control::StartEdit)), std::u16string(start.begin(), start.end()));
 
     // Markers count when they are let go.
     releaseMarker(0, 2000, true);
@@ -409,7 +421,7 @@ TEST_F(MainWindowTest, FreeMemoryTurnsRedWhenTheCardOverflows) {
     EXPECT_GT(redPixels(Control::FreeMemoryValue), 20);
     EXPECT_EQ(redPixels(Control::CardSizeValue), 0);
 
-    typeInto(Control::EndEdit, L"64512");
+    enterInto(Control::EndEdit, L"64512");
     EXPECT_EQ(textOf(control(Control::CardSizeValue)), u"65536 Byte");
     EXPECT_EQ(textOf(control(Control::FreeMemoryValue)), u"0 Byte");
     EXPECT_EQ(redPixels(Control::FreeMemoryValue), 0);
@@ -444,6 +456,143 @@ TEST_F(MainWindowTest, DraggingAnEntryMovesItsInstrument) {
     drag(DL_CANCELDRAG, 2);
     EXPECT_EQ(listEntries(), (Entries{u"Inst 2", u"Inst 3", u"Inst 1"}));
     EXPECT_FALSE(cardDocument.modified);
+}
+
+// Start and End take a typed number when it is committed (Enter, leaving the
+// field, a step of its spin), never while it is typed; one beyond the field's
+// range counts as the nearest end of it. The field, the marker and the
+// instrument then agree.
+TEST_F(MainWindowTest, ATypedStartOrEndCountsWhenCommittedHeldToItsRange) {
+    dropTone(15163);
+    const Instrument& tone = cardDocument.instruments.items[0];
+    auto shown = [&](Control field, uint16_t marker) {
+        uint32_t stored = field == Control::StartEdit ? tone.start : tone.end;
+        std::string text = std::to_string(stored);
+        EXPECT_EQ(textOf(control(field)), std::u16string(text.begin(), text.end()));
+        EXPECT_EQ(markerPosition(marker), stored);
+        return stored;
+    };
+    typeKeys(Control::EndEdit, L"10000");
+    EXPECT_EQ(tone.end, 15163u);  // half typed, as far as the window knows
+    pressKey(Control::EndEdit, VK_RETURN);
+    EXPECT_EQ(shown(Control::EndEdit, 1), 10000u);
+    typeKeys(Control::EndEdit, L"99999");
+    pressKey(Control::EndEdit, VK_DOWN);  // a step of the spin, from the typed number
+    EXPECT_EQ(shown(Control::EndEdit, 1), 15162u);
+    enterInto(Control::EndEdit, L"99999");
+    EXPECT_EQ(shown(Control::EndEdit, 1), 15163u);  // the sample count
+    EXPECT_EQ(spinRange(Control::StartSpin), std::make_pair(0, 15163));
+
+    typeKeys(Control::StartEdit, L"20000");
+    pressKey(Control::StartEdit, VK_TAB);
+    EXPECT_NE(GetFocus(), control(Control::StartEdit));
+    EXPECT_EQ(shown(Control::StartEdit, 0), 15163u);  // the end
+    typeKeys(Control::StartEdit, L"\b");  // no number at all
+    SetFocus(control(Control::InstrumentList));
+    pumpMessages();
+    EXPECT_EQ(shown(Control::StartEdit, 0), 15163u);
+
+    // A command from the menu leaves the focus in the field: what is typed there is saved.
+    typeKeys(Control::StartEdit, L"12000");
+    scripted.files = {folder.file("typed.vxcor")};
+    menuCommand(kCommandSaveAs);
+    EXPECT_EQ(shown(Control::StartEdit, 0), 12000u);
+    EXPECT_FALSE(cardDocument.modified);
+
+    // A click on another entry, whose list box may select it before the field loses the focus.
+    dropTone(15163);
+    selectEntry(0);
+    typeKeys(Control::StartEdit, L"700");
+    SendMessageW(control(Control::InstrumentList), LB_SETCURSEL, 1, 0);
+    selectEntry(1);  // the focus goes first, then the selection is told
+    EXPECT_EQ(cardDocument.instruments.items[0].start, 700u);
+    EXPECT_EQ(cardDocument.instruments.items[1].start, 0u);
+}
+
+// The list box may move its highlight under the cursor during a drag without
+// telling the window (Windows need not send a selection change at the end).
+// However a drag ends without a move, the entry that was taken is selected
+// and shown, and the next edit goes to the instrument the controls show.
+TEST_F(MainWindowTest, ADragThatMovesNothingLeavesTheTakenEntrySelectedAndShown) {
+    for (int i = 0; i < 3; ++i) click(Control::AddButton);
+    for (uint8_t i = 0; i < 3; ++i) cardDocument.instruments.items[i].decay = uint8_t(10 * (i + 1));
+    auto highlight = [](int32_t entry) {
+        SendMessageW(control(Control::InstrumentList), LB_SETCURSEL, WPARAM(entry), 0);
+    };
+    // Entry 2 taken while entry 1 is shown, the list highlighting what is under the cursor.
+    struct End {
+        int32_t over, at;
+        UINT notification;
+    };
+    for (End end : {End{1, 1, DL_DROPPED}, End{3, 3, DL_CANCELDRAG}, End{2, -1, DL_DROPPED}}) {
+        selectEntry(0);
+        drag(DL_BEGINDRAG, 1);
+        highlight(1);
+        drag(DL_DRAGGING, end.over);
+        highlight(end.over);
+        drag(end.notification, end.at);
+        EXPECT_EQ(selectedEntry(), 1) << "ended at " << end.at;
+        EXPECT_EQ(textOf(control(Control::InstNameEdit)), u"Inst 2") << "ended at " << end.at;
+    }
+    pressOnKnob(Control::DecayKnob, VK_UP, 1);
+    std::vector<int> decays;
+    for (uint32_t i = 0; i < 3; ++i) decays.push_back(cardDocument.instruments.items[i].decay);
+    EXPECT_EQ(decays, (std::vector<int>{10, 21, 30}));
+    EXPECT_EQ(listEntries(), (Entries{u"Inst 1", u"Inst 2", u"Inst 3"}));
+}
+
+// Counts the reads of one page while it lives: the page is a guard page, whose
+// first touch the handler below counts and lets through.
+struct WatchedPage {
+    static inline LONG reads = 0;
+    static inline void* page = nullptr;
+    void* handler;
+    WatchedPage() {
+        page = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        handler = AddVectoredExceptionHandler(1, [](EXCEPTION_POINTERS* exception) -> LONG {
+            const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+            ULONG_PTR offset = record.ExceptionInformation[1] - reinterpret_cast<ULONG_PTR>(page);
+            if (record.ExceptionCode != STATUS_GUARD_PAGE_VIOLATION || offset >= 4096) return EXCEPTION_CONTINUE_SEARCH;
+            ++reads;
+            return EXCEPTION_CONTINUE_EXECUTION;  // the system took the guard off
+        });
+    }
+    ~WatchedPage() {
+        RemoveVectoredExceptionHandler(handler);
+        VirtualFree(page, 0, MEM_RELEASE);
+    }
+    // Reads of the page while the message is handled.
+    LONG readsDuring(UINT message, LPARAM sender) {
+        DWORD previous;
+        VirtualProtect(page, 4096, PAGE_READWRITE | PAGE_GUARD, &previous);
+        reads = 0;
+        SendMessageW(mainWindow.window, message, WPARAM(page), sender);
+        VirtualProtect(page, 4096, PAGE_READWRITE, &previous);
+        return reads;
+    }
+};
+
+// WM_USER+1 and WM_USER+11 carry a record only from the knobs and the view: the
+// same numbers come from elsewhere too (WM_USER+1 is the dialog navigation's
+// DM_SETDEFID), and their wParam is then no record to read or act on.
+TEST_F(MainWindowTest, KnobAndMarkerNumbersFromOtherSendersAreNotRead) {
+    dropTone(5000);
+    const Instrument& tone = cardDocument.instruments.items[0];
+    uint8_t decay = tone.decay;
+    cardDocument.modified = false;
+    KnobNotification turned = {200, 0};
+    MarkerNotification moved = {7, 0, 0};
+    SendMessageW(mainWindow.window, KN_VALUECHANGED, WPARAM(&turned), LPARAM(control(Control::WaveformView)));
+    SendMessageW(mainWindow.window, WN_MARKERMOVED, WPARAM(&moved), LPARAM(control(Control::DecayKnob)));
+    EXPECT_EQ(tone.decay, decay);
+    EXPECT_EQ(tone.start, 0u);
+    EXPECT_FALSE(cardDocument.modified);
+    WatchedPage junk;
+    for (LPARAM sender : {LPARAM(0), LPARAM(control(Control::InstrumentList))}) {
+        EXPECT_EQ(junk.readsDuring(KN_VALUECHANGED, sender), 0);
+        EXPECT_EQ(junk.readsDuring(WN_MARKERMOVED, sender), 0);
+    }
+    EXPECT_GT(junk.readsDuring(WN_MARKERMOVED, LPARAM(control(Control::WaveformView))), 0);  // the view's own
 }
 
 // A file that fails leaves no instrument and its place goes to the next file;
@@ -680,6 +829,31 @@ TEST_F(MainWindowTest, SendToCardWritesThroughTheListedWriter) {
     rescanWriters();
     EXPECT_FALSE(IsWindowEnabled(control(Control::SendButton)));
     EXPECT_EQ(writerList(), none);
+}
+
+// A minimized window has no client area to measure its frame by: a DPI change
+// meanwhile sizes it when it is restored, the status line whole.
+TEST_F(MainWindowTest, ADpiChangeWhileMinimizedSizesTheRestoredWindow) {
+    auto clientSize = [] {
+        RECT client;
+        GetClientRect(mainWindow.window, &client);
+        return std::make_pair(client.right, client.bottom);
+    };
+    auto changeWhileMinimized = [](WORD dpi, const RECT& suggested) {
+        ShowWindow(mainWindow.window, SW_MINIMIZE);
+        pumpMessages();
+        ASSERT_TRUE(IsIconic(mainWindow.window));
+        SendMessageW(mainWindow.window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        ShowWindow(mainWindow.window, SW_RESTORE);
+        pumpMessages();
+    };
+    RECT window;
+    GetWindowRect(mainWindow.window, &window);
+    changeWhileMinimized(144, {window.left, window.top, window.left + 1200, window.top + 600});
+    EXPECT_EQ(clientSize(), std::make_pair(1155L, 532L));
+    EXPECT_LE(placeOf(Control::StatusText).bottom, clientSize().second);
+    changeWhileMinimized(96, window);
+    EXPECT_EQ(clientSize(), std::make_pair(770L, 355L));
 }
 
 // Last: it closes the window.

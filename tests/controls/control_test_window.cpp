@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 
+#include <cstring>
+#include <malloc.h>
+
 void startControlsForTests() {
     static bool started = false;
     if (started) return;
@@ -50,11 +53,13 @@ LRESULT CALLBACK ControlTestWindow::parentProcedure(HWND window, UINT message, W
     auto* self = reinterpret_cast<ControlTestWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     bool fromControl = self && reinterpret_cast<HWND>(lParam) == self->control_;
     // The knob's KN_VALUECHANGED and the view's marker message arrive as WM_USER + 1 and + 11.
-    if (fromControl && message == WM_USER + 1)
-        self->knobNotifications.push_back(*reinterpret_cast<const KnobNotification*>(wParam));
-    else if (fromControl && message == WM_USER + 11)
-        self->markerNotifications.push_back(*reinterpret_cast<const MarkerNotification*>(wParam));
-    else if (self && message == WM_MOUSEWHEEL)
+    if (fromControl && (message == WM_USER + 1 || message == WM_USER + 11)) {
+        if (message == WM_USER + 1)
+            self->knobNotifications.push_back(*reinterpret_cast<const KnobNotification*>(wParam));
+        else
+            self->markerNotifications.push_back(*reinterpret_cast<const MarkerNotification*>(wParam));
+        if (self->onNotification) self->onNotification();
+    } else if (self && message == WM_MOUSEWHEEL)
         ++self->wheelMessages;
     else if (message == WM_DESTROY)
         PostQuitMessage(0);  // ends the demo's message loop; the tests never close their parent
@@ -97,4 +102,47 @@ HCURSOR ControlTestWindow::cursorAt(int x, int y) {
     HWND target = ChildWindowFromPointEx(control_, POINT{x, y}, CWP_SKIPINVISIBLE);  // the control or a child
     SendMessageW(target, WM_SETCURSOR, WPARAM(target), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     return GetCursor();
+}
+
+constexpr uint8_t kPattern = 0xA5;
+constexpr int kBlocksTried = 16;
+
+DestroyedInNotification::DestroyedInNotification(ControlTestWindow& window)
+    : window_(window), control_(window.control()), state_(reinterpret_cast<void*>(GetWindowLongPtrW(control_, 0))),
+      size_(state_ ? _msize(state_) : 0) {
+    window.onNotification = [this] {
+        if (!destroying_) destroy();  // once: destroying sends more
+    };
+}
+
+void DestroyedInNotification::destroy() {
+    destroying_ = true;
+    DestroyWindow(control_);
+    for (int i = 0; i < kBlocksTried && !taken_; ++i) {
+        void* block = malloc(size_);
+        if (!block) break;
+        blocks_.push_back(block);
+        if (block == state_) taken_ = block;
+    }
+    if (taken_) memset(taken_, kPattern, size_);
+}
+
+bool DestroyedInNotification::untouched() const {
+    if (!taken_) return false;
+    const uint8_t* bytes = static_cast<const uint8_t*>(taken_);
+    for (size_t i = 0; i < size_; ++i)
+        if (bytes[i] != kPattern) return false;
+    return true;
+}
+
+bool DestroyedInNotification::freedOnce() {
+    void* next = malloc(size_);
+    if (next == taken_) return false;  // freed behind its new owner's back: it is that owner's again
+    free(next);
+    return true;
+}
+
+DestroyedInNotification::~DestroyedInNotification() {
+    window_.onNotification = nullptr;
+    for (void* block : blocks_) free(block);
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include "controls/rotary_knob_win.h"
@@ -19,6 +20,8 @@ public:
     std::vector<KnobNotification> knobNotifications;
     std::vector<MarkerNotification> markerNotifications;
     int wheelMessages = 0;  // passed up by the control
+    // Called after each notification is recorded, inside the control's SendMessage.
+    std::function<void()> onNotification;
 
     // Paints now and returns the control's client area as 0xAARRGGBB pixels, row by row.
     std::vector<uint32_t> capture();
@@ -50,6 +53,31 @@ inline int colourDistance(uint32_t a, uint32_t b) {
     for (int shift : {16, 8, 0}) d += abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF));
     return d;
 }
+
+// A control that its parent destroys from inside one of its notifications.
+// Its state (the block its extra bytes point to) is freed then, and the next
+// allocation of that size takes the block at once and fills it with a
+// pattern, as any other code running on could: whatever the control touches
+// of its state once the notification returns shows in the pattern.
+class DestroyedInNotification {
+public:
+    explicit DestroyedInNotification(ControlTestWindow& window);
+    ~DestroyedInNotification();
+    bool destroyed() const { return !IsWindow(control_); }
+    bool blockTaken() const { return taken_ == state_; }  // else the check proves nothing
+    bool untouched() const;                                // the pattern is whole
+    bool freedOnce();                                      // the block was not freed again
+
+private:
+    void destroy();
+    ControlTestWindow& window_;
+    HWND control_;
+    void* state_;
+    size_t size_;
+    std::vector<void*> blocks_;
+    void* taken_ = nullptr;
+    bool destroying_ = false;
+};
 
 // GDI+ and the control classes, once for the test program.
 void startControlsForTests();

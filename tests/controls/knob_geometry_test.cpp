@@ -34,6 +34,7 @@ TEST(KnobPointer, Spans270DegreesFromLowerLeftToLowerRight) {
     const double degree = 3.14159265358979323846 / 180;
     EXPECT_NEAR(knobPointerAngle(1, 1, 255), 135 * degree, 1e-12);
     EXPECT_NEAR(knobPointerAngle(255, 1, 255), 405 * degree, 1e-12);
+    EXPECT_NEAR(knobPointerAngle(5, 5, 5), 135 * degree, 1e-12);  // a range of one value: at the minimum
     // In the dial (3, 1, 44, 44): a dot of radius 3.52, 13.2 from the centre (25, 23).
     FloatRect lowerLeft = knobPointerDot({3, 1, 44, 44}, 135 * degree);
     EXPECT_NEAR(lowerLeft.x, 25 - 9.3338 - 3.52, 1e-3);
@@ -44,6 +45,8 @@ TEST(KnobPointer, Spans270DegreesFromLowerLeftToLowerRight) {
 TEST(FixedPoint, RoundsHalfUpOnTheMagnitude) {
     EXPECT_EQ(fixed(0.05, 2, u','), u"0,05");
     EXPECT_EQ(fixed(-2.5, 0), u"-3");
+    EXPECT_EQ(fixed(-0.001, 2), u"0.00");  // no sign on a value that rounds to zero
+    EXPECT_EQ(fixed(-0.4, 0), u"0");
     EXPECT_EQ(fixed(12.345, 2), u"12.35");
     EXPECT_EQ(fixed(1.5, 12), u"1.500000000");  // at most 9 decimals
     WideBuffer<3> small = {};

@@ -140,6 +140,60 @@ TEST_F(Knob, PaintsThePointerWhereTheValueSaysAndGreysItWhenDisabled) {
     EXPECT_LE(colourDistance(window.pixel(window.capture(), 15, 32), systemColour(COLOR_BTNSHADOW)), 24);
 }
 
+// The parent may destroy the knob from inside any notification: the knob
+// then leaves its freed state alone, whatever sent the notification.
+TEST(KnobDestroyedByItsParent, TouchesNothingOfItsStateAfterAnyNotification) {
+    static auto press = [](HWND knob, int y) { SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, y)); };
+    static auto type = [](HWND edit, const wchar_t* text) {
+        for (const wchar_t* c = text; *c; ++c) SendMessageW(edit, WM_CHAR, *c, 1);
+    };
+    struct Path {
+        const char* name;
+        bool typed;  // a number typed into the value entry first
+        void (*act)(HWND knob, HWND entry);
+    };
+    const Path paths[] = {
+        {"key", false, [](HWND knob, HWND) { SendMessageW(knob, WM_KEYDOWN, VK_UP, 1); }},
+        {"wheel", false, [](HWND knob, HWND) { SendMessageW(knob, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), point(25, 25)); }},
+        {"drag", false, [](HWND knob, HWND) {
+             press(knob, 30);
+             SendMessageW(knob, WM_MOUSEMOVE, MK_LBUTTON, point(25, 27));
+         }},
+        {"release", false, [](HWND knob, HWND) {
+             press(knob, 30);
+             SendMessageW(knob, WM_LBUTTONUP, 0, point(25, 30));
+         }},
+        {"Enter", true, [](HWND, HWND entry) { type(entry, L"\r"); }},
+        {"a press on the dial", true, [](HWND knob, HWND) { press(knob, 30); }},
+        {"the focus leaving", true, [](HWND knob, HWND) { SetFocus(GetParent(knob)); }},
+    };
+    for (const Path& path : paths) {
+        ControlTestWindow window{kRotaryKnobClass, L"Decay", 50, 90};
+        HWND knob = window.control();
+        double maximum = 255, value = 100;
+        SendMessageW(knob, KM_SETMAX, WPARAM(&maximum), 0);
+        SendMessageW(knob, KM_SETVALUE, WPARAM(&value), 0);
+        window.capture();  // laid out
+        SetFocus(knob);
+        HWND entry = nullptr;
+        if (path.typed) {
+            press(knob, 55);
+            SendMessageW(knob, WM_LBUTTONUP, 0, point(25, 55));
+            entry = FindWindowExW(knob, nullptr, L"Edit", nullptr);
+            ASSERT_NE(entry, nullptr);
+            SendMessageW(entry, EM_SETSEL, 0, -1);
+            type(entry, L"42");
+        }
+        DestroyedInNotification destroyed(window);
+        path.act(knob, entry);
+        window.pumpMessages();
+        EXPECT_TRUE(destroyed.destroyed()) << path.name;
+        ASSERT_TRUE(destroyed.blockTaken()) << path.name;
+        EXPECT_TRUE(destroyed.untouched()) << path.name;
+        EXPECT_TRUE(destroyed.freedOnce()) << path.name;
+    }
+}
+
 static HWND tooltipOf(HWND knob) {
     for (HWND tip = FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); tip;
          tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr))

@@ -133,3 +133,29 @@ TEST_F(View, NothingIsDraggedWithoutTheSeriesOrTheMarker) {
     EXPECT_EQ(window.cursorAt(301, 3), arrow);
     EXPECT_TRUE(window.markerNotifications.empty());
 }
+
+// The parent may destroy the view from inside a marker notification, during
+// the drag or at its release: the view then leaves its freed state alone.
+TEST(ViewDestroyedByItsParent, TouchesNothingOfItsStateAfterANotification) {
+    std::vector<float> samples(418, 0.0f);
+    for (bool atRelease : {false, true}) {
+        ControlTestWindow window{kWaveformViewClass, L"", 420, 120};
+        HWND view = window.control();
+        SendMessageW(view, WV_ADDMARKER, 'S', 0);
+        SendMessageW(view, WV_SETPRIMARY, WPARAM(samples.data()), LPARAM(samples.size()));
+        SendMessageW(view, WV_SETMARKERPOS, 0, 100);
+        window.capture();  // lays out the handle
+        SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(101, 3));
+        DestroyedInNotification destroyed(window);
+        if (atRelease)
+            SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(101, 3));
+        else
+            SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 3));
+        window.pumpMessages();
+        EXPECT_TRUE(destroyed.destroyed()) << atRelease;
+        ASSERT_TRUE(destroyed.blockTaken()) << atRelease;
+        EXPECT_TRUE(destroyed.untouched()) << atRelease;
+        EXPECT_TRUE(destroyed.freedOnce()) << atRelease;
+        EXPECT_EQ(GetCapture(), nullptr);
+    }
+}
