@@ -171,6 +171,15 @@ void commitTypedPositions() {
     commitTypedPosition(Control::EndEdit);
 }
 
+// Escape abandons what was typed: the fields show the stored numbers again.
+static void revertTypedPositions() {
+    if (mainWindow.updatingControls) return;
+    const Instrument* instrument = shownInstrument();
+    if (!instrument) return;
+    showStoredPosition(Control::StartEdit, instrument->start);
+    showStoredPosition(Control::EndEdit, instrument->end);
+}
+
 // A step of a spin starts from the number in its field, held to the range,
 // so that what was typed counts before it is stepped.
 LRESULT onNotify(NMHDR* header) {
@@ -219,8 +228,12 @@ static void onInstrumentFieldCommand(Control control, uint16_t notification) {
 
 void onCommand(HWND, uint16_t identifier, HWND control, uint16_t notification) {
     if (!control) {
-        // Enter in a field comes as a command too (the dialog navigation's IDOK).
-        commitTypedPositions();
+        // Enter and Escape in a field come as commands too (the dialog
+        // navigation's IDOK and IDCANCEL): Enter commits, Escape abandons.
+        if (identifier == IDCANCEL)
+            revertTypedPositions();
+        else
+            commitTypedPositions();
         onMenuCommand(identifier);
         return;
     }

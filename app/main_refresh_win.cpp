@@ -97,19 +97,26 @@ void refreshInstrumentList() {
 // Each sound is built aside and then published whole, so a playing preview
 // goes on with the last version until the new one is complete.
 void showPreview(const Instrument& instrument) {
-    if (SampleBuffer* samples = soundToBuild(previewSamples)) {
-        // Without memory for the copy the view shows nothing rather than stale data.
-        if (failed(prepareInstrumentPreview(instrument, *samples, previewEnvelope))) {
-            samples->count = 0;
-            previewEnvelope.count = 0;
-        }
-        publishSound(previewSamples, *samples);
+    SampleBuffer* samples = soundToBuild(previewSamples);
+    if (!samples) {
+        // The render thread still reads the spare buffer (a device that
+        // stalls): the edit is built once it lets go, not lost.
+        PostMessageW(mainWindow.window, kPreviewRebuildMessage, 0, 0);
+        return;
     }
+    // Without memory for the copy the view shows nothing rather than stale data.
+    if (failed(prepareInstrumentPreview(instrument, *samples, previewEnvelope))) {
+        samples->count = 0;
+        previewEnvelope.count = 0;
+    }
+    publishSound(previewSamples, *samples);
     if (hearAsOnCard) {
         // Silence rather than the last instrument's sound.
         if (SampleBuffer* card = soundToBuild(previewCardSound)) {
             if (failed(prepareCardSound(instrument, previewEnvelope, *card))) card->count = 0;
             publishSound(previewCardSound, *card);
+        } else {
+            PostMessageW(mainWindow.window, kPreviewRebuildMessage, 0, 0);
         }
     }
     const SampleBuffer& shown = publishedSound(previewSamples);

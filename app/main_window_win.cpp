@@ -229,6 +229,9 @@ static LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wP
         return 0;
     case kTransferReportMessage: onTransferReport(transferJob, wParam, lParam); return 0;
     case kPreviewStateMessage: showPlaybackState(); return 0;
+    case kPreviewRebuildMessage:
+        if (const Instrument* instrument = shownInstrument()) showPreview(*instrument);
+        return 0;
     default:
         if (message == mainWindow.dragListMessage && message != 0)
             return onDragList(window, *reinterpret_cast<const DRAGLISTINFO*>(lParam));

@@ -66,6 +66,8 @@ HWND createMainWindow(HINSTANCE instance, const MainWindowSetup& setup);
 
 // A private message: the preview started or stopped on another thread.
 constexpr UINT kPreviewStateMessage = WM_APP + 2;
+// The selected instrument's preview could not be rebuilt yet: try again.
+constexpr UINT kPreviewRebuildMessage = WM_APP + 3;
 // The timer that moves the playhead while a preview plays.
 constexpr UINT_PTR kPlayheadTimer = 1;
 constexpr UINT kPlayheadIntervalMs = 40;

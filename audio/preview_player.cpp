@@ -63,6 +63,12 @@ ErrorCode togglePreview(PreviewPlayer& player, const PreviewSound& previewSample
     return startPlayback(player, previewSamples, selected->start, selected->end);
 }
 
+uint32_t fillForPlayback(void* context, float* destination, uint32_t wanted) {
+    const PlaybackTicket* ticket = static_cast<const PlaybackTicket*>(context);
+    if (!ticket || !ticket->player || ticket->player->playback.load() != ticket->playback) return 0;
+    return fillFromPreview(ticket->player, destination, wanted);
+}
+
 uint32_t fillFromPreview(void* context, float* destination, uint32_t wanted) {
     PreviewPlayer* player = static_cast<PreviewPlayer*>(context);
     if (!player || !player->source) return 0;

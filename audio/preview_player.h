@@ -49,6 +49,9 @@ struct PreviewPlayer {
     uint32_t start;
     uint32_t end;
     std::atomic<uint32_t> position;  // next frame handed to the device; read by the window's timer
+    // Counts the stops. A render thread that outlived the bounded wait of a
+    // stop finds it changed and reads nothing more: the sound has one reader.
+    std::atomic<uint32_t> playback;
     std::atomic<bool> playing;
     bool outputOpen;
 };
@@ -82,6 +85,15 @@ uint32_t playbackPosition(const PreviewPlayer& player);
 // Play / Stop: stops a playing preview; otherwise plays the selected
 // instrument (null: none selected, nothing happens) from its prepared copy.
 ErrorCode togglePreview(PreviewPlayer& player, const PreviewSound& previewSamples, const Instrument* selected);
+
+// One playback's hold on the player, kept by its render thread.
+struct PlaybackTicket {
+    PreviewPlayer* player;
+    uint32_t playback;  // the player's count when the playback started
+};
+// fillFromPreview for the ticket's playback; nothing at all, not even a look
+// at the sound, once that playback has been stopped.
+uint32_t fillForPlayback(void* ticket, float* destination, uint32_t wanted);
 
 // The output's source: copies the next frames of the played span from the
 // published version (at most `wanted`) and moves the position on; fewer than

@@ -22,6 +22,7 @@ constexpr uint64_t kHundredNanosecondsPerSecond = 10000000;
 // a thread that outlives the bounded wait of a stop still finds them.
 struct RenderThreadContext {
     PreviewPlayer* player;
+    PlaybackTicket ticket;  // what the thread may read of the player's sound
     IAudioClient* client;
     IAudioRenderClient* renderClient;
     HANDLE stopEvent;
@@ -102,7 +103,7 @@ ErrorCode deviceRelease(void* context, uint32_t frames, bool silent) {
 
 ErrorCode feed(RenderThreadContext& context) {
     RenderDevice device = {&context, devicePadding, deviceBuffer, deviceRelease};
-    RenderSource source = {context.player, fillFromPreview};
+    RenderSource source = {&context.ticket, fillForPlayback};
     return feedDevice(device, context.format, source, context.progress);
 }
 
@@ -167,6 +168,7 @@ ErrorCode makeContext(PreviewPlayer& player, RenderThreadContext*& made) {
         static_cast<RenderThreadContext*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(RenderThreadContext)));
     if (!context) return ErrorCode::OutOfMemory;
     context->player = &player;
+    context->ticket = {&player, player.playback.load()};
     context->format = output.format;
     context->client = output.client;
     context->client->AddRef();
@@ -280,6 +282,7 @@ ErrorCode initAudioOutput(PreviewPlayer& player, uint32_t rate, uint32_t channel
 }
 
 void stopPlayback(PreviewPlayer& player) {
+    ++player.playback;  // a thread still inside a period reads nothing more
     if (output.client) output.client->Stop();
     AcquireSRWLockExclusive(&handOver);
     HANDLE thread = output.renderThread;

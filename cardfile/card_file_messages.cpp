@@ -8,6 +8,7 @@ const char* cardFileLoadReason(ErrorCode code) {
     case ErrorCode::TooNew: return "The file is too new for this software-version";
     case ErrorCode::NotFound: return "The file was not found";
     case ErrorCode::AccessDenied: return "Access to the file is denied";
+    case ErrorCode::OutOfMemory: return "Not enough memory to load the file";
     default: return "Inconsistent file";
     }
 }

@@ -28,16 +28,21 @@ ErrorCode openReadableFile(Utf8View path, uint32_t maxSize, ReadableFile& file) 
     return ErrorCode::Ok;
 }
 
+// Reads of tens of megabytes at once are refused by some network shares
+// (ERROR_NO_SYSTEM_RESOURCES): an instrument's samples go in slices.
+constexpr uint32_t kLargestRead = 8u * 1024 * 1024;
+
 ErrorCode readFileAt(const ReadableFile& file, uint64_t offset, uint8_t* into, uint32_t count) {
     uint32_t done = 0;
     while (done < count) {
+        uint32_t slice = count - done < kLargestRead ? count - done : kLargestRead;
         // On a handle opened for ordinary (not overlapped) reading, the
         // offset in OVERLAPPED positions the read and the call completes at once.
         OVERLAPPED at = {};
         at.Offset = static_cast<DWORD>(offset + done);
         at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
         DWORD got = 0;
-        if (!ReadFile(handleOf(file), into + done, count - done, &got, &at)) {
+        if (!ReadFile(handleOf(file), into + done, slice, &got, &at)) {
             DWORD error = GetLastError();
             if (error == ERROR_HANDLE_EOF) return ErrorCode::Incomplete;
             ErrorCode code = fromSystemError(error);

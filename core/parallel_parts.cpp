@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 #include <thread>
 
 bool (*startPartThread)(HelperThreadEntry entry, void* argument) = startHelperThread;
@@ -65,45 +66,65 @@ void helperLoop(void* argument) {
     }
 }
 
-// Threads of one call only, for a caller that finds the helpers busy.
+// Threads of one call only, for a caller that finds the helpers busy. The
+// record lives on the heap and goes with its last user: a thread that has
+// told the caller it is done may still be inside the mutex's unlock (the
+// MinGW runtime touches the mutex after releasing it), so the caller must not
+// take the record with its frame.
 struct OwnThreads {
     std::mutex lock;
     std::condition_variable finished;
     uint32_t unfinished = 0;
-    const PartJob* job = nullptr;
+    std::atomic<uint32_t> users{1};  // the caller, and each thread started
+    PartJob job = {};
     struct Part {
         OwnThreads* threads;
         uint32_t part;
-    } parts[kMaxParts];
+    } parts[kMaxParts] = {};
 };
+
+void leave(OwnThreads& threads) {
+    if (threads.users.fetch_sub(1, std::memory_order_acq_rel) == 1) delete &threads;
+}
 
 void ownThreadMain(void* argument) {
     OwnThreads::Part& mine = *static_cast<OwnThreads::Part*>(argument);
     OwnThreads& threads = *mine.threads;
-    runPart(*threads.job, mine.part);
-    // Told under the lock: the caller cannot return, and take `threads`
-    // with its frame, before this thread has let go of it.
-    std::lock_guard<std::mutex> hold(threads.lock);
-    if (--threads.unfinished == 0) threads.finished.notify_one();
+    runPart(threads.job, mine.part);
+    {
+        std::lock_guard<std::mutex> hold(threads.lock);
+        if (--threads.unfinished == 0) threads.finished.notify_one();
+    }
+    leave(threads);
 }
 
 void runWithOwnThreads(const PartJob& job) {
-    OwnThreads threads;
-    threads.job = &job;
+    OwnThreads* threads = new (std::nothrow) OwnThreads;
+    if (!threads) {
+        for (uint32_t part = 0; part < job.parts; ++part) runPart(job, part);
+        return;
+    }
+    threads->job = job;
     bool own[kMaxParts] = {};
     for (uint32_t part = 1; part < job.parts; ++part) {
-        threads.parts[part] = {&threads, part};
-        std::lock_guard<std::mutex> hold(threads.lock);
-        if (startPartThread(ownThreadMain, &threads.parts[part])) {
+        threads->parts[part] = {threads, part};
+        std::lock_guard<std::mutex> hold(threads->lock);
+        threads->users.fetch_add(1, std::memory_order_relaxed);
+        if (startPartThread(ownThreadMain, &threads->parts[part])) {
             own[part] = true;
-            ++threads.unfinished;
+            ++threads->unfinished;
+        } else {
+            threads->users.fetch_sub(1, std::memory_order_relaxed);
         }
     }
     // The parts no thread took are done here.
     for (uint32_t part = 0; part < job.parts; ++part)
         if (!own[part]) runPart(job, part);
-    std::unique_lock<std::mutex> hold(threads.lock);
-    threads.finished.wait(hold, [&] { return threads.unfinished == 0; });
+    {
+        std::unique_lock<std::mutex> hold(threads->lock);
+        threads->finished.wait(hold, [&] { return threads->unfinished == 0; });
+    }
+    leave(*threads);
 }
 
 }  // namespace

@@ -491,6 +491,15 @@ TEST_F(MainWindowTest, ATypedStartOrEndCountsWhenCommittedHeldToItsRange) {
     SetFocus(control(Control::InstrumentList));
     pumpMessages();
     EXPECT_EQ(shown(Control::StartEdit, 0), 15163u);
+    // Escape abandons a number, and nothing of it counts.
+    cardDocument.modified = false;
+    typeKeys(Control::StartEdit, L"9999");
+    pressKey(Control::StartEdit, VK_ESCAPE);
+    EXPECT_EQ(shown(Control::StartEdit, 0), 15163u);
+    SetFocus(control(Control::InstrumentList));
+    pumpMessages();
+    EXPECT_EQ(shown(Control::StartEdit, 0), 15163u);
+    EXPECT_FALSE(cardDocument.modified);
 
     // A command from the menu leaves the focus in the field: what is typed there is saved.
     typeKeys(Control::StartEdit, L"12000");

@@ -91,5 +91,18 @@ TEST(PreviewPlayer, AFillStopsWhereThePublishedVersionEnds) {
     EXPECT_EQ(block[4], 19.0f);
     EXPECT_EQ(playbackPosition(player), 20u);
     EXPECT_EQ(fillFromPreview(&player, block, 16), 0u);
+
+    // A render thread that outlived its playback's stop reads nothing: not the
+    // sound, not the position, and it announces no reading of its own.
+    player.position = 15;
+    PlaybackTicket current = {&player, player.playback.load()};
+    EXPECT_EQ(fillForPlayback(&current, block, 2), 2u);
+    PlaybackTicket stale = current;
+    ++player.playback;  // what a stop does
+    sound.reading.store(version);  // the next playback's thread, in the middle of a period
+    EXPECT_EQ(fillForPlayback(&stale, block, 16), 0u);
+    EXPECT_EQ(playbackPosition(player), 17u);
+    EXPECT_EQ(sound.reading.load(), version);
+    sound.reading.store(nullptr);
     releaseSound(sound);
 }
