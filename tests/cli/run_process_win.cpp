@@ -19,7 +19,11 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     std::string command = "cd /d \"" + folder + "\" && \"" + program + "\"";
     for (const std::string& a : arguments) command += " \"" + a + "\"";
     command += " >\"" + outPath + "\" 2>\"" + errPath + "\"";
-    ProcessResult result = {_wsystem(wide(command).c_str()), "", ""};
+    // -1: cmd.exe itself did not start, so nothing ran. Under Wine that
+    // happens now and then (seen once in some ten runs); it is tried again.
+    int status = _wsystem(wide(command).c_str());
+    if (status == -1) status = _wsystem(wide(command).c_str());
+    ProcessResult result = {status, "", ""};
     std::vector<uint8_t> out = readFileBytes(outPath), err = readFileBytes(errPath);
     result.out.assign(out.begin(), out.end());
     result.err.assign(err.begin(), err.end());
