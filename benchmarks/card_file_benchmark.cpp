@@ -30,10 +30,11 @@ bool writeBenchmarkCard(const std::string& path) {
     bool written = true;
     for (uint32_t i = 0; i < kMaxInstruments && written; ++i) {
         Instrument* instrument = appendInstrument(document);
-        written = instrument && !failed(resizeBuffer(instrument->samples, kSamplesPerInstrument));
+        float* samples = nullptr;
+        written = instrument && !failed(makeSamples(instrument->samples, kSamplesPerInstrument, samples));
         if (!written) break;
         for (uint32_t s = 0; s < kSamplesPerInstrument; ++s)
-            instrument->samples.data[s] = 0.5f * std::sin(0.01f * s * float(i + 1));
+            samples[s] = 0.5f * std::sin(0.01f * s * float(i + 1));
         instrument->end = kSamplesPerInstrument;
         instrument->decay = 100;
     }

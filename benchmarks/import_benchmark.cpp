@@ -27,7 +27,7 @@ void importOnce(benchmark::State& state) {
         ErrorCode code = importSample(instrument, Utf8View{path.data(), uint32_t(path.size())});
         if (failed(code)) state.SkipWithError("import failed: set CORVANE_BENCH_WAV");
         benchmark::DoNotOptimize(instrument.samples.data);
-        releaseBuffer(instrument.samples);
+        releaseSamples(instrument.samples);
     }
 }
 
@@ -67,7 +67,7 @@ void resampleTenSecondsPlain(benchmark::State& state) {
 void previewPrepare(benchmark::State& state) {
     std::vector<float> x = signal(3600000);
     Instrument instrument = {};
-    instrument.samples = {x.data(), uint32_t(x.size()), uint32_t(x.size())};
+    instrument.samples = {x.data(), uint32_t(x.size()), nullptr};  // lent, held by nobody
     instrument.start = 1000;
     instrument.end = uint32_t(x.size());
     instrument.decay = 255;

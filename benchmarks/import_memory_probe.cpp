@@ -21,6 +21,6 @@ int main(int argc, char** argv) {
     std::printf("import: code %u, %u samples\n", unsigned(code), instrument.samples.count);
     std::printf("peak resident memory: %.1f MiB (%.1f MiB before the import)\n", after.ru_maxrss / 1024.0,
                 before.ru_maxrss / 1024.0);
-    releaseBuffer(instrument.samples);
+    releaseSamples(instrument.samples);
     return failed(code) ? 1 : 0;
 }

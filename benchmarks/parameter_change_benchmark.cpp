@@ -21,9 +21,10 @@ void fillCard(CardDocument& document) {
     for (uint32_t i = 0; i < kMaxInstruments; ++i) {
         Instrument* instrument = appendInstrument(document);
         uint32_t count = i == 0 ? kSampleCount : 20000;
-        if (!instrument || failed(resizeBuffer(instrument->samples, count))) return;
+        float* samples = nullptr;
+        if (!instrument || failed(makeSamples(instrument->samples, count, samples))) return;
         for (uint32_t s = 0; s < count; ++s)
-            instrument->samples.data[s] = 0.7f * std::sin(0.003f * s) * std::sin(0.21f * s);
+            samples[s] = 0.7f * std::sin(0.003f * s) * std::sin(0.21f * s);
         instrument->start = 1000;
         instrument->end = count;
         instrument->decay = 255;

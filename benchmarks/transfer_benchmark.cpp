@@ -20,8 +20,9 @@ void fillCard(CardDocument& document) {
         Instrument* instrument = appendInstrument(document);
         uint32_t blocks = i < 7 ? 8 : 7;
         uint32_t span = blocks * 1024 * 3 / 2;
-        resizeBuffer(instrument->samples, span);
-        for (uint32_t k = 0; k < span; ++k) instrument->samples.data[k] = 0.6f * std::sin(0.05f * k * (i + 1));
+        float* samples = nullptr;
+        makeSamples(instrument->samples, span, samples);
+        for (uint32_t k = 0; k < span; ++k) samples[k] = 0.6f * std::sin(0.05f * k * (i + 1));
         instrument->end = span;
         instrument->decay = 1;
         instrument->downsample = true;
@@ -81,7 +82,7 @@ void copySamples(benchmark::State& state) {
     for (auto _ : state) {
         size_t at = 0;
         for (uint32_t i = 0; i < document.instruments.count; ++i) {
-            const SampleBuffer& samples = document.instruments.items[i].samples;
+            const SharedSamples& samples = document.instruments.items[i].samples;
             memcpy(copy.data() + at, samples.data, samples.count * sizeof(float));
             at += samples.count;
         }

@@ -80,8 +80,9 @@ ErrorCode parseCardFile(ByteCursor& cursor, CardDocument& document) {
         // bogus count must not turn into a huge allocation. The raw bytes go
         // straight into it (both builds run on little-endian machines).
         if (hasBytes(cursor, samplesAt, sampleBytes)) {
-            if (failed(resizeBuffer(instrument->samples, sampleCount))) return ErrorCode::OutOfMemory;
-            copyBytes(cursor, samplesAt, sampleBytes, reinterpret_cast<uint8_t*>(instrument->samples.data));
+            float* samples = nullptr;
+            if (failed(makeSamples(instrument->samples, sampleCount, samples))) return ErrorCode::OutOfMemory;
+            if (sampleCount) copyBytes(cursor, samplesAt, sampleBytes, reinterpret_cast<uint8_t*>(samples));
         } else {
             cursor.failed = true;
         }

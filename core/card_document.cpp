@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-static void releaseInstrument(Instrument& instrument) { releaseBuffer(instrument.samples); }
+static void releaseInstrument(Instrument& instrument) { releaseSamples(instrument.samples); }
 
 static bool growForOneMore(InstrumentArray& array) {
     if (array.count + 1 <= array.capacity) return true;

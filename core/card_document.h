@@ -3,6 +3,7 @@
 
 #include "core/error_code.h"
 #include "core/growable_buffers.h"
+#include "core/shared_samples.h"
 #include "core/text.h"
 
 constexpr uint32_t kMaxInstruments = 8;
@@ -41,7 +42,7 @@ struct Instrument {
     uint8_t decay;  // units of 1024 samples, 1..255 (0 until first set)
     uint32_t start; // first sample played
     uint32_t end;   // one past the last sample played
-    SampleBuffer samples;
+    SharedSamples samples;
 };
 
 struct InstrumentArray {

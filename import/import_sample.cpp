@@ -136,11 +136,17 @@ ErrorCode importSample(Instrument& instrument, Utf8View path) {
     }
     normalizePeak(samples.data, samples.count, kPeakCeiling, peak);
 
+    // The name is set after the samples are taken: a failure leaves the instrument as it was.
+    NameBuffer name = instrument.name;
     if (instrument.name.length == 0 || containsDefaultName(instrument.name)) {
-        clearText(instrument.name);
-        appendText(instrument.name, pathBaseName(path));
+        clearText(name);
+        appendText(name, pathBaseName(path));
     }
-    moveBuffer(instrument.samples, samples);
+    if (failed(adoptSamples(instrument.samples, samples))) {
+        releaseBuffer(samples);
+        return ErrorCode::OutOfMemory;
+    }
+    instrument.name = name;
     instrument.start = 0;
     instrument.end = instrument.samples.count;
     instrument.decay = defaultDecay(instrument.samples.count, instrument.downsample);

@@ -76,8 +76,9 @@ struct StandIn {
         if (!from.empty()) loadCard(commands, viewOf(from));
         assignText(document.name, viewOf("Edited"));
         Instrument* instrument = appendInstrument(document);
-        ASSERT_FALSE(failed(resizeBuffer(instrument->samples, 100)));
-        for (uint32_t i = 0; i < 100; ++i) instrument->samples.data[i] = float(i) / 100.0f;
+        float* samples = nullptr;
+        ASSERT_FALSE(failed(makeSamples(instrument->samples, 100, samples)));
+        for (uint32_t i = 0; i < 100; ++i) samples[i] = float(i) / 100.0f;
         instrument->end = 100;
         document.modified = true;
         calls.clear();

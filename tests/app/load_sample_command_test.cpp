@@ -31,7 +31,8 @@ struct LoadSampleTest : ::testing::Test {
         resetDocument(document);
         Instrument* instrument = appendInstrument(document);
         assignText(instrument->name, viewOf("Inst 1"));  // a default name, which an import replaces
-        ASSERT_FALSE(failed(resizeBuffer(instrument->samples, 5000)));
+        float* samples = nullptr;
+        ASSERT_FALSE(failed(makeSamples(instrument->samples, 5000, samples)));
         instrument->start = 10;
         instrument->end = 4000;
         instrument->decay = 7;

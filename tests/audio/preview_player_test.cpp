@@ -16,7 +16,7 @@ TEST(PreviewPlayer, AFillDuringARebuildGetsOneCompleteVersion) {
     std::vector<float> tone(30000);
     for (size_t i = 0; i < tone.size(); ++i) tone[i] = 0.6f * float(std::sin(double(i) * 0.03));
     Instrument instrument = {};
-    instrument.samples = {tone.data(), uint32_t(tone.size()), uint32_t(tone.size())};
+    instrument.samples = {tone.data(), uint32_t(tone.size()), nullptr};  // lent, held by nobody
     instrument.start = 1000;
     instrument.end = 29000;
     const uint8_t settings[][2] = {{0, 1}, {3, 5}, {6, 12}, {10, 30}, {2, 60}, {8, 3}};  // boost, decay

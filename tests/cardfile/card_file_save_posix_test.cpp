@@ -24,7 +24,8 @@ TEST(CardFileSavePosix, OnAFullDiskTheOldFileStaysAsItWas) {
 
     CardDocument larger = {};
     resetDocument(larger);
-    ASSERT_EQ(resizeBuffer(appendInstrument(larger)->samples, 60000), ErrorCode::Ok);
+    float* samples = nullptr;
+    ASSERT_EQ(makeSamples(appendInstrument(larger)->samples, 60000, samples), ErrorCode::Ok);
     EXPECT_EQ(writeCardFile(larger, viewOf(path)), ErrorCode::DiskFull);
     EXPECT_EQ(readFileBytes(path), before);
     EXPECT_NE(access((path + ".saving").c_str(), F_OK), 0) << "the temporary file was left behind";

@@ -243,7 +243,8 @@ TEST_F(CardFile, TheLargestCardFileOpensAgainAndNoLargerOneIsWritten) {
     const Bytes empty = {'c', 'v', 'n', 'e'};
     writeFileBytes(path, empty);
     Instrument& over = *appendInstrument(document);
-    ASSERT_EQ(resizeBuffer(over.samples, kMaxInstrumentSamples + 1), ErrorCode::Ok);
+    float* samples = nullptr;
+    ASSERT_EQ(makeSamples(over.samples, kMaxInstrumentSamples + 1, samples), ErrorCode::Ok);
     EXPECT_EQ(writeCardFile(document, viewOf(path)), ErrorCode::TooLarge);
     EXPECT_EQ(readFileBytes(path), empty);
 }

@@ -18,15 +18,16 @@ struct DocumentFixture : ::testing::Test {
     // An instrument whose samples are the values first, first+1, ... so moves can be traced.
     Instrument* addTraced(float first, uint32_t count) {
         Instrument* instrument = appendInstrument(document);
-        EXPECT_EQ(resizeBuffer(instrument->samples, count), ErrorCode::Ok);
-        for (uint32_t i = 0; i < count; ++i) instrument->samples.data[i] = first + static_cast<float>(i);
+        float* samples = nullptr;
+        EXPECT_EQ(makeSamples(instrument->samples, count, samples), ErrorCode::Ok);
+        for (uint32_t i = 0; i < count; ++i) samples[i] = first + static_cast<float>(i);
         return instrument;
     }
     // The first sample of each instrument in order, -1 for one without samples.
     Floats firsts() const {
         Floats values;
         for (uint32_t i = 0; i < document.instruments.count; ++i) {
-            const SampleBuffer& samples = instrumentAt(document, i)->samples;
+            const SharedSamples& samples = instrumentAt(document, i)->samples;
             values.push_back(samples.count ? samples.data[0] : -1);
         }
         return values;
@@ -91,8 +92,9 @@ TEST_F(DocumentFixture, ReplaceTakesTheFreshDocument) {
     resetDocument(fresh);
     fresh.cardCode = 0xBEEF;
     fresh.headerFlag = true;
-    ASSERT_EQ(resizeBuffer(appendInstrument(fresh)->samples, 2), ErrorCode::Ok);
-    fresh.instruments.items[0].samples.data[0] = 42;
+    float* samples = nullptr;
+    ASSERT_EQ(makeSamples(appendInstrument(fresh)->samples, 2, samples), ErrorCode::Ok);
+    samples[0] = 42;
     replaceDocument(document, fresh);
     EXPECT_EQ(document.cardCode, 0xBEEF);
     EXPECT_TRUE(document.headerFlag);

@@ -32,7 +32,7 @@ std::vector<float> ramp(uint32_t count, float peak) {
 struct ImportFixture : ::testing::Test {
     ScratchFolder folder;
     Instrument instrument = {};
-    void TearDown() override { releaseBuffer(instrument.samples); }
+    void TearDown() override { releaseSamples(instrument.samples); }
     ErrorCode import(const std::string& name, const Bytes& bytes) {
         return importSample(instrument, viewOf(written(folder, name, bytes)));
     }

@@ -42,7 +42,7 @@ struct Preview {
     SampleBuffer samples = {}, envelope = {};
     Preview(std::vector<float>& data, uint32_t start, uint8_t decay, bool downsample, uint8_t boost) {
         Instrument instrument = {};
-        instrument.samples = {data.data(), uint32_t(data.size()), uint32_t(data.size())};
+        instrument.samples = {data.data(), uint32_t(data.size()), nullptr};  // lent, held by nobody
         instrument.start = start;
         instrument.end = uint32_t(data.size());
         instrument.decay = decay;

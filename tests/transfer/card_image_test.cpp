@@ -81,8 +81,9 @@ TEST_F(CardFixture, InstrumentsFollowTheHeaderInWholeBlocksAndADownsampledOneGet
 
 TEST_F(CardFixture, PlaysOnlyTheSpanBetweenStartAndEndWithTheBoost) {
     Instrument* instrument = addFlatInstrument(document, 3000, 0.5f);
-    std::fill(instrument->samples.data + 1000, instrument->samples.data + 2024, -0.05f);
-    instrument->samples.data[1000] = -0.25f;
+    float* samples = freshSamples(*instrument);
+    std::fill(samples + 1000, samples + 2024, -0.05f);
+    samples[1000] = -0.25f;
     instrument->start = 1000;
     instrument->end = 2024;
     ASSERT_EQ(build(), ErrorCode::Ok);

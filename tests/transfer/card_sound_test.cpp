@@ -36,8 +36,9 @@ struct CardSound : ::testing::TestWithParam<bool> {
 TEST_P(CardSound, IsTheCardBytesBroughtBackToTheWorkingRateWithTheFade) {
     const bool downsample = GetParam();
     Instrument* instrument = appendInstrument(document);
-    ASSERT_FALSE(failed(resizeBuffer(instrument->samples, 5000)));
-    for (uint32_t i = 0; i < 5000; ++i) instrument->samples.data[i] = 0.6f * float(std::sin(i * 0.05));
+    float* samples = nullptr;
+    ASSERT_FALSE(failed(makeSamples(instrument->samples, 5000, samples)));
+    for (uint32_t i = 0; i < 5000; ++i) samples[i] = 0.6f * float(std::sin(i * 0.05));
     instrument->start = 300;
     instrument->end = 4100;
     instrument->boost = 3;

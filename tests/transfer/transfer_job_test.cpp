@@ -162,7 +162,9 @@ TEST_F(TransferFixture, ASuccessfulTransferShowsEveryBlockAndItsTimeAndSendsTheC
     sendToCard(job, writers, document);
     // The user goes on editing at once: more instruments, other samples.
     for (int i = 0; i < 3; ++i) addFlatInstrument(document, 2048, -0.25f);
-    std::fill(instrumentAt(document, 0)->samples.data, instrumentAt(document, 0)->samples.data + 4096, -0.75f);
+    float* other = nullptr;
+    ASSERT_EQ(makeSamples(instrumentAt(document, 0)->samples, 4096, other), ErrorCode::Ok);
+    std::fill(other, other + 4096, -0.75f);
     removeInstrument(document, 1);
     pump([this] { return job.busy != 0; });
 
