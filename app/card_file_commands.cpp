@@ -57,6 +57,7 @@ void loadFrom(CardFileCommands& commands, Utf8View path) {
     } else {
         replaceDocument(*commands.document, fresh);
         setCurrentPath(commands, path);
+        if (commands.window->cardReplaced) commands.window->cardReplaced(commands.window->context);
     }
     releaseDocument(fresh);
     commands.window->showWholeCard(commands.window->context);
@@ -80,6 +81,7 @@ void saveTo(CardFileCommands& commands, Utf8View path) {
     } else {
         commands.document->modified = false;
         setCurrentPath(commands, path);
+        if (commands.window->cardSaved) commands.window->cardSaved(commands.window->context);
     }
     commands.window->refreshList(commands.window->context);
     resumePending(commands, false);
@@ -121,6 +123,7 @@ void runCommand(CardFileCommands& commands, PendingAction action, bool askFirst)
     case PendingAction::New:
         resetDocument(*commands.document);
         clearText(commands.currentPath);
+        if (commands.window->cardReplaced) commands.window->cardReplaced(commands.window->context);
         commands.window->showWholeCard(commands.window->context);
         break;
     case PendingAction::Open: {

@@ -26,6 +26,10 @@ struct CardFileWindow {
     void (*refreshList)(void* context);
     // Destroys the main window; the program ends.
     void (*close)(void* context);
+    // After New and a successful load: a new card, whose history starts
+    // here. After a successful save: the card as it is now is saved. Either may be null.
+    void (*cardReplaced)(void* context);
+    void (*cardSaved)(void* context);
 };
 
 struct CardFileCommands {

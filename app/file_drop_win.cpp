@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "app/edit_history_win.h"
 #include "app/load_sample_command.h"
 #include "app/main_refresh_win.h"
 #include "app/main_window_win.h"
@@ -58,9 +59,12 @@ void onDropFiles(HWND window, HDROP drop) {
     bool accepted = DragQueryPoint(drop, &point) && IsWindowEnabled(window) && !cardFileCommands.dialogOpen;
     if (accepted && isOnInstrumentList(window, point)) {
         ImportFailures failures = {};
+        int32_t before = mainWindow.shownInstrument;
         importDroppedSamples(drop, failures);
         DragFinish(drop);
-        refreshAndSelect(int32_t(cardDocument.instruments.count) - 1);
+        int32_t last = int32_t(cardDocument.instruments.count) - 1;
+        refreshAndSelect(last);
+        recordCardEdit(EditKind::AddSamples, before, last);
         showImportFailures(mainWindow.dialogs, failures);
         return;
     }

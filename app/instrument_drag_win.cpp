@@ -1,5 +1,6 @@
 #include "app/instrument_drag_win.h"
 
+#include "app/edit_history_win.h"
 #include "app/main_refresh_win.h"
 #include "app/main_window_win.h"
 #include "app/program_state.h"
@@ -69,6 +70,7 @@ static void dropped(const DRAGLISTINFO& drag) {
     moveInstrument(cardDocument, uint32_t(from), uint32_t(target));
     cardDocument.modified = true;
     refreshAndSelect(target);
+    recordCardEdit(EditKind::MoveInstrument, from, target);
 }
 
 static void cancelled() {

@@ -4,6 +4,7 @@
 
 #include "app/about_box_win.h"
 #include "app/command_line_win.h"
+#include "app/edit_history_win.h"
 #include "app/load_sample_command.h"
 #include "app/main_refresh_win.h"
 #include "app/main_window_win.h"
@@ -38,15 +39,20 @@ static void onMenuCommand(uint16_t identifier) {
     case kCommandExit: SendMessageW(mainWindow.window, WM_CLOSE, 0, 0); break;
     case kCommandAbout: showAboutBox(mainWindow.window); break;
     case kCommandHearAsCard: toggleHearAsOnCard(); break;
+    case kCommandUndo: undoCardEdit(); break;
+    case kCommandRedo: redoCardEdit(); break;
     default: break;
     }
 }
 
 static void addInstrument() {
     if (cardDocument.instruments.count >= kMaxInstruments) return;
+    int32_t before = listSelection();
     if (!addNamedInstrument(cardDocument)) return;
     cardDocument.modified = true;
-    refreshAndSelect(int32_t(cardDocument.instruments.count) - 1);
+    int32_t added = int32_t(cardDocument.instruments.count) - 1;
+    refreshAndSelect(added);
+    recordCardEdit(EditKind::AddInstrument, before, added);
 }
 
 static void removeSelectedInstrument() {
@@ -54,7 +60,9 @@ static void removeSelectedInstrument() {
     if (!selectedInstrument()) return;
     removeInstrument(cardDocument, uint32_t(selected));
     cardDocument.modified = true;
-    refreshAndSelect(selected > 0 ? selected - 1 : 0);
+    int32_t next = selected > 0 ? selected - 1 : 0;
+    refreshAndSelect(next);
+    recordCardEdit(EditKind::RemoveInstrument, selected, next);
 }
 
 static void readName(HWND edit, WideBuffer<kNameReadCapacity>& text) {
@@ -67,6 +75,7 @@ static void onCardNameChanged() {
     WideBuffer<kNameReadCapacity> text = {};
     readName(controlWindow(Control::CardNameEdit), text);
     setCardName(cardDocument, viewOf(text));
+    noteNameTyped(EditKind::RenameCard);
     if (!cardDocument.modified) {
         cardDocument.modified = true;
         updateWindowTitle();
@@ -77,6 +86,7 @@ static void onInstrumentNameChanged(Instrument& instrument) {
     WideBuffer<kNameReadCapacity> text = {};
     readName(controlWindow(Control::InstNameEdit), text);
     setInstrumentName(instrument, viewOf(text));
+    noteNameTyped(EditKind::RenameInstrument);
     cardDocument.modified = true;
     refreshInstrumentList();
 }
@@ -122,6 +132,8 @@ static void storeStart(Instrument& instrument, uint32_t start) {
     SendMessageW(view, WV_SETMARKERPOS, kStartMarker, LPARAM(instrument.start));
     SendMessageW(view, WV_SETMARKERMIN, kEndMarker, LPARAM(instrument.start));
     parameterChanged(instrument);
+    // A run of spin steps is one step.
+    recordCardEdit(EditKind::MoveStart, mainWindow.shownInstrument, mainWindow.shownInstrument, true);
 }
 
 static void storeEnd(Instrument& instrument, uint32_t end) {
@@ -132,6 +144,7 @@ static void storeEnd(Instrument& instrument, uint32_t end) {
     SendMessageW(view, WV_SETMARKERMAX, kStartMarker, LPARAM(instrument.end));
     SendMessageW(view, WV_SETMARKERPOS, kEndMarker, LPARAM(instrument.end));
     parameterChanged(instrument);
+    recordCardEdit(EditKind::MoveEnd, mainWindow.shownInstrument, mainWindow.shownInstrument, true);
 }
 
 // The field and its spin show the stored number; nothing typed is left. A
@@ -205,6 +218,7 @@ static void onLoadSample() {
     showInstrument(selected);
     refreshInstrumentList();
     updateControlStates();
+    recordCardEdit(EditKind::LoadSample, selected, selected);
 }
 
 // Edits of the selected instrument's fields; nothing without a selection,
@@ -221,6 +235,7 @@ static void onInstrumentFieldCommand(Control control, uint16_t notification) {
         instrument->downsample =
             SendMessageW(controlWindow(Control::DownsampleCheck), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
         parameterChanged(*instrument);
+        recordCardEdit(EditKind::ChangeDownsample, mainWindow.shownInstrument, mainWindow.shownInstrument);
         break;
     default: break;
     }
@@ -234,6 +249,7 @@ void onCommand(HWND, uint16_t identifier, HWND control, uint16_t notification) {
             revertTypedPositions();
         else
             commitTypedPositions();
+        recordTypedName();  // a name typed is a step of its own before the command
         onMenuCommand(identifier);
         return;
     }
@@ -252,6 +268,7 @@ void onCommand(HWND, uint16_t identifier, HWND control, uint16_t notification) {
         break;
     case Control::CardNameEdit:
         if (notification == EN_CHANGE && !mainWindow.updatingControls) onCardNameChanged();
+        if (notification == EN_KILLFOCUS) recordTypedName();
         break;
     case Control::LoadSampleButton: onLoadSample(); break;
     case Control::PlayButton: togglePreviewOfSelection(); break;
@@ -259,6 +276,7 @@ void onCommand(HWND, uint16_t identifier, HWND control, uint16_t notification) {
         if (notification == EN_KILLFOCUS) commitTypedPosition(Control(row));
         break;
     case Control::InstNameEdit: case Control::DownsampleCheck:
+        if (notification == EN_KILLFOCUS && Control(row) == Control::InstNameEdit) recordTypedName();
         onInstrumentFieldCommand(Control(row), notification);
         break;
     default: break;
@@ -276,10 +294,15 @@ void onKnobChanged(WPARAM record, HWND knob) {
     if (!instrument) return;
     uint8_t* stored = decay ? &instrument->decay : &instrument->boost;
     uint8_t value = decay ? clampDecay(notification.value) : clampBoost(notification.value);
-    // The end of every drag is told too, moved or not.
-    if (*stored == value) return;
-    *stored = value;
-    parameterChanged(*instrument);
+    if (*stored != value) {
+        *stored = value;
+        parameterChanged(*instrument);
+    }
+    // A drag is one step, told at its end (moved or not); wheel and arrow
+    // steps come one by one, and a run of them makes one step.
+    if (!notification.dragging)
+        recordCardEdit(decay ? EditKind::ChangeDecay : EditKind::ChangeBoost, mainWindow.shownInstrument,
+                       mainWindow.shownInstrument, true);
 }
 
 // A released marker: the field and the other marker's limit follow it,
@@ -318,7 +341,10 @@ void onMarkerMoved(WPARAM record, HWND view) {
     bool changed = false;
     if (notification.marker == kStartMarker) changed = storeStartMarker(*instrument, notification.position);
     if (notification.marker == kEndMarker) changed = storeEndMarker(*instrument, notification.position);
-    if (changed) parameterChanged(*instrument);
+    if (!changed) return;
+    parameterChanged(*instrument);
+    recordCardEdit(notification.marker == kStartMarker ? EditKind::MoveStart : EditKind::MoveEnd,
+                   mainWindow.shownInstrument, mainWindow.shownInstrument);
 }
 
 void openCommandLineCard(const wchar_t* commandLine) {

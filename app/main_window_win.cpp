@@ -4,6 +4,7 @@
 #include <dbt.h>
 #include <shellapi.h>
 
+#include "app/edit_history_win.h"
 #include "app/file_drop_win.h"
 #include "app/instrument_drag_win.h"
 #include "app/main_commands_win.h"
@@ -36,6 +37,8 @@ int32_t controlOf(HWND window) {
 
 static void showWholeCard(void*) { refreshAndSelect(0); }
 static void refreshList(void*) { refreshInstrumentList(); }
+static void cardReplaced(void*) { restartCardHistory(); }
+static void cardSaved(void*) { cardSavedInHistory(); }
 static void closeMainWindow(void*) { DestroyWindow(mainWindow.window); }
 
 static void refreshWriterList() {
@@ -113,7 +116,7 @@ static LRESULT onCreate(HWND window, const CREATESTRUCTW& creation) {
     createControls(window);
     setUpControls();
     setUpTransfer(window);
-    mainWindow.cardFileWindow = {nullptr, showWholeCard, refreshList, closeMainWindow};
+    mainWindow.cardFileWindow = {nullptr, showWholeCard, refreshList, closeMainWindow, cardReplaced, cardSaved};
     initCardFileCommands(cardFileCommands, cardDocument, mainWindow.dialogs, mainWindow.cardFileWindow);
 
     previewPlayer.owner = window;
@@ -127,6 +130,7 @@ static LRESULT onCreate(HWND window, const CREATESTRUCTW& creation) {
     refreshInstrumentList();
     updateControlStates();
     showInstrument(-1);
+    restartCardHistory();
 
     sizeToClientArea(window, nullptr);
     layoutControls();
@@ -147,6 +151,7 @@ static void onClose(HWND window) {
     // disabled meanwhile): the command that opened it is still running.
     if (!IsWindowEnabled(window)) return;
     commitTypedPositions();  // the save question knows of a number still in its field
+    recordTypedName();
     closeRequested(cardFileCommands);
 }
 

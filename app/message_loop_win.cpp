@@ -17,18 +17,30 @@ static void signalHover(const MSG& message) {
     SendMessageW(controlWindow(Control::WaveformView), WV_SHOWOVERLAY, inside ? 1 : 0, 0);
 }
 
-// Space plays and stops, except where it types or presses a button.
-static void onSpaceKey() {
+static bool focusIsA(const wchar_t* wanted) {
     wchar_t className[kClassNameCapacity] = {};
     HWND focus = GetFocus();
     if (focus) GetClassNameW(focus, className, kClassNameCapacity);
-    if (lstrcmpW(className, L"Button") == 0 || lstrcmpW(className, L"Edit") == 0) return;
+    return lstrcmpW(className, wanted) == 0;
+}
+
+// Space plays and stops, except where it types or presses a button.
+static void onSpaceKey() {
+    if (focusIsA(L"Button") || focusIsA(L"Edit")) return;
     togglePreviewOfSelection();
+}
+
+// In a field Ctrl+Z (and Ctrl+Y, Ctrl+Shift+Z) undo the typing in the field,
+// as in every other program; the card's Undo waits until the field is left.
+static bool isFieldUndoKey(const MSG& message) {
+    return message.message == WM_KEYDOWN && (message.wParam == 'Z' || message.wParam == 'Y') &&
+           (GetKeyState(VK_CONTROL) & 0x8000) && focusIsA(L"Edit");
 }
 
 void handleLoopMessage(MSG& message, HACCEL accelerators) {
     HWND window = mainWindow.window;
-    if (window && accelerators && TranslateAcceleratorW(window, accelerators, &message)) return;
+    if (window && accelerators && !isFieldUndoKey(message) && TranslateAcceleratorW(window, accelerators, &message))
+        return;
     if (window && message.message == WM_MOUSEMOVE && !(message.wParam & MK_LBUTTON)) signalHover(message);
     // A held key repeats its key-down (bit 30: it was down already): one press, one toggle.
     if (window && message.message == WM_KEYDOWN && message.wParam == VK_SPACE && !(message.lParam & (1 << 30)))

@@ -2,6 +2,7 @@
 
 CardDocument cardDocument = {};
 CardFileCommands cardFileCommands = {};
+CardHistory cardHistory = {};
 PreviewSound previewSamples = {};
 SampleBuffer previewEnvelope = {};
 bool hearAsOnCard = false;
@@ -18,5 +19,6 @@ void releaseProgramState() {
     releaseSound(previewSamples);
     releaseBuffer(previewEnvelope);
     releaseSound(previewCardSound);
+    releaseHistory(cardHistory);
     releaseDocument(cardDocument);
 }

@@ -2,6 +2,7 @@
 #include "app/card_file_commands.h"
 #include "audio/preview_player.h"
 #include "core/card_document.h"
+#include "core/card_history.h"
 #include "core/growable_buffers.h"
 #include "transfer/transfer_job.h"
 #include "transfer/writer_discovery.h"
@@ -10,6 +11,7 @@
 // what the transfer worker and the audio output read while they run.
 extern CardDocument cardDocument;
 extern CardFileCommands cardFileCommands;  // the card-file's path and the save question
+extern CardHistory cardHistory;            // Undo and Redo
 // The selected instrument as previewed: boosted and faded copy, and its fade.
 // Lent to the waveform view and the player, which never free them; a new
 // version of a sound is built aside while the last one may still play.

@@ -12,6 +12,8 @@
 #define kCommandExit 40005
 #define kCommandAbout 40006
 #define kCommandHearAsCard 40007
+#define kCommandUndo 40008
+#define kCommandRedo 40009
 
 // The About box's two lines, filled at run time.
 #define kAboutVersionText 1001

@@ -53,7 +53,8 @@ struct StandIn {
                    },
                    [](void* c, PathBuffer& path) { return of(c).choose("save as", path); }};
         window = {this, [](void* c) { of(c).calls.push_back("show"); },
-                  [](void* c) { of(c).calls.push_back("refresh"); }, [](void* c) { of(c).calls.push_back("close"); }};
+                  [](void* c) { of(c).calls.push_back("refresh"); }, [](void* c) { of(c).calls.push_back("close"); },
+                  [](void* c) { of(c).calls.push_back("new card"); }, [](void* c) { of(c).calls.push_back("saved"); }};
         initCardFileCommands(commands, document, dialogs, window);
     }
     ~StandIn() { releaseDocument(document); }
@@ -116,11 +117,11 @@ TEST_F(CardFileCommandsTest, NewAndCloseFollowTheAnswerToTheSaveQuestion) {
         bool kept, saved;
     };
     const Case cases[] = {
-        {newCard, false, SaveAnswer::Cancel, {"show"}, false, false},
-        {newCard, true, SaveAnswer::Yes, {"ask", "refresh", "show"}, false, true},
-        {newCard, true, SaveAnswer::No, {"ask", "show"}, false, false},
+        {newCard, false, SaveAnswer::Cancel, {"new card", "show"}, false, false},
+        {newCard, true, SaveAnswer::Yes, {"ask", "saved", "refresh", "new card", "show"}, false, true},
+        {newCard, true, SaveAnswer::No, {"ask", "new card", "show"}, false, false},
         {newCard, true, SaveAnswer::Cancel, {"ask"}, true, false},
-        {closeRequested, true, SaveAnswer::Yes, {"ask", "refresh", "close"}, true, true},
+        {closeRequested, true, SaveAnswer::Yes, {"ask", "saved", "refresh", "close"}, true, true},
         {closeRequested, true, SaveAnswer::No, {"ask", "close"}, true, false},
         {closeRequested, true, SaveAnswer::Cancel, {"ask"}, true, false},
     };
@@ -153,7 +154,7 @@ TEST_F(CardFileCommandsTest, OpenAfterNoLoadsTheChosenFileOrKeepsTheCard) {
         std::string choice;
         Calls calls;
     } cases[] = {
-        {"a card-file", drums, {"ask", "open card", "show"}},
+        {"a card-file", drums, {"ask", "open card", "new card", "show"}},  // a new history only for a card read
         {"a damaged file", broken, {"ask", "open card", loadError, "show"}},
         {"dialog cancelled", kCancel, {"ask", "open card"}},
     };

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <tuple>
 
 #include "app/main_commands_win.h"
@@ -20,6 +21,7 @@
 #include "app/preview_settings_win.h"
 #include "app/program_state.h"
 #include "app/resource_ids.h"
+#include "cardfile/card_file.h"
 #include "app/user_dialogs_win.h"
 #include "app/version_resource_win.h"
 #include "controls/rotary_knob_win.h"
@@ -392,10 +394,10 @@ TEST_F(MainWindowTest, KnobsStoreWholeDecayAndBoost) {
     Instrument& tone = cardDocument.instruments.items[0];
     uint8_t decay = tone.decay;
     ASSERT_GT(decay, 3);
-    cardDocument.modified = false;
-    updateWindowTitle();
+    scripted.files = {folder.file("Tone.vxcor")};
+    menuCommand(kCommandSaveAs);
     turnKnob(Control::DecayKnob, decay);  // a click that moved nothing: no change to save
-    EXPECT_EQ(caption(), kUnnamed);
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Tone");
 
     pressOnKnob(Control::BoostKnob, VK_UP, 3);
     EXPECT_EQ(tone.boost, 3);
@@ -403,7 +405,7 @@ TEST_F(MainWindowTest, KnobsStoreWholeDecayAndBoost) {
     EXPECT_EQ(tone.boost, kMaxBoost);
     pressOnKnob(Control::DecayKnob, VK_DOWN, 2);
     EXPECT_EQ(tone.decay, decay - 2);
-    EXPECT_EQ(caption(), kUnnamed + u"*");
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Tone*");
     pressOnKnob(Control::DecayKnob, VK_UP, 300);  // the window gives the knob the whole range
     EXPECT_EQ(tone.decay, kMaxDecay);
 
@@ -659,13 +661,13 @@ TEST_F(MainWindowTest, CardFilesComeFromTheMenuADropOrTheCommandLineAndNameTheCa
     EXPECT_EQ(scripted.errors, Entries{u"The file couldn't be imported\n\n"
                                        u"Saved.vxcor: not a WAV, AIFF or AIFC file this program can read"});
     EXPECT_EQ(listEntries().size(), 1u);
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Saved");  // a drop that failed changed nothing
 
     scripted.errors.clear();
-    scripted.saveAnswers = {SaveAnswer::No};  // the failed drop marked the card
     scripted.files = {folder.file("Gone.vxcor")};
     menuCommand(kCommandOpen);
     EXPECT_EQ(scripted.errors, Entries{u"Can't load the card-file\n\nThe file was not found"});
-    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Saved*");
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Saved");
 }
 
 // Eight instruments of the most samples one may hold make the largest card-file
@@ -863,6 +865,125 @@ TEST_F(MainWindowTest, ADpiChangeWhileMinimizedSizesTheRestoredWindow) {
     EXPECT_LE(placeOf(Control::StatusText).bottom, clientSize().second);
     changeWhileMinimized(96, window);
     EXPECT_EQ(clientSize(), std::make_pair(770L, 355L));
+}
+
+// Every kind of edit undone gives back the card saved before it, byte for
+// byte, and redone the card after it; the Edit menu names the step.
+TEST_F(MainWindowTest, EveryEditIsUndoneAndRedoneByteForByte) {
+    std::vector<std::string> files;
+    for (const char* name : {"kick.wav", "snare.wav", "hat.wav"}) {
+        files.push_back(folder.file(name));
+        writeToneFile(files.back(), 3000);
+    }
+    dropFiles(Control::InstrumentList, files);
+    const std::string probe = folder.file("probe.vxcor");
+    auto card = [&] {  // the card as a card-file holds it, saved past the window's own Save
+        EXPECT_EQ(writeCardFile(cardDocument, viewOf(probe)), ErrorCode::Ok);
+        return readFileBytes(probe);
+    };
+    auto menuText = [](UINT command) {
+        wchar_t text[64] = {};
+        GetMenuStringW(GetMenu(mainWindow.window), command, text, 64, MF_BYCOMMAND);
+        return std::u16string(reinterpret_cast<const char16_t*>(text));
+    };
+    auto enabled = [](UINT command) {
+        return !(GetMenuState(GetMenu(mainWindow.window), command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+    };
+    const std::string other = folder.file("other.wav");
+    writeToneFile(other, 5000);
+    const std::function<void()> edits[] = {
+        [] { selectEntry(1); click(Control::RemoveButton); },
+        [] { drag(DL_BEGINDRAG, 0); drag(DL_DRAGGING, 2); drag(DL_DROPPED, 2); },
+        [&] { selectEntry(0); scripted.files = {other}; click(Control::LoadSampleButton); },
+        [] {
+            for (double value : {40.0, 60.0, 90.0}) {
+                KnobNotification step = {value, 1};
+                SendMessageW(mainWindow.window, KN_VALUECHANGED, reinterpret_cast<WPARAM>(&step),
+                             reinterpret_cast<LPARAM>(control(Control::DecayKnob)));
+            }
+            KnobNotification end = {90.0, 0};
+            SendMessageW(mainWindow.window, KN_VALUECHANGED, reinterpret_cast<WPARAM>(&end),
+                         reinterpret_cast<LPARAM>(control(Control::DecayKnob)));
+        },
+        [] { releaseMarker(1, 2000, true); releaseMarker(1, 1500, false); },
+        [] { enterInto(Control::StartEdit, L"321"); },
+    };
+    const char16_t* names[] = {u"Remove Instrument", u"Move Instrument", u"Load Sample", u"Change Decay", u"Move End",
+                               u"Move Start"};
+    for (size_t i = 0; i < std::size(edits); ++i) {
+        SCOPED_TRACE(i);
+        std::vector<uint8_t> before = card();
+        edits[i]();
+        std::vector<uint8_t> after = card();
+        ASSERT_NE(after, before);
+        EXPECT_EQ(menuText(kCommandUndo), u"&Undo " + std::u16string(names[i]) + u"\tCtrl+Z");
+        menuCommand(kCommandUndo);
+        EXPECT_EQ(card(), before);
+        EXPECT_EQ(menuText(kCommandRedo), u"&Redo " + std::u16string(names[i]) + u"\tCtrl+Y");
+        menuCommand(kCommandRedo);
+        EXPECT_EQ(card(), after);
+        EXPECT_FALSE(enabled(kCommandRedo));
+    }
+
+    // Back at the saved card the title loses its "*"; New starts a new history.
+    std::string saved = folder.file("saved.vxcor");
+    scripted.files = {saved};
+    menuCommand(kCommandSaveAs);
+    turnKnob(Control::BoostKnob, 4);
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - saved*");
+    menuCommand(kCommandUndo);
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - saved");
+    menuCommand(kCommandRedo);
+    EXPECT_EQ(caption(), u"Corvane v1.0.0 - saved*");
+    scripted.saveAnswers = {SaveAnswer::No};
+    menuCommand(kCommandNew);
+    EXPECT_FALSE(enabled(kCommandUndo));
+    EXPECT_EQ(menuText(kCommandUndo), u"&Undo\tCtrl+Z");
+}
+
+// Ctrl+Z in a field undoes the typing there; elsewhere it is the card's Undo.
+TEST_F(MainWindowTest, CtrlZUndoesTheFieldsTypingInAFieldAndTheCardElsewhere) {
+    HACCEL accelerators = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kAcceleratorTableId));
+    ASSERT_NE(accelerators, nullptr);
+    auto pressCtrlZ = [&](Control focus) {
+        SetFocus(control(focus));
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        PostMessageW(control(focus), WM_KEYDOWN, 'Z', 1);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) handleLoopMessage(message, accelerators);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    };
+    dropTone(2000);
+    typeKeys(Control::InstNameEdit, L"Kick");
+    EXPECT_EQ(listEntries(), Entries{u"Kick"});
+    pressCtrlZ(Control::InstNameEdit);
+    EXPECT_EQ(textOf(control(Control::InstNameEdit)), u"tone");
+    EXPECT_EQ(listEntries(), Entries{u"tone"});
+    // The card's history saw nothing of it: no rename to redo.
+    EXPECT_TRUE(GetMenuState(GetMenu(mainWindow.window), kCommandRedo, MF_BYCOMMAND) & MF_GRAYED);
+    pressCtrlZ(Control::InstrumentList);  // the drop, undone
+    EXPECT_TRUE(listEntries().empty());
+    DestroyAcceleratorTable(accelerators);
+}
+
+// The oldest steps go beyond 200.
+TEST_F(MainWindowTest, TheHistoryKeepsTwoHundredSteps) {
+    dropTone(2000);
+    for (int i = 0; i < 205; ++i) {
+        SendMessageW(control(Control::DownsampleCheck), BM_CLICK, 0, 0);
+        pumpMessages();
+    }
+    int undone = 0;
+    while (GetMenuState(GetMenu(mainWindow.window), kCommandUndo, MF_BYCOMMAND) == MF_ENABLED && undone < 300) {
+        menuCommand(kCommandUndo);
+        ++undone;
+    }
+    EXPECT_EQ(undone, 200);
+    EXPECT_EQ(listEntries(), Entries{u"tone"});  // the drop itself went with the oldest steps
 }
 
 // Last: it closes the window.
