@@ -2,11 +2,14 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 #include "app/about_box_win.h"
 #include "app/command_line_win.h"
 #include "app/edit_history_win.h"
 #include "app/load_sample_command.h"
 #include "app/main_refresh_win.h"
+#include "app/marker_position_text.h"
 #include "app/main_window_win.h"
 #include "app/preview_controls_win.h"
 #include "app/program_state.h"
@@ -331,11 +334,40 @@ static bool storeEndMarker(Instrument& instrument, uint32_t position) {
     return true;
 }
 
+// While a marker is held: where it is, in samples and milliseconds.
+static void showMarkerPosition(const MarkerNotification& notification) {
+    HWND status = controlWindow(Control::StatusText);
+    if (!mainWindow.markerPositionShown) {
+        GetWindowTextW(status, mainWindow.statusBeforeMarker, int(std::size(mainWindow.statusBeforeMarker)));
+        mainWindow.markerPositionShown = true;
+    }
+    MarkerPositionText text = {};
+    buildMarkerPositionText(text, notification.marker == kStartMarker, notification.position);
+    terminateTextCutting(text);
+    lstrcpynW(mainWindow.markerPositionText, wideChars(text), int(std::size(mainWindow.markerPositionText)));
+    SetWindowTextW(status, mainWindow.markerPositionText);
+}
+
+// At the release the status line says again what it said, unless something
+// else (a transfer) has written to it meanwhile.
+static void endMarkerPosition() {
+    if (!mainWindow.markerPositionShown) return;
+    mainWindow.markerPositionShown = false;
+    HWND status = controlWindow(Control::StatusText);
+    wchar_t shown[kMarkerPositionTextCapacity] = {};
+    GetWindowTextW(status, shown, int(std::size(shown)));
+    if (lstrcmpW(shown, mainWindow.markerPositionText) == 0) SetWindowTextW(status, mainWindow.statusBeforeMarker);
+}
+
 // Only the release of a marker counts; wParam is read only when the view sent it.
 void onMarkerMoved(WPARAM record, HWND view) {
     if (!record || !view || view != controlWindow(Control::WaveformView)) return;
     const MarkerNotification& notification = *reinterpret_cast<const MarkerNotification*>(record);
-    if (notification.dragging) return;
+    if (notification.dragging) {
+        showMarkerPosition(notification);
+        return;
+    }
+    endMarkerPosition();
     Instrument* instrument = selectedInstrument();
     if (!instrument) return;
     bool changed = false;

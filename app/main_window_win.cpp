@@ -11,7 +11,7 @@
 #include "app/main_layout_win.h"
 #include "app/main_refresh_win.h"
 #include "app/preview_controls_win.h"
-#include "app/preview_settings_win.h"
+#include "app/remembered_options_win.h"
 #include "app/program_state.h"
 #include "app/resource_ids.h"
 #include "core/text_win.h"
@@ -124,7 +124,7 @@ static LRESULT onCreate(HWND window, const CREATESTRUCTW& creation) {
     previewPlayer.onStopped = onPreviewStopped;
     // Without an output the preview stays silent, and Play says so.
     initAudioOutput(previewPlayer, kWorkingSampleRate, 1, kPreviewPeriods, kPreviewFramesPerPeriod);
-    hearAsOnCard = readHearAsOnCard();
+    hearAsOnCard = readOption(kHearAsOnCardValue);
     showHearAsOnCard();
 
     refreshInstrumentList();

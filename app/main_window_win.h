@@ -44,6 +44,11 @@ struct MainWindow {
     int32_t shownInstrument;  // the instrument the editing controls show, -1 for none
     int32_t dragFrom;       // the list entry being dragged, -1 outside a drag
     bool dragPlaceholder;   // an empty entry is appended behind the last during the drag
+    // While a marker is dragged the status line shows its position; what it
+    // said before comes back at the release.
+    bool markerPositionShown;
+    wchar_t statusBeforeMarker[128];
+    wchar_t markerPositionText[64];  // the last position shown
     const UsbTransport* usb;
     UserDialogs dialogs;
     CardFileWindow cardFileWindow;

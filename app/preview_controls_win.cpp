@@ -2,7 +2,7 @@
 
 #include "app/main_refresh_win.h"
 #include "app/main_window_win.h"
-#include "app/preview_settings_win.h"
+#include "app/remembered_options_win.h"
 #include "app/program_state.h"
 #include "app/resource_ids.h"
 #include "controls/waveform_view_win.h"
@@ -79,7 +79,7 @@ void showHearAsOnCard() {
 void toggleHearAsOnCard() {
     stopPlayback(previewPlayer);
     hearAsOnCard = !hearAsOnCard;
-    rememberHearAsOnCard(hearAsOnCard);
+    rememberOption(kHearAsOnCardValue, hearAsOnCard);
     showHearAsOnCard();
     if (const Instrument* instrument = selectedInstrument()) showPreview(*instrument);
 }

@@ -18,7 +18,7 @@
 #include "app/main_refresh_win.h"
 #include "app/main_window_win.h"
 #include "app/message_loop_win.h"
-#include "app/preview_settings_win.h"
+#include "app/remembered_options_win.h"
 #include "app/program_state.h"
 #include "app/resource_ids.h"
 #include "cardfile/card_file.h"
@@ -756,7 +756,7 @@ TEST_F(MainWindowTest, HearAsOnTheCardPlaysTheCardsSoundAndIsRemembered) {
     menuCommand(kCommandHearAsCard);
     EXPECT_FALSE(playing());  // the sound changes with the next start
     EXPECT_TRUE(checked());
-    EXPECT_TRUE(readHearAsOnCard());
+    EXPECT_TRUE(readOption(kHearAsOnCardValue));
     click(Control::PlayButton);
     EXPECT_TRUE(playing());
     EXPECT_EQ(previewPlayer.source, &previewCardSound);
@@ -768,7 +768,7 @@ TEST_F(MainWindowTest, HearAsOnTheCardPlaysTheCardsSoundAndIsRemembered) {
 
     menuCommand(kCommandHearAsCard);
     EXPECT_FALSE(checked());
-    EXPECT_FALSE(readHearAsOnCard());
+    EXPECT_FALSE(readOption(kHearAsOnCardValue));
     click(Control::PlayButton);
     EXPECT_EQ(previewPlayer.source, &previewSamples);
     click(Control::PlayButton);
@@ -968,6 +968,19 @@ TEST_F(MainWindowTest, CtrlZUndoesTheFieldsTypingInAFieldAndTheCardElsewhere) {
     pressCtrlZ(Control::InstrumentList);  // the drop, undone
     EXPECT_TRUE(listEntries().empty());
     DestroyAcceleratorTable(accelerators);
+}
+
+// While a marker is held the status line says where it is; the release gives it back.
+TEST_F(MainWindowTest, WhileAMarkerIsHeldTheStatusLineSaysWhereItIs) {
+    dropTone(5000);
+    HWND status = control(Control::StatusText);
+    SetWindowTextW(status, L"Idle");
+    releaseMarker(0, 1, true);
+    EXPECT_EQ(textOf(status), u"Start: 1 sample, 0.0 ms");
+    releaseMarker(1, 2000, true);
+    EXPECT_EQ(textOf(status), u"End: 2000 samples, 52.8 ms");  // 2000 / 37908 Hz
+    releaseMarker(1, 2000, false);
+    EXPECT_EQ(textOf(status), u"Idle");
 }
 
 // The oldest steps go beyond 200.
