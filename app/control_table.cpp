@@ -54,5 +54,7 @@ const ControlSpec kControlTable[kControlCount] = {
     {600, 173, 160,  17, kButton,               u"Downsample to Tune 0", kStyleTabStop | kButtonAutoCheckBox, 0, 0, 0},
     {650, 200,  50,  90, u"VXRotaryKnob",       u"Decay",                kStyleTabStop, 0, 0, 0},
     {710, 200,  50,  90, u"VXRotaryKnob",       u"Boost",                kStyleTabStop, 0, 0, 0},
+    {340, 239,  70,  20, kStatic,               u"On Card",              kRightLabel, 0, 0, 0},
+    {415, 239, 180,  20, kStatic,               nullptr,                 kLabel, 0, 0, 0},
 };
 // clang-format on

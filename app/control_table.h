@@ -40,8 +40,10 @@ enum class Control : uint8_t {
     DownsampleCheck,
     DecayKnob,
     BoostKnob,
+    InstrumentCostLabel,
+    InstrumentCostValue,  // the bytes the selected instrument takes on the card
 };
-constexpr uint32_t kControlCount = uint32_t(Control::BoostKnob) + 1;
+constexpr uint32_t kControlCount = uint32_t(Control::InstrumentCostValue) + 1;
 
 // The window styles the table uses, with the values of the Windows headers
 // (control_table_win.cpp checks them), so that the table stays portable.

@@ -57,7 +57,19 @@ void updateWindowTitle() {
     SetWindowTextW(mainWindow.window, wideChars(title));
 }
 
+// The shown instrument's bytes on the card, beside its other settings; empty without one.
+static void updateInstrumentCost() {
+    MemoryText cost = {};
+    if (const Instrument* instrument = shownInstrument()) {
+        appendUnsigned(cost, instrumentFootprint(*instrument));
+        appendText(cost, viewOf(u" Byte"));
+    }
+    terminateTextCutting(cost);
+    SetWindowTextW(controlWindow(Control::InstrumentCostValue), wideChars(cost));
+}
+
 void updateMemoryDisplay() {
+    updateInstrumentCost();
     MemoryText cardSize = {}, freeMemory = {};
     int32_t free = buildMemoryTexts(cardDocument, cardSize, freeMemory);
     terminateTextCutting(cardSize);
@@ -155,6 +167,7 @@ void showInstrument(int32_t index) {
         SendMessageW(view, WV_SETMARKERPOS, kStartMarker, LPARAM(instrument.start));
         SendMessageW(view, WV_SETMARKERMIN, kEndMarker, LPARAM(instrument.start));
         SendMessageW(view, WV_SETMARKERPOS, kEndMarker, LPARAM(instrument.end));
+        updateInstrumentCost();
         return;
     }
     SetWindowTextW(controlWindow(Control::InstNameEdit), L"");
@@ -171,6 +184,7 @@ void showInstrument(int32_t index) {
     SendMessageW(view, WV_SETOVERLAY, 0, 0);
     SendMessageW(view, WV_SETMARKERPOS, kStartMarker, kNoMarker);
     SendMessageW(view, WV_SETMARKERPOS, kEndMarker, kNoMarker);
+    updateInstrumentCost();
 }
 
 void updateControlStates() {

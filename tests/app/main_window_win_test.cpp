@@ -983,6 +983,20 @@ TEST_F(MainWindowTest, WhileAMarkerIsHeldTheStatusLineSaysWhereItIs) {
     EXPECT_EQ(textOf(status), u"Idle");
 }
 
+// The shown instrument's bytes on the card, worked out by hand from the
+// footprint rule: 3000 samples at decay 5 (5120 samples, 3413 at the card's
+// rate) take four blocks; played to 1000 they take one block and one for the fade.
+TEST_F(MainWindowTest, TheShownInstrumentsCostFollowsItsMarkers) {
+    EXPECT_EQ(textOf(control(Control::InstrumentCostValue)), u"");
+    dropTone(3000);
+    EXPECT_EQ(cardDocument.instruments.items[0].decay, 5);
+    EXPECT_EQ(textOf(control(Control::InstrumentCostValue)), u"4096 Byte");
+    releaseMarker(1, 1000, false);
+    EXPECT_EQ(textOf(control(Control::InstrumentCostValue)), u"2048 Byte");
+    menuCommand(kCommandUndo);
+    EXPECT_EQ(textOf(control(Control::InstrumentCostValue)), u"4096 Byte");
+}
+
 // The oldest steps go beyond 200.
 TEST_F(MainWindowTest, TheHistoryKeepsTwoHundredSteps) {
     dropTone(2000);
