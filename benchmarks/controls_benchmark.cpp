@@ -54,6 +54,6 @@ void readSamples(benchmark::State& state) {
 }  // namespace
 
 // Whole, a quarter, 1/64 (a few thousand samples a pixel less) and the closest zoom.
-BENCHMARK(buildPaths)->Arg(0)->Arg(2)->Arg(6)->Arg(20)->Unit(benchmark::kMillisecond);
-BENCHMARK(readSamples)->Unit(benchmark::kMillisecond);
+BENCHMARK(buildPaths)->Arg(0)->Arg(2)->Arg(6)->Arg(20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(readSamples)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

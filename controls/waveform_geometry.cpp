@@ -94,8 +94,6 @@ double sampleAtPixel(const PlotArea& area, const VisibleRange& range, double x) 
     return range.first + (x - area.x0) / scaleOf(area, range);
 }
 
-float pixelsPerSampleOf(const PlotArea& area, const VisibleRange& range) { return float(scaleOf(area, range)); }
-
 VisibleRange zoomAround(const VisibleRange& range, double x, double steps, const PlotArea& area, uint32_t count,
                         float closestPixelsPerSample) {
     const double anchor = sampleAtPixel(area, range, x);

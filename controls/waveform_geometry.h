@@ -51,7 +51,6 @@ VisibleRange clampRange(VisibleRange range, uint32_t count, float width, float c
 // Pixel <-> sample at a zoom (fractional both ways).
 double pixelOfSample(const PlotArea& area, const VisibleRange& range, double sample);
 double sampleAtPixel(const PlotArea& area, const VisibleRange& range, double x);
-float pixelsPerSampleOf(const PlotArea& area, const VisibleRange& range);  // 1 for an empty range
 
 // Zoom in by `steps` (each halves the span; negative steps zoom out) keeping
 // the sample under x at x, unless the clamp must move it.

@@ -23,7 +23,7 @@ constexpr ARGB kPlayLineColour = 0xFFF39100;
 constexpr BYTE kDimAlpha = 0xA8;                 // the button face over the samples outside start and end
 constexpr int32_t kClosestPixelsPerSample = 8;   // at 96 DPI
 constexpr int32_t kLineReach = 4;                // pixels either side of a marker's line that grab it, at 96 DPI
-constexpr double kWheelStepPixels = 40;          // a notch of Shift+wheel or the horizontal wheel, at 96 DPI
+constexpr int32_t kWheelStepPixels = 40;         // a notch of Shift+wheel or the horizontal wheel, at 96 DPI
 constexpr double kScrollLineFraction = 1.0 / 16; // of the plot width, for the scroll bar's arrows
 constexpr UINT_PTR kEdgeScrollTimer = 1;
 constexpr UINT kEdgeScrollMilliseconds = 30;
@@ -350,7 +350,8 @@ void dragTo(HWND view, WaveformState& s, float x) {
     const double beyond = beyondPlot(area, x);
     const bool canScroll = (beyond < 0 && s.range.first > 0) ||
                            (beyond > 0 && s.range.first + s.range.span < double(s.primaryCount));
-    if (canScroll && !s.edgeScrolling) s.edgeScrolling = SetTimer(view, kEdgeScrollTimer, kEdgeScrollMilliseconds, nullptr) != 0;
+    if (canScroll && !s.edgeScrolling)
+        s.edgeScrolling = SetTimer(view, kEdgeScrollTimer, kEdgeScrollMilliseconds, nullptr) != 0;
     if (!canScroll) stopEdgeScrolling(view, s);
     notifyParent(view, s, s.dragMarker, true);
 }
@@ -430,8 +431,7 @@ void endPan(HWND view, WaveformState& s) {
 void onMouseMove(HWND view, WaveformState& s, float x) {
     if (s.panning) {
         // The sample under the pointer at the press stays under it.
-        const VisibleRange& from = s.panRange;
-        setRange(view, s, {from.first - (x - s.panX) / pixelsPerSampleOf(plotOf(view), from), from.span});
+        setRange(view, s, panByPixels(s.panRange, s.panX - x, plotOf(view), s.primaryCount, closestPixelsPerSample(s)));
         return;
     }
     if (s.dragMarker != kNoMarker) dragTo(view, s, x);
@@ -448,7 +448,7 @@ LRESULT onWheel(HWND view, WaveformState& s, UINT message, WPARAM wParam, LPARAM
     GetClientRect(view, &client);
     if (s.primaryCount == 0 || !PtInRect(&client, p)) return DefWindowProcW(view, message, wParam, lParam);
     const double notches = double(short(HIWORD(wParam))) / WHEEL_DELTA;
-    const double step = scaleByDpi(int32_t(kWheelStepPixels), s.dpi);
+    const double step = scaleByDpi(kWheelStepPixels, s.dpi);
     if (message == WM_MOUSEHWHEEL)
         panBy(view, s, notches * step);
     else if (LOWORD(wParam) & MK_SHIFT)

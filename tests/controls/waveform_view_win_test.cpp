@@ -175,10 +175,10 @@ TEST_F(View, OutsideStartAndEndTheSamplesAreDimmed) {
     showSeries(0.5f);
     SendMessageW(view, WV_SETMARKERPOS, 0, 100);  // lines at 101 and 301
     std::vector<uint32_t> pixels = window.capture();
+    auto distance = [&](int x, int y) { return colourDistance(window.pixel(pixels, x, y), kWaveform); };
     int row = 0;  // the level line's row, where the colour is at its fullest
     for (int y = 1; y < 118; ++y)
-        if (colourDistance(window.pixel(pixels, 200, y), kWaveform) < colourDistance(window.pixel(pixels, 200, row), kWaveform))
-            row = y;
+        if (distance(200, y) < distance(200, row)) row = y;
     ASSERT_LE(colourDistance(window.pixel(pixels, 200, row), kWaveform), 60);
     EXPECT_EQ(window.pixel(pixels, 50, row), window.pixel(pixels, 200, row));  // without E nothing is dimmed
 
@@ -223,12 +223,12 @@ TEST_F(Zoomed, DrawsTheVisibleSamplesWithAScrollBarAndTheMarkersAndPlayLineWhere
     SendMessageW(view, WV_SETMARKERPOS, 1, 50100);     // where the block ends: x = 301
     SendMessageW(view, WV_SETPLAYPOSITION, 50050, 0);  // x = 201
     std::vector<uint32_t> pixels = window.capture();
+    auto distance = [&](int x, int y) { return colourDistance(window.pixel(pixels, x, y), kWaveform); };
     auto levelRow = [&](int x) {  // where the line's colour is at its fullest
         int row = 1;
         for (int y = 1; y < clientHeight() - 1; ++y)
-            if (colourDistance(window.pixel(pixels, x, y), kWaveform) < colourDistance(window.pixel(pixels, x, row), kWaveform))
-                row = y;
-        EXPECT_LE(colourDistance(window.pixel(pixels, x, row), kWaveform), 150) << x;
+            if (distance(x, y) < distance(x, row)) row = y;
+        EXPECT_LE(distance(x, row), 150) << x;
         return row;
     };
     // At rest the line lies on the centre row; in the block, a quarter of the plot's height above it.
@@ -296,6 +296,7 @@ TEST_F(Zoomed, TheWheelZoomsAroundThePointerAndTheRestMovesAlong) {
     EXPECT_EQ(window.wheelMessages, 1);
     EXPECT_EQ(visible(), std::make_tuple(55981u, 25000u));
 
+    EXPECT_TRUE(GetClassLongPtrW(view, GCL_STYLE) & CS_DBLCLKS);  // without, no double-click arrives
     SendMessageW(view, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(200, 50));  // the whole series again
     EXPECT_EQ(visible(), std::make_tuple(0u, 100000u));
     EXPECT_FALSE(scrollBarShown());
@@ -325,13 +326,15 @@ TEST_F(Zoomed, AMarkerGrabbedByItsLineLandsOnTheExactSample) {
     EXPECT_EQ(position(0), 50000);
 }
 
-// The view's one timer scrolls while a marker is pulled beyond the plot; the
-// test sends its ticks.
+// The view's one timer (identifier 1) scrolls while a marker is pulled beyond
+// the plot; the test sends its ticks itself.
 TEST_F(Zoomed, AMarkerPulledBeyondThePlotWaitsAtTheEdgeWhileTheViewScrolls) {
     SendMessageW(view, WV_SETVISIBLE, 1000, 209);
     SendMessageW(view, WV_SETMARKERPOS, 0, 1100);  // x = 201
     press(201, 90);
     move(430, 90);  // twelve pixels beyond the plot: at its last sample
+    EXPECT_TRUE(KillTimer(view, 1));  // the scrolling started
+    SetTimer(view, 1, USER_TIMER_MAXIMUM, nullptr);  // again, but not to tick during the test
     SendMessageW(view, WM_TIMER, 1, 0);
     EXPECT_EQ(visible(), std::make_tuple(1006u, 209u));
     move(300, 90);  // back inside: 1006 + 299 / 2
