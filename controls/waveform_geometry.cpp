@@ -67,7 +67,6 @@ static void columnRange(const float* samples, uint32_t count, float& smallest, f
     largest = hi;
 }
 
-
 VisibleRange clampRange(VisibleRange range, uint32_t count, float width, float closestPixelsPerSample) {
     if (count == 0) return {0.0, 0.0};
     const double whole = double(count);
