@@ -45,9 +45,10 @@ void parameterChangeTail(benchmark::State& state) {
         // A knob step: the value changes, then the tail.
         selected.decay = selected.decay == 255 ? 254 : 255;
         prepareInstrumentPreview(selected, previewSamples, previewEnvelope);
-        buildSeriesPath(waveform, previewSamples.data, previewSamples.count, area, false);
-        buildSeriesPath(overlay, previewEnvelope.data, previewEnvelope.count, area, false);
-        buildSeriesPath(overlay, previewEnvelope.data, previewEnvelope.count, area, true);
+        const VisibleRange whole = wholeRange(previewSamples.count);
+        buildSeriesPath(waveform, previewSamples.data, previewSamples.count, area, whole, false);
+        buildSeriesPath(overlay, previewEnvelope.data, previewEnvelope.count, area, whole, false);
+        buildSeriesPath(overlay, previewEnvelope.data, previewEnvelope.count, area, whole, true);
         buildMemoryTexts(document, cardSize, freeMemory);
         benchmark::DoNotOptimize(waveform.points);
         benchmark::DoNotOptimize(freeMemory.units);

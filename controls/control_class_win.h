@@ -6,9 +6,10 @@
 // The custom controls' window classes: redrawn on resizing, usable by any
 // module, a pointer to the control's state in the extra bytes, no cursor (the
 // controls set theirs in WM_SETCURSOR) and no background (they paint every pixel).
-inline bool registerControlClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
+// Double-clicks only where asked: they take the place of a second press.
+inline bool registerControlClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, UINT extraStyle = 0) {
     WNDCLASSW windowClass = {};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_GLOBALCLASS;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_GLOBALCLASS | extraStyle;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
     windowClass.cbWndExtra = sizeof(void*);

@@ -67,54 +67,106 @@ static void columnRange(const float* samples, uint32_t count, float& smallest, f
     largest = hi;
 }
 
-ErrorCode buildSeriesPath(PathPoints& path, const float* samples, uint32_t count, const PlotArea& area, bool reverse) {
+VisibleRange clampRange(VisibleRange range, uint32_t count, float width, float closestPixelsPerSample) {
+    if (count == 0) return {0.0, 0.0};
+    const double whole = double(count);
+    if (!(range.span < whole)) return wholeRange(count);  // NaN too
+    double fewest = width > 0 && closestPixelsPerSample > 0 ? double(width) / closestPixelsPerSample : whole;
+    if (fewest < 1.0) fewest = 1.0;
+    if (range.span < fewest) range.span = fewest;
+    if (range.span >= whole) return wholeRange(count);
+    if (!(range.first > 0.0)) range.first = 0.0;
+    if (range.first > whole - range.span) range.first = whole - range.span;
+    return range;
+}
+
+// Pixels per sample, in double: sample positions of long series need more than a float's 24 bits.
+static double scaleOf(const PlotArea& area, const VisibleRange& range) {
+    return range.span > 0 && area.width > 0 ? double(area.width) / range.span : 1.0;
+}
+
+double pixelOfSample(const PlotArea& area, const VisibleRange& range, double sample) {
+    return area.x0 + (sample - range.first) * scaleOf(area, range);
+}
+
+double sampleAtPixel(const PlotArea& area, const VisibleRange& range, double x) {
+    return range.first + (x - area.x0) / scaleOf(area, range);
+}
+
+VisibleRange zoomAround(const VisibleRange& range, double x, double steps, const PlotArea& area, uint32_t count,
+                        float closestPixelsPerSample) {
+    const double anchor = sampleAtPixel(area, range, x);
+    VisibleRange zoomed = clampRange({range.first, range.span * std::exp2(-steps)}, count, area.width,
+                                     closestPixelsPerSample);
+    zoomed.first = anchor - (x - area.x0) / scaleOf(area, zoomed);
+    return clampRange(zoomed, count, area.width, closestPixelsPerSample);
+}
+
+VisibleRange panByPixels(const VisibleRange& range, double pixels, const PlotArea& area, uint32_t count,
+                         float closestPixelsPerSample) {
+    return clampRange({range.first + pixels / scaleOf(area, range), range.span}, count, area.width,
+                      closestPixelsPerSample);
+}
+
+// The first and last whole sample positions inside the range, with a
+// sixty-fourth of a pixel of slack so that rounding in first + span never hides
+// a marker on the edge (the end marker when scrolled to the end).
+static void visiblePositions(const PlotArea& area, const VisibleRange& range, double& lowest, double& highest) {
+    const double slack = 1.0 / 64 / scaleOf(area, range);
+    lowest = std::ceil(range.first - slack);
+    highest = std::floor(range.first + range.span + slack);
+}
+
+ErrorCode buildSeriesPath(PathPoints& path, const float* samples, uint32_t count, const PlotArea& area,
+                          const VisibleRange& range, bool reverse) {
     if (!reverse) path.count = 0;
-    const float w = area.width;
+    if (!samples || count == 0 || !(range.span > 0) || !(area.width >= 1)) return ErrorCode::Ok;
+    const double w = area.width, scale = w / range.span;
     const float centre = area.y0 + (area.height - 1) * 0.5f;
     const float amplitude = reverse ? -area.height * 0.5f : area.height * 0.5f;
     auto yOf = [&](float minusSample) { return centre + clampUnit(minusSample) * amplitude; };
-    if (count == 0) return ErrorCode::Ok;
+    auto xOf = [&](double sample) { return float(area.x0 + (sample - range.first) * scale); };
+    const bool fromStart = !reverse && range.first <= 0;
 
-    if (float(count) <= w) {
-        if (!reserve(path, count + 2)) return ErrorCode::OutOfMemory;
-        if (!reverse) addPoint(path, area.x0, centre);
-        if (count == 1) {
-            // One sample: a level line across the plot.
-            float y = yOf(-samples[0]);
-            addPoint(path, reverse ? area.x0 + w : area.x0, y);
-            addPoint(path, reverse ? area.x0 : area.x0 + w, y);
-            return ErrorCode::Ok;
+    if (range.span <= w) {
+        // The samples on the plot and one beyond each edge.
+        const double lowest = std::floor(range.first), highest = std::ceil(range.first + range.span);
+        if (lowest >= double(count) || highest < 0) return ErrorCode::Ok;  // an overlay shorter than the range
+        const uint32_t i0 = lowest <= 0 ? 0 : uint32_t(lowest);
+        const uint32_t i1 = highest >= double(count - 1) ? count - 1 : uint32_t(highest);
+        const bool toEnd = i1 == count - 1;
+        if (!reserve(path, i1 - i0 + 3)) return ErrorCode::OutOfMemory;
+        if (fromStart) addPoint(path, area.x0, centre);
+        if (reverse && toEnd) addPoint(path, xOf(count), yOf(-samples[count - 1]));
+        for (uint32_t k = 0; k <= i1 - i0; ++k) {
+            uint32_t i = reverse ? i1 - k : i0 + k;
+            addPoint(path, xOf(i), yOf(-samples[i]));
         }
-        for (uint32_t i = 0; i < count; ++i) {
-            float step = float(i) * w / float(count - 1);
-            float s = reverse ? samples[count - 1 - i] : samples[i];
-            addPoint(path, reverse ? area.x0 + w - step : area.x0 + step, yOf(-s));
-        }
+        if (!reverse && toEnd) addPoint(path, xOf(count), yOf(-samples[count - 1]));
         return ErrorCode::Ok;
     }
 
-    float k = std::nearbyint(float(count) / w + 0.5f);  // ties to even
-    uint32_t perColumn = k < 1 ? 1 : uint32_t(k);
-    uint32_t columns = (count + perColumn - 1) / perColumn;
+    // Column c holds the samples from first + c * perColumn up to the next column's first.
+    const double perColumn = range.span / w;
+    const uint32_t columns = uint32_t(std::ceil(w));
     if (!reserve(path, 2 * columns + 1)) return ErrorCode::OutOfMemory;
-    if (!reverse) addPoint(path, area.x0, centre);
-    for (uint32_t j = 0; j < columns; ++j) {
-        uint32_t first = j * perColumn;
-        uint32_t length = count - first < perColumn ? count - first : perColumn;
-        const float* column = reverse ? samples + (count - first - length) : samples + first;
+    if (fromStart) addPoint(path, area.x0, centre);
+    for (uint32_t k = 0; k < columns; ++k) {
+        const uint32_t c = reverse ? columns - 1 - k : k;
+        const double from = range.first + double(c) * perColumn, to = range.first + double(c + 1) * perColumn;
+        if (from >= double(count) || to <= 0) continue;
+        const uint32_t i0 = from <= 0 ? 0 : uint32_t(from);
+        uint32_t i1 = to >= double(count) ? count : uint32_t(to);
+        if (i1 <= i0) i1 = i0 + 1;
         float lo, hi;
-        columnRange(column, length, lo, hi);
+        columnRange(samples + i0, i1 - i0, lo, hi);
         // Of -s: the smallest is -largest, the largest is -smallest.
-        float step = columns > 1 ? float(j) * w / float(columns - 1) : 0.0f;
-        float x = reverse ? area.x0 + w - step : area.x0 + step;
-        float yFirst = yOf(-hi), ySecond = yOf(-lo);
+        const float x = area.x0 + float(c), yFirst = yOf(-hi), ySecond = yOf(-lo);
         addPoint(path, x, yFirst);
         if (std::fabs(ySecond - yFirst) > 0.5f) addPoint(path, x, ySecond);
     }
     return ErrorCode::Ok;
 }
-
-float pixelsPerSampleOf(const PlotArea& area, uint32_t count) { return count ? area.width / float(count) : 1.0f; }
 
 int32_t clampMarkerPosition(int32_t position, int32_t minimum, int32_t maximum) {
     if (minimum >= 0 && position < minimum) position = minimum;
@@ -122,33 +174,41 @@ int32_t clampMarkerPosition(int32_t position, int32_t minimum, int32_t maximum) 
     return position;
 }
 
-int32_t sampleAtX(float x, float pixelsPerSample, uint32_t count) {
-    double sample = std::round(double(x) / double(pixelsPerSample));  // half away from zero
-    if (sample < 0) return 0;
-    if (sample > double(count)) return int32_t(count);
+int32_t dragPosition(const PlotArea& area, const VisibleRange& range, uint32_t count, double x) {
+    double lowest, highest;
+    visiblePositions(area, range, lowest, highest);
+    if (highest > double(count)) highest = double(count);
+    if (highest > double(INT32_MAX)) highest = double(INT32_MAX);
+    if (lowest < 0) lowest = 0;
+    double sample = std::round(sampleAtPixel(area, range, x));  // half away from zero
+    if (!(sample >= lowest)) sample = lowest;                     // NaN too
+    if (sample > highest) sample = highest;
     return int32_t(sample);
 }
 
-void placeMarkers(MarkerPlacement* markers, uint32_t count, const PlotArea& area, float pixelsPerSample) {
+void placeMarkers(MarkerPlacement* markers, uint32_t count, const PlotArea& area, const VisibleRange& range) {
     const float x0 = area.x0, w = area.width;
+    double lowest, highest;
+    visiblePositions(area, range, lowest, highest);
     for (uint32_t i = 0; i < count; ++i) {
         MarkerPlacement& m = markers[i];
-        if (!m.placed) continue;
-        float line = std::floor(pixelsPerSample * float(m.position) + x0);
+        m.shown = m.placed && double(m.position) >= lowest && double(m.position) <= highest;
+        if (!m.shown) continue;
+        float line = float(std::floor(pixelOfSample(area, range, m.position)));
         if (line < x0 + 1) line = x0 + 1;
         if (line > x0 + w - 1) line = x0 + w - 1;
         m.lineX = line;
     }
     for (uint32_t i = 0; i < count; ++i) {
         MarkerPlacement& m = markers[i];
-        if (!m.placed) continue;
+        if (!m.shown) continue;
         const float line = m.lineX, size = m.handleSize;
         const float half = std::trunc(size * 0.5f);
         float lo = x0, hi = x0 + w;
         bool laterShares = false, earlierShares = false;
         for (uint32_t j = 0; j < count; ++j) {
             const MarkerPlacement& other = markers[j];
-            if (j == i || !other.placed) continue;
+            if (j == i || !other.shown) continue;
             if (other.lineX == line) {
                 (j > i ? laterShares : earlierShares) = true;
             } else if (lo < other.lineX && other.lineX < line) {
@@ -167,4 +227,29 @@ void placeMarkers(MarkerPlacement* markers, uint32_t count, const PlotArea& area
         else
             m.handleX = std::floor(line - half + 1);
     }
+}
+
+int32_t markerAtPoint(const MarkerPlacement* markers, uint32_t count, const PlotArea& area, float x, float y,
+                      float reach) {
+    for (uint32_t i = 0; i < count; ++i) {
+        const MarkerPlacement& m = markers[i];
+        if (m.shown && m.handleX <= x && x <= m.handleX + m.handleSize && y <= area.y0 + m.handleSize)
+            return int32_t(i);
+    }
+    // Distances between the pointer's pixel and the line's two, centre to centre.
+    int32_t found = -1;
+    float nearest = 0, nearestHandle = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const MarkerPlacement& m = markers[i];
+        if (!m.shown) continue;
+        const float distance = std::fabs(x + 0.5f - (m.lineX + 1));
+        const float handle = std::fabs(x + 0.5f - (m.handleX + m.handleSize * 0.5f));
+        if (distance > reach + 0.5f) continue;
+        if (found < 0 || distance < nearest || (distance == nearest && handle < nearestHandle)) {
+            found = int32_t(i);
+            nearest = distance;
+            nearestHandle = handle;
+        }
+    }
+    return found;
 }

@@ -3,8 +3,9 @@
 
 #include "core/error_code.h"
 
-// The waveform view's arithmetic: the outline of a series of samples as a
-// list of points, the horizontal scale, and the placement of the markers.
+// The waveform view's arithmetic: which samples are shown (the zoom), pixel
+// and sample positions at that zoom, the outline of a series as a list of
+// points, and the placement and grabbing of the markers.
 
 struct FloatPoint {
     float x, y;
@@ -26,28 +27,73 @@ struct PlotArea {
 // height made odd first so that the centre line falls on a pixel row.
 PlotArea plotAreaOf(int32_t clientWidth, int32_t clientHeight);
 
-// The outline of a series: one point per sample while there are no more
-// samples than pixels, else the smallest and largest of each column (two
-// points at most per column). Forward mode starts afresh at the left edge on
-// the centre line; reverse mode continues from the last point, from the last
-// sample to the first, upside down (to close a filled shape).
-ErrorCode buildSeriesPath(PathPoints& path, const float* samples, uint32_t count, const PlotArea& area, bool reverse);
+// The samples across the plot: sample `first` at its left edge and `span`
+// samples over its width. Both are fractional, so that zooming keeps the
+// sample under the pointer to the pixel and panning moves by whole pixels.
+// Sample i lies at x = x0 + (i - first) * width / span; a marker at position
+// p is drawn on the line of sample p, and position `count` ends the series.
+struct VisibleRange {
+    double first;
+    double span;
+};
 
-// Plot width per sample (1 when there are no samples).
-float pixelsPerSampleOf(const PlotArea& area, uint32_t count);
+inline VisibleRange wholeRange(uint32_t count) { return {0.0, double(count)}; }
+inline bool isWholeRange(const VisibleRange& range, uint32_t count) {
+    return range.first <= 0.0 && range.span >= double(count);
+}
+inline bool sameRange(const VisibleRange& a, const VisibleRange& b) { return a.first == b.first && a.span == b.span; }
+
+// A range kept within the series: at least the samples that fill the width at
+// `closestPixelsPerSample` (or the whole series when it is shorter), at most
+// the whole series, and never before sample 0 or past the end.
+VisibleRange clampRange(VisibleRange range, uint32_t count, float width, float closestPixelsPerSample);
+
+// Pixel <-> sample at a zoom (fractional both ways).
+double pixelOfSample(const PlotArea& area, const VisibleRange& range, double sample);
+double sampleAtPixel(const PlotArea& area, const VisibleRange& range, double x);
+
+// Zoom in by `steps` (each halves the span; negative steps zoom out) keeping
+// the sample under x at x, unless the clamp must move it.
+VisibleRange zoomAround(const VisibleRange& range, double x, double steps, const PlotArea& area, uint32_t count,
+                        float closestPixelsPerSample);
+// Moves the samples `pixels` to the left (towards the end of the series when positive).
+VisibleRange panByPixels(const VisibleRange& range, double pixels, const PlotArea& area, uint32_t count,
+                         float closestPixelsPerSample);
+
+// The outline of the visible part of a series: one point per sample while no
+// more samples than pixels are visible (with the neighbours beyond either
+// edge, so that the line runs on to the clip), else the smallest and largest
+// of the samples in each pixel column (two points at most per column); the
+// visible part of a long series is all that is read. The last sample holds its
+// level to the end of the series. Forward mode starts afresh, on the centre
+// line when the range begins at sample 0; reverse mode continues from the
+// last point, from the last sample to the first, upside down (to close a
+// filled shape).
+ErrorCode buildSeriesPath(PathPoints& path, const float* samples, uint32_t count, const PlotArea& area,
+                          const VisibleRange& range, bool reverse);
 
 // A marker's position limited to its minimum and maximum (a negative limit is none).
 int32_t clampMarkerPosition(int32_t position, int32_t minimum, int32_t maximum);
 
-// The sample under x during a drag: rounded half away from zero, within 0 .. count.
-int32_t sampleAtX(float x, float pixelsPerSample, uint32_t count);
+// The position a drag puts a marker at with its line at x: the nearest sample,
+// rounded half away from zero, within the visible samples (so a marker pulled
+// beyond the plot waits at its edge) and within 0 .. count.
+int32_t dragPosition(const PlotArea& area, const VisibleRange& range, uint32_t count, double x);
 
 // Marker lines and the squares that carry their labels.
 struct MarkerPlacement {
-    bool placed;
-    int32_t position;
+    bool placed;       // input: the marker has a position
+    int32_t position;  // input
     float handleSize;  // input: the label's size
-    float lineX;       // output
+    bool shown;        // output: placed and within the visible range
+    float lineX;       // output: left column of the 2-pixel line
     float handleX;     // output
 };
-void placeMarkers(MarkerPlacement* markers, uint32_t count, const PlotArea& area, float pixelsPerSample);
+void placeMarkers(MarkerPlacement* markers, uint32_t count, const PlotArea& area, const VisibleRange& range);
+
+// The marker to grab at (x, y): the first whose handle holds the point, else
+// the one whose line is nearest, at most `reach` pixels either side of it
+// (between lines shared by two markers, the one whose handle is nearer);
+// -1 for none.
+int32_t markerAtPoint(const MarkerPlacement* markers, uint32_t count, const PlotArea& area, float x, float y,
+                      float reach);

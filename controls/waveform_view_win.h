@@ -4,7 +4,9 @@
 #include <cstdint>
 
 // VXWaveformView: a series of samples drawn as a line, an optional filled
-// overlay, a play-position line and up to eight draggable markers.
+// overlay, a play-position line and up to eight draggable markers, grabbed by
+// their label or anywhere along their line. Outside markers 0 and 1 (when both
+// are placed) the series is dimmed.
 
 constexpr wchar_t kWaveformViewClass[] = L"VXWaveformView";
 
@@ -19,6 +21,22 @@ constexpr UINT WV_SETMARKERMIN = WM_USER + 8;    // wParam: index, lParam: minim
 constexpr UINT WV_SETMARKERMAX = WM_USER + 9;    // wParam: index, lParam: maximum
 constexpr UINT WV_SETMARKERPOS = WM_USER + 10;   // wParam: index, lParam: position
 constexpr UINT WV_GETMARKERPOS = WM_USER + 11;   // wParam: index
+
+// The zoom. The wheel zooms around the pointer, Shift+wheel, the horizontal
+// wheel, a middle-button drag and the scroll bar under the plot (shown only
+// while zoomed in) move along the series, a double-click shows it whole. A
+// series of another length is shown whole; one of the same length (the same
+// sound with new values) keeps the zoom.
+constexpr UINT WV_SETVISIBLE = WM_USER + 12;  // wParam: first sample, lParam: sample count (0: the whole series);
+                                              // kept within the series and to at most 8 pixels a sample (at 96 DPI)
+constexpr UINT WV_GETVISIBLE = WM_USER + 13;  // wParam: VisibleSamples*, filled to the nearest whole samples
+constexpr UINT WV_ZOOM = WM_USER + 14;        // wParam: signed steps, WHEEL_DELTA (120) halves the visible count;
+                                              // lParam: the sample kept in place when shown, else brought to the
+                                              // middle (-1: the middle stays)
+struct VisibleSamples {
+    uint32_t first;
+    uint32_t count;
+};
 
 // Sent to the parent while a marker is dragged and when it is let go.
 constexpr UINT WN_MARKERMOVED = WM_USER + 11;

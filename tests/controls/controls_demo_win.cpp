@@ -1,5 +1,6 @@
 // Shows the two custom controls with sample data, for looking at them
-// (tools/screenshot_controls.sh takes pictures at 96 and 144 DPI).
+// (tools/screenshot_controls.sh takes pictures at 96 and 144 DPI): the
+// waveform view whole, and below it zoomed in around the start marker.
 #include <windows.h>
 
 #include <cmath>
@@ -19,7 +20,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     WindowDpi dpi = queryWindowDpi(window);
     auto x = [&](int v) { return scaleByDpi(v, dpi.x); };
     auto y = [&](int v) { return scaleByDpi(v, dpi.y); };
-    SetWindowPos(window, nullptr, 0, 0, x(560), y(140), SWP_NOZORDER);
+    SetWindowPos(window, nullptr, 0, 0, x(560), y(270), SWP_NOZORDER);
     LOGFONTW description = {};
     description.lfHeight = -(dpi.y * 10 / 72);
     lstrcpyW(description.lfFaceName, L"Segoe UI");
@@ -39,7 +40,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         SendMessageW(control, KM_SETVALUE, WPARAM(&value), 0);
         return control;
     };
-    HWND view = child(kWaveformViewClass, L"", 10, 10, 420, 120);
     SendMessageW(knob(L"Decay", 440, 1, 255, 64), KM_SETRING, 1, 0);
     HWND boost = knob(L"Boost", 500, 0, 10, 6);
     Utf16View unit = viewOf(u"dB");
@@ -54,16 +54,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         envelope[i] = gain;
         samples[i] = 0.95f * std::exp(-float(i) / 15000.0f) * std::sin(0.02f * i) * std::sin(0.0011f * i + 0.4f) * (i < 2000 ? 1.0f : gain);
     }
-    SendMessageW(view, WV_SETPRIMARY, WPARAM(samples.data()), count);
-    SendMessageW(view, WV_SETOVERLAY, WPARAM(envelope.data()), count);
-    SendMessageW(view, WV_SHOWOVERLAY, 1, 0);
-    SendMessageW(view, WV_ADDMARKER, 'S', 0);
-    SendMessageW(view, WV_ADDMARKER, 'E', 0);
-    SendMessageW(view, WV_SETMARKERMAX, 0, 52000);
-    SendMessageW(view, WV_SETMARKERPOS, 0, 2000);
-    SendMessageW(view, WV_SETMARKERMIN, 1, 2000);
-    SendMessageW(view, WV_SETMARKERPOS, 1, 52000);
-    SendMessageW(view, WV_SETPLAYPOSITION, 21000, 0);
+    auto view = [&](int top, uint32_t first, uint32_t shown, int32_t playPosition, bool overlay) {
+        HWND control = child(kWaveformViewClass, L"", 10, top, 420, 120);
+        SendMessageW(control, WV_SETPRIMARY, WPARAM(samples.data()), count);
+        SendMessageW(control, WV_SETOVERLAY, WPARAM(envelope.data()), count);
+        SendMessageW(control, WV_SHOWOVERLAY, overlay, 0);
+        SendMessageW(control, WV_ADDMARKER, 'S', 0);
+        SendMessageW(control, WV_ADDMARKER, 'E', 0);
+        SendMessageW(control, WV_SETMARKERMAX, 0, 52000);
+        SendMessageW(control, WV_SETMARKERPOS, 0, 2000);
+        SendMessageW(control, WV_SETMARKERMIN, 1, 2000);
+        SendMessageW(control, WV_SETMARKERPOS, 1, 52000);
+        SendMessageW(control, WV_SETPLAYPOSITION, playPosition, 0);
+        SendMessageW(control, WV_SETVISIBLE, first, shown);
+    };
+    view(10, 0, 0, 21000, true);
+    view(140, 1400, 1600, 2600, false);
     SetFocus(boost);
 
     MSG message;

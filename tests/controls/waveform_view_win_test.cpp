@@ -39,6 +39,17 @@ struct View : ::testing::Test {
         SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     }
     LRESULT position(int marker) { return SendMessageW(view, WV_GETMARKERPOS, marker, 0); }
+    void wheel(UINT message, int x, int y, int delta, WPARAM keys = 0) {
+        POINT p = {x, y};
+        ClientToScreen(view, &p);
+        SendMessageW(view, message, MAKEWPARAM(keys, delta), MAKELPARAM(p.x, p.y));
+    }
+    std::tuple<uint32_t, uint32_t> visible() {
+        VisibleSamples shown = {};
+        SendMessageW(view, WV_GETVISIBLE, WPARAM(&shown), 0);
+        return {shown.first, shown.count};
+    }
+    bool scrollBarShown() const { return (GetWindowLongPtrW(view, GWL_STYLE) & WS_HSCROLL) != 0; }
     Notified notified() const {
         Notified all;
         for (const MarkerNotification& n : window.markerNotifications)
@@ -91,18 +102,18 @@ TEST_F(View, DraggingAHandleNotifiesDuringTheDragAndOnceAtItsEnd) {
     SendMessageW(view, WV_SETMARKERPOS, 1, 200);
     window.capture();  // lays out the handles, at the top of the plot
     EXPECT_EQ(window.cursorAt(101, 3), hand);
-    EXPECT_EQ(window.cursorAt(101, 90), arrow);  // the line below the handle
-    EXPECT_EQ(window.cursorAt(300, 90), arrow);
+    EXPECT_EQ(window.cursorAt(101, 90), hand);  // the line below the handle
+    EXPECT_EQ(window.cursorAt(120, 90), arrow);
     press(101, 3);
-    move(150, 3);
+    move(151, 3);
     SetCapture(GetParent(view));  // as Alt+Tab or another window taking the mouse does
     EXPECT_EQ(GetCursor(), arrow);
     ReleaseCapture();
-    moveAndRelease(180, 3);  // no longer a drag
+    moveAndRelease(181, 3);  // no longer a drag
     EXPECT_EQ(position(0), 150);
     window.capture();
     press(151, 3);
-    move(180, 3);
+    move(181, 3);
     moveAndRelease(350, 3);  // beyond E: stops at its position
     press(300, 90);  // away from every handle: no drag
     moveAndRelease(310, 90);
@@ -158,4 +169,176 @@ TEST(ViewDestroyedByItsParent, TouchesNothingOfItsStateAfterANotification) {
         EXPECT_TRUE(destroyed.freedOnce()) << atRelease;
         EXPECT_EQ(GetCapture(), nullptr);
     }
+}
+
+TEST_F(View, OutsideStartAndEndTheSamplesAreDimmed) {
+    showSeries(0.5f);
+    SendMessageW(view, WV_SETMARKERPOS, 0, 100);  // lines at 101 and 301
+    std::vector<uint32_t> pixels = window.capture();
+    auto distance = [&](int x, int y) { return colourDistance(window.pixel(pixels, x, y), kWaveform); };
+    int row = 0;  // the level line's row, where the colour is at its fullest
+    for (int y = 1; y < 118; ++y)
+        if (distance(200, y) < distance(200, row)) row = y;
+    ASSERT_LE(colourDistance(window.pixel(pixels, 200, row), kWaveform), 60);
+    EXPECT_EQ(window.pixel(pixels, 50, row), window.pixel(pixels, 200, row));  // without E nothing is dimmed
+
+    SendMessageW(view, WV_SETMARKERPOS, 1, 300);
+    pixels = window.capture();
+    const uint32_t inside = window.pixel(pixels, 200, row);
+    EXPECT_EQ(inside, window.pixel(pixels, 250, row));
+    for (int x : {50, 99, 304, 400}) {
+        EXPECT_LT(colourDistance(window.pixel(pixels, x, row), face), colourDistance(inside, face) / 2) << x;
+        EXPECT_GT(colourDistance(window.pixel(pixels, x, row), face), 0) << x;  // dimmed, still there
+    }
+    EXPECT_EQ(window.pixel(pixels, 101, 90), systemColour(COLOR_BTNTEXT));  // the lines stay as they were
+    EXPECT_EQ(window.pixel(pixels, 302, 90), systemColour(COLOR_BTNTEXT));
+}
+
+// 100000 samples at rest with a block at half scale from 50000 to 50099,
+// shown two pixels a sample from 49950: sample i at x = 1 + 2 (i - 49950).
+struct Zoomed : View {
+    void SetUp() override {
+        View::SetUp();
+        samples.assign(100000, 0.0f);
+        for (int i = 50000; i < 50100; ++i) samples[i] = 0.5f;
+        SendMessageW(view, WV_SETPRIMARY, WPARAM(samples.data()), LPARAM(samples.size()));
+        SendMessageW(view, WV_SETVISIBLE, 49950, 209);
+    }
+    int clientHeight() const {
+        RECT client;
+        GetClientRect(view, &client);
+        return client.bottom;
+    }
+};
+
+TEST_F(Zoomed, DrawsTheVisibleSamplesWithAScrollBarAndTheMarkersAndPlayLineWhereTheyFall) {
+    EXPECT_EQ(visible(), std::make_tuple(49950u, 209u));
+    ASSERT_TRUE(scrollBarShown());
+    SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(view, SB_HORZ, &info);
+    EXPECT_EQ(std::make_tuple(info.nMin, info.nMax, info.nPage, info.nPos), std::make_tuple(0, 99999, 209u, 49950));
+    EXPECT_LT(clientHeight(), 120);  // the scroll bar takes the bottom
+
+    SendMessageW(view, WV_SETMARKERPOS, 0, 49900);     // before the visible samples: not drawn
+    SendMessageW(view, WV_SETMARKERPOS, 1, 50100);     // where the block ends: x = 301
+    SendMessageW(view, WV_SETPLAYPOSITION, 50050, 0);  // x = 201
+    std::vector<uint32_t> pixels = window.capture();
+    auto distance = [&](int x, int y) { return colourDistance(window.pixel(pixels, x, y), kWaveform); };
+    auto levelRow = [&](int x) {  // where the line's colour is at its fullest
+        int row = 1;
+        for (int y = 1; y < clientHeight() - 1; ++y)
+            if (distance(x, y) < distance(x, row)) row = y;
+        EXPECT_LE(distance(x, row), 150) << x;
+        return row;
+    };
+    // At rest the line lies on the centre row; in the block, a quarter of the plot's height above it.
+    const int rest = levelRow(50), block = levelRow(150);
+    EXPECT_NEAR(rest - block, (clientHeight() - 2) / 4.0, 1.0);
+    EXPECT_EQ(levelRow(298), block);
+
+    const uint32_t text = systemColour(COLOR_BTNTEXT);
+    EXPECT_EQ(window.pixel(pixels, 201, 80), kPlayLine);
+    EXPECT_EQ(window.pixel(pixels, 202, 80), kPlayLine);
+    EXPECT_EQ(window.pixel(pixels, 301, 80), text);  // E's line
+    EXPECT_EQ(window.pixel(pixels, 302, 80), text);
+    int textBeforeE = 0;  // S, before the visible samples, leaves no line and nothing dimmed
+    for (int x = 1; x < 300; ++x) textBeforeE += window.pixel(pixels, x, 80) == text;
+    EXPECT_EQ(textBeforeE, 0);
+    EXPECT_EQ(window.pixel(pixels, 50, 80), face);
+    // After E the samples are dimmed.
+    EXPECT_LT(colourDistance(window.pixel(pixels, 350, rest), face),
+              colourDistance(window.pixel(pixels, 50, rest), face) / 2);
+
+    SendMessageW(view, WV_SETPLAYPOSITION, 10, 0);  // before the visible samples
+    EXPECT_EQ(countColour(window.capture(), kPlayLine, 0), 0);
+}
+
+TEST_F(Zoomed, TheSameLengthKeepsTheZoomAnotherLengthShowsTheWhole) {
+    std::vector<float> rebuilt(samples.size(), 0.25f);  // a knob step: new values, the same count
+    SendMessageW(view, WV_SETPRIMARY, WPARAM(rebuilt.data()), LPARAM(rebuilt.size()));
+    EXPECT_EQ(visible(), std::make_tuple(49950u, 209u));
+    EXPECT_TRUE(scrollBarShown());
+    SendMessageW(view, WV_SETPRIMARY, WPARAM(rebuilt.data()), 99999);
+    EXPECT_EQ(visible(), std::make_tuple(0u, 99999u));
+    EXPECT_FALSE(scrollBarShown());
+    EXPECT_EQ(clientHeight(), 120);
+}
+
+TEST_F(Zoomed, TheWheelZoomsAroundThePointerAndTheRestMovesAlong) {
+    SendMessageW(view, WV_SETVISIBLE, 0, 0);
+    EXPECT_EQ(visible(), std::make_tuple(0u, 100000u));
+    EXPECT_FALSE(scrollBarShown());
+    wheel(WM_MOUSEWHEEL, 101, 50, WHEEL_DELTA);  // sample 100 * 100000 / 418 = 23923.4 stays at x = 101
+    EXPECT_EQ(visible(), std::make_tuple(11962u, 50000u));  // 23923.4 - 100 * 50000 / 418
+    EXPECT_TRUE(scrollBarShown());
+    wheel(WM_MOUSEWHEEL, 101, 50, -WHEEL_DELTA, MK_SHIFT);  // 40 pixels on: 4784.7 samples
+    EXPECT_EQ(visible(), std::make_tuple(16746u, 50000u));
+    wheel(WM_MOUSEHWHEEL, 101, 50, WHEEL_DELTA);  // the horizontal wheel to the right: as far again
+    EXPECT_EQ(visible(), std::make_tuple(21531u, 50000u));
+
+    // The middle button drags the samples along with the pointer: 209 pixels, 25000 samples.
+    SendMessageW(view, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(300, 50));
+    EXPECT_EQ(GetCapture(), view);
+    SendMessageW(view, WM_MOUSEMOVE, MK_MBUTTON, MAKELPARAM(91, 50));
+    SendMessageW(view, WM_MBUTTONUP, 0, MAKELPARAM(91, 50));
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(visible(), std::make_tuple(46531u, 50000u));
+
+    SendMessageW(view, WM_HSCROLL, SB_LINERIGHT, 0);  // a sixteenth of the width
+    EXPECT_EQ(visible(), std::make_tuple(49656u, 50000u));
+    SendMessageW(view, WM_HSCROLL, SB_PAGERIGHT, 0);  // to the end, no further
+    EXPECT_EQ(visible(), std::make_tuple(50000u, 50000u));
+
+    wheel(WM_MOUSEWHEEL, 101, 50, WHEEL_DELTA, 0);
+    POINT outside = {500, 50};  // beside the view: passed on to the parent
+    ClientToScreen(view, &outside);
+    SendMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(outside.x, outside.y));
+    EXPECT_EQ(window.wheelMessages, 1);
+    EXPECT_EQ(visible(), std::make_tuple(55981u, 25000u));
+
+    EXPECT_TRUE(GetClassLongPtrW(view, GCL_STYLE) & CS_DBLCLKS);  // without, no double-click arrives
+    SendMessageW(view, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(200, 50));  // the whole series again
+    EXPECT_EQ(visible(), std::make_tuple(0u, 100000u));
+    EXPECT_FALSE(scrollBarShown());
+    SendMessageW(view, WV_SETPRIMARY, 0, 0);  // nothing to zoom: passed on too
+    wheel(WM_MOUSEWHEEL, 101, 50, WHEEL_DELTA);
+    EXPECT_EQ(window.wheelMessages, 2);
+}
+
+TEST_F(Zoomed, AMarkerGrabbedByItsLineLandsOnTheExactSample) {
+    SendMessageW(view, WV_SETVISIBLE, 1000, 209);  // two pixels a sample from 1000
+    SendMessageW(view, WV_SETMARKERPOS, 0, 1010);  // its line at 21 and 22
+    SendMessageW(view, WV_SETMARKERPOS, 1, 5000);
+    window.capture();
+    press(28, 90);  // six pixels right of the line, below its handle: out of reach
+    EXPECT_EQ(GetCapture(), nullptr);
+    press(26, 90);  // four
+    EXPECT_EQ(GetCapture(), view);
+    moveAndRelease(26 + 2 * 37, 90);  // 37 samples on
+    EXPECT_EQ(position(0), 1047);
+    EXPECT_EQ(notified(), (Notified{{0, 1047, 1}, {0, 1047, 0}}));
+
+    // Shown whole, a pixel is 239 samples: a press and a move on the spot leave the marker alone.
+    SendMessageW(view, WV_SETVISIBLE, 0, 0);
+    SendMessageW(view, WV_SETMARKERPOS, 0, 50000);  // at 1 + 50000 * 418 / 100000 = 210
+    press(212, 90);
+    moveAndRelease(212, 90);
+    EXPECT_EQ(position(0), 50000);
+}
+
+// The view's one timer (identifier 1) scrolls while a marker is pulled beyond
+// the plot; the test sends its ticks itself.
+TEST_F(Zoomed, AMarkerPulledBeyondThePlotWaitsAtTheEdgeWhileTheViewScrolls) {
+    SendMessageW(view, WV_SETVISIBLE, 1000, 209);
+    SendMessageW(view, WV_SETMARKERPOS, 0, 1100);  // x = 201
+    press(201, 90);
+    move(430, 90);  // twelve pixels beyond the plot: at its last sample
+    EXPECT_TRUE(KillTimer(view, 1));  // the scrolling started
+    SetTimer(view, 1, USER_TIMER_MAXIMUM, nullptr);  // again, but not to tick during the test
+    SendMessageW(view, WM_TIMER, 1, 0);
+    EXPECT_EQ(visible(), std::make_tuple(1006u, 209u));
+    move(300, 90);  // back inside: 1006 + 299 / 2
+    EXPECT_FALSE(KillTimer(view, 1));  // no more scrolling
+    moveAndRelease(300, 90);
+    EXPECT_EQ(notified(), (Notified{{0, 1209, 1}, {0, 1215, 1}, {0, 1156, 1}, {0, 1156, 1}, {0, 1156, 0}}));
 }
