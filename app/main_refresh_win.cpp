@@ -152,6 +152,8 @@ void showInstrument(int32_t index) {
     stopPlayback(previewPlayer);
     HWND view = controlWindow(Control::WaveformView);
     bool valid = index >= 0 && uint32_t(index) < cardDocument.instruments.count;
+    // Another instrument is shown whole: a zoom belongs to the sound it was made on.
+    if ((valid ? index : -1) != mainWindow.shownInstrument) SendMessageW(view, WV_SETVISIBLE, 0, 0);
     mainWindow.shownInstrument = valid ? index : -1;
     if (valid) {
         const Instrument& instrument = *instrumentAt(cardDocument, uint32_t(index));

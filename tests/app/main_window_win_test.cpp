@@ -997,6 +997,24 @@ TEST_F(MainWindowTest, TheShownInstrumentsCostFollowsItsMarkers) {
     EXPECT_EQ(textOf(control(Control::InstrumentCostValue)), u"4096 Byte");
 }
 
+// A zoom belongs to the sound it was made on: another instrument is shown whole.
+TEST_F(MainWindowTest, AnotherInstrumentIsShownWhole) {
+    dropTone(3000);
+    dropTone(3000);
+    HWND view = control(Control::WaveformView);
+    SendMessageW(view, WV_ZOOM, 3 * WHEEL_DELTA, 1500);
+    auto visible = [&] {
+        VisibleSamples shown = {};
+        SendMessageW(view, WV_GETVISIBLE, reinterpret_cast<WPARAM>(&shown), 0);
+        return shown.count;
+    };
+    EXPECT_LT(visible(), 3000u);
+    turnKnob(Control::BoostKnob, 5);  // the same instrument rebuilt: the zoom stays
+    EXPECT_LT(visible(), 3000u);
+    selectEntry(0);
+    EXPECT_EQ(visible(), 3000u);
+}
+
 // The oldest steps go beyond 200.
 TEST_F(MainWindowTest, TheHistoryKeepsTwoHundredSteps) {
     dropTone(2000);
