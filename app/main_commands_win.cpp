@@ -200,11 +200,8 @@ void onSpinScroll(HWND spin, uint16_t request) {
 }
 
 static void onLoadSample() {
-    int32_t selected = listSelection();
-    if (!loadSampleCommand(cardDocument, selected, mainWindow.dialogs)) return;
-    showInstrument(selected);
-    refreshInstrumentList();
-    updateControlStates();
+    LoadSampleOutcome outcome = loadSampleCommand(cardDocument, listSelection(), mainWindow.dialogs);
+    if (outcome.chosen) refreshAndSelect(outcome.selection);
 }
 
 // Edits of the selected instrument's fields; nothing without a selection,
