@@ -20,6 +20,7 @@ LoadSampleOutcome loadSampleCommand(CardDocument& document, int32_t selection, c
     outcome.chosen = true;
 
     ImportFailures failures = {};
+    const bool wasModified = document.modified;
     bool loadedInto = false;
     uint32_t first = 0;
     if (into) {
@@ -46,6 +47,8 @@ LoadSampleOutcome loadSampleCommand(CardDocument& document, int32_t selection, c
 
     const uint32_t added = document.instruments.count - before;
     outcome.edit = added ? EditKind::AddSamples : loadedInto ? EditKind::LoadSample : EditKind::None;
+    // Instruments added for files that then failed were removed again: the card is as it was.
+    if (outcome.edit == EditKind::None) document.modified = wasModified;
     outcome.where = into ? selection : -1;
     if (!loadedInto && added) outcome.selection = int32_t(before);
     return outcome;

@@ -124,7 +124,7 @@ TEST_F(LoadSampleTest, TheOtherFilesBecomeNewInstrumentsWhileThereIsRoomAndTheRe
     EXPECT_EQ(dialogs, 0);
 }
 
-TEST_F(LoadSampleTest, OnAnEmptyCardEveryFileAddsAnInstrument) {
+TEST_F(LoadSampleTest, OnAnEmptyCardEveryFileAddsAnInstrumentAndFilesThatFailChangeNothing) {
     choice = {sample("kick.wav"), sample("snare.wav")};
     expectOutcome(load(-1), true, EditKind::AddSamples, -1, 0);
     ASSERT_EQ(document.instruments.count, 2u);
@@ -137,4 +137,11 @@ TEST_F(LoadSampleTest, OnAnEmptyCardEveryFileAddsAnInstrument) {
     expectOutcome(load(1), true, EditKind::AddSamples, 1, 2);
     EXPECT_EQ(name(1), "snare");
     EXPECT_EQ(name(2), "hat");
+
+    // Nothing imported: the card, unsaved changes or not, is as it was.
+    document.modified = false;
+    choice = {damaged(), damaged()};
+    expectOutcome(load(-1), true, EditKind::None, -1, -1);
+    EXPECT_EQ(document.instruments.count, 3u);
+    EXPECT_FALSE(document.modified);
 }
