@@ -216,12 +216,10 @@ void onSpinScroll(HWND spin, uint16_t request) {
 }
 
 static void onLoadSample() {
-    int32_t selected = listSelection();
-    if (!loadSampleCommand(cardDocument, selected, mainWindow.dialogs)) return;
-    showInstrument(selected);
-    refreshInstrumentList();
-    updateControlStates();
-    recordCardEdit(EditKind::LoadSample, selected, selected);
+    LoadSampleOutcome outcome = loadSampleCommand(cardDocument, listSelection(), mainWindow.dialogs);
+    if (!outcome.chosen) return;
+    refreshAndSelect(outcome.selection);
+    if (outcome.edit != EditKind::None) recordCardEdit(outcome.edit, outcome.where, outcome.selection);
 }
 
 // Edits of the selected instrument's fields; nothing without a selection,

@@ -11,6 +11,15 @@
 enum class SaveAnswer : uint8_t { Yes, No, Cancel };
 enum class FileKind : uint8_t { CardFile, Sample };
 
+// The sample files chosen at once, in the order the dialog gives them. Files
+// beyond the room here are only counted.
+constexpr uint32_t kChosenFilesCapacity = 16;
+struct ChosenFiles {
+    uint32_t count;
+    uint32_t beyond;  // chosen, but not held for want of room
+    PathBuffer paths[kChosenFilesCapacity];
+};
+
 struct UserDialogs {
     void* context;
     // "Do you want to save the changes you made in the card-file?..." with
@@ -25,4 +34,8 @@ struct UserDialogs {
     // The save dialog for a card-file: asks before replacing a file, adds
     // ".vxcor" when no extension is typed, remembers the folder. False when cancelled.
     bool (*chooseCardFileToSave)(void* context, PathBuffer& path);
+    // The open dialog for one or several existing sample files, opening in the
+    // folder remembered for samples, which the choice updates. False when the
+    // user cancels.
+    bool (*chooseSampleFiles)(void* context, ChosenFiles& files);
 };

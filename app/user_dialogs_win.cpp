@@ -3,6 +3,9 @@
 #include <commdlg.h>
 #include <shlwapi.h>
 
+#include <cstdlib>
+#include <cwchar>
+
 #include "app/card_file_commands.h"
 #include "core/text_win.h"
 #include "import/import_sample.h"
@@ -93,6 +96,69 @@ bool chooseFileToOpen(void* context, FileKind kind, PathBuffer& path) {
     return chooseFile(ownerOf(context), false, filter, kLastSamplePathValue, path);
 }
 
+// Room for the folder and the names of many files, as the multiple choice
+// hands them over: "folder\0name\0name\0\0".
+constexpr DWORD kChoiceUnits = 32768;
+
+// The separator between the folder and a name; a drive's root ("C:\") has its own.
+const char16_t* separatorAfter(const wchar_t* folder) {
+    size_t length = wcslen(folder);
+    return length > 0 && folder[length - 1] == L'\\' ? u"" : u"\\";
+}
+
+void appendChosenFile(ChosenFiles& files, const wchar_t* folder, const wchar_t* name) {
+    if (files.count == kChosenFilesCapacity) {
+        ++files.beyond;
+        return;
+    }
+    WideBuffer<kMaxPathBytes> wide = {};
+    appendText(wide, viewOfWide(folder));
+    if (name) {
+        appendText(wide, viewOf(separatorAfter(folder)));
+        appendText(wide, viewOfWide(name));
+    }
+    PathBuffer& path = files.paths[files.count++];
+    clearText(path);
+    appendUtf16AsUtf8(path, viewOf(wide));
+}
+
+bool chooseSampleFiles(void* context, ChosenFiles& files) {
+    files.count = files.beyond = 0;
+    WideBuffer<kFilterCapacity> filter;
+    buildSampleFileFilter(filter);
+    DialogPath folder;
+    bool remembered = readRememberedFolder(kLastSamplePathValue, folder);
+    auto* choice = static_cast<wchar_t*>(calloc(kChoiceUnits, sizeof(wchar_t)));
+    if (!choice) return false;
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = ownerOf(context).window;
+    dialog.lpstrFilter = wideChars(filter);
+    dialog.lpstrFile = choice;
+    dialog.nMaxFile = kChoiceUnits;
+    dialog.lpstrInitialDir = remembered ? wideChars(folder) : nullptr;
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_EXPLORER;
+    if (GetOpenFileNameW(&dialog) && dialog.nFileOffset > 0 && dialog.nFileOffset < kChoiceUnits) {
+        choice[kChoiceUnits - 2] = choice[kChoiceUnits - 1] = 0;  // the list ends, whatever came back
+        if (choice[dialog.nFileOffset - 1] != 0) {
+            // One file: its whole path.
+            rememberFolderOf(kLastSamplePathValue, choice);
+            appendChosenFile(files, choice, nullptr);
+        } else {
+            // Several: the folder, then each name.
+            const wchar_t* name = choice + dialog.nFileOffset;
+            WideBuffer<kDialogPathCapacity + 1> first = {};
+            appendText(first, viewOfWide(choice));
+            appendText(first, viewOf(separatorAfter(choice)));
+            appendText(first, viewOfWide(name));
+            if (terminateText(first)) rememberFolderOf(kLastSamplePathValue, wideChars(first));
+            for (; *name; name += wcslen(name) + 1) appendChosenFile(files, choice, name);
+        }
+    }
+    free(choice);
+    return files.count != 0;
+}
+
 bool chooseCardFileToSave(void* context, PathBuffer& path) {
     WideBuffer<kFilterCapacity> filter;
     buildCardFileFilter(filter);
@@ -127,5 +193,5 @@ void rememberFolderOf(const wchar_t* value, const wchar_t* filePath) {
 }
 
 UserDialogs makeUserDialogs(DialogOwner& owner) {
-    return {&owner, askToSave, showError, chooseFileToOpen, chooseCardFileToSave};
+    return {&owner, askToSave, showError, chooseFileToOpen, chooseCardFileToSave, chooseSampleFiles};
 }

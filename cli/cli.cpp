@@ -13,9 +13,11 @@
 #include "cli/terminal_transfer.h"
 #include "transfer/card_models.h"
 #include "core/memory_text.h"
+#include "core/trim_silence.h"
 #include "import/import_files.h"
 #include "import/import_messages.h"
 #include "import/sample_processing.h"
+#include "import/zero_crossing.h"
 #include "transfer/card_image.h"
 #include "transfer/card_sound.h"
 #include "transfer/transfer_job.h"
@@ -192,6 +194,35 @@ int runAdd(Arguments args, const UsbTransport&) {
     return failures.count || report.leftOut ? kFailure : kSuccess;
 }
 
+// Trim Silence as the window's command: the outcome on standard output, or
+// a warning when nothing in the span is loud enough to keep.
+void trimInstrument(Instrument& instrument, double thresholdDb) {
+    TrimOutcome outcome = trimSilence(instrument, static_cast<float>(thresholdDb));
+    if (outcome.result == TrimResult::NothingLoud) {
+        warn("nothing between start and end reaches %g dBFS: start and end stay", thresholdDb);
+        return;
+    }
+    CostText text = {};
+    buildTrimText(text, outcome, static_cast<float>(thresholdDb));
+    printText(stdout, text);
+    fputc('\n', stdout);
+}
+
+// Start and end moved to the nearest zero crossings of the sound as it plays.
+bool snapInstrument(Instrument& instrument) {
+    SampleBuffer preview = {}, envelope = {};
+    ErrorCode code = prepareInstrumentPreview(instrument, preview, envelope);
+    if (!failed(code)) {
+        PlayedSpan span = snapPlayedSpan(preview.data, preview.count, {instrument.start, instrument.end});
+        instrument.start = span.start;
+        instrument.end = span.end;
+    }
+    releaseBuffer(preview);
+    releaseBuffer(envelope);
+    if (failed(code)) fprintf(stderr, "corvane-cli: %s\n", errorCodeText(code));
+    return !failed(code);
+}
+
 int runSet(Arguments args, const UsbTransport&) {
     const Command& command = commandNamed("set");
     if (args.count < 2) return usageError(command, "which card-file and which instrument?"), kUsage;
@@ -199,13 +230,22 @@ int runSet(Arguments args, const UsbTransport&) {
     if (!parsePosition(command, args.values[1], position)) return kUsage;
     const char* name = nullptr;
     bool hasStart = false, hasEnd = false, hasDecay = false, hasBoost = false, hasDownsample = false;
+    bool trim = false, hasThreshold = false, snap = false;
     uint32_t start = 0, end = 0;
-    double decay = 0, boost = 0;
+    double decay = 0, boost = 0, thresholdDb = kDefaultTrimThresholdDb;
     const char* decayText = "";
     const char* boostText = "";
     bool downsample = false;
     for (int i = 2; i < args.count; ++i) {
         const char* option = args.values[i];
+        if (argumentIs(option, "--trim")) {
+            trim = true;
+            continue;
+        }
+        if (argumentIs(option, "--snap")) {
+            snap = true;
+            continue;
+        }
         if (i + 1 >= args.count) return usageError(command, "an option without its value"), kUsage;
         const char* value = args.values[++i];
         if (argumentIs(option, "--name")) {
@@ -228,10 +268,14 @@ int runSet(Arguments args, const UsbTransport&) {
                 downsample = false;
             else
                 return usageError(command, "--downsample takes on or off"), kUsage;
+        } else if (argumentIs(option, "--trim-threshold")) {
+            if (!(hasThreshold = parseDecimal(value, thresholdDb)) || thresholdDb > 0)
+                return usageError(command, "--trim-threshold takes a level in dBFS, 0 or below"), kUsage;
         } else {
             return usageError(command, "unknown option"), kUsage;
         }
     }
+    if (hasThreshold && !trim) return usageError(command, "--trim-threshold goes with --trim"), kUsage;
     Card card;
     if (!loadCard(args.values[0], card)) return kFailure;
     uint32_t index = 0;
@@ -266,6 +310,9 @@ int runSet(Arguments args, const UsbTransport&) {
                  instrument.boost);
     }
     if (hasDownsample) instrument.downsample = downsample;
+    // Trimmed first, so that the snap finds the crossings next to the sound's edges.
+    if (trim) trimInstrument(instrument, thresholdDb);
+    if (snap && !snapInstrument(instrument)) return kFailure;
     return saveCard(args.values[0], card) ? kSuccess : kFailure;
 }
 
@@ -361,22 +408,33 @@ int runInfo(Arguments args, const UsbTransport&) {
 
 int runImage(Arguments args, const UsbTransport&) {
     const Command& command = commandNamed("image");
-    if (args.count != 2) return usageError(command, "which card-file, and where should the image go?"), kUsage;
+    const char* positional[2] = {};
+    int given = 0;
+    bool dither = false;
+    for (int i = 0; i < args.count; ++i) {
+        if (argumentIs(args.values[i], "--dither"))
+            dither = true;
+        else if (given < 2 && args.values[i][0] != '-')
+            positional[given++] = args.values[i];
+        else
+            return usageError(command, "unexpected argument"), kUsage;
+    }
+    if (given != 2) return usageError(command, "which card-file, and where should the image go?"), kUsage;
     Card card;
-    if (!loadCard(args.values[0], card)) return kFailure;
+    if (!loadCard(positional[0], card)) return kFailure;
     uint8_t image[kCardCapacity];
-    ErrorCode code = buildCardImage(card.document, image, kCardCapacity);
+    ErrorCode code = buildCardImage(card.document, image, kCardCapacity, dither);
     if (code == ErrorCode::BufferTooSmall) {
         fputs("corvane-cli: Too much data for the card\n", stderr);
         return kFailure;
     }
     if (failed(code)) {
-        printFileError(viewOf(args.values[0]), errorCodeText(code));
+        printFileError(viewOf(positional[0]), errorCodeText(code));
         return kFailure;
     }
-    code = writeWholeFile(viewOf(args.values[1]), image, kCardCapacity);
+    code = writeWholeFile(viewOf(positional[1]), image, kCardCapacity);
     if (failed(code)) {
-        printFileError(viewOf(args.values[1]), errorCodeText(code));
+        printFileError(viewOf(positional[1]), errorCodeText(code));
         return kFailure;
     }
     return kSuccess;
@@ -386,16 +444,19 @@ int runRender(Arguments args, const UsbTransport&) {
     const Command& command = commandNamed("render");
     const char* positional[3] = {};
     int given = 0;
-    bool asCard = false;
+    bool asCard = false, dither = false;
     for (int i = 0; i < args.count; ++i) {
         if (argumentIs(args.values[i], "--as-card"))
             asCard = true;
+        else if (argumentIs(args.values[i], "--dither"))
+            dither = true;
         else if (given < 3 && args.values[i][0] != '-')
             positional[given++] = args.values[i];
         else
             return usageError(command, "unexpected argument"), kUsage;
     }
     if (given != 3) return usageError(command, "which card-file, which instrument, which WAV file?"), kUsage;
+    if (dither && !asCard) return usageError(command, "--dither goes with --as-card"), kUsage;
     uint32_t position = 0, index = 0;
     if (!parsePosition(command, positional[1], position)) return kUsage;
     Card card;
@@ -404,7 +465,7 @@ int runRender(Arguments args, const UsbTransport&) {
     const Instrument& instrument = *instrumentAt(card.document, index);
     SampleBuffer preview = {}, envelope = {}, cardSound = {};
     ErrorCode code = prepareInstrumentPreview(instrument, preview, envelope);
-    if (!failed(code) && asCard) code = prepareCardSound(instrument, envelope, cardSound);
+    if (!failed(code) && asCard) code = prepareCardSound(instrument, envelope, cardSound, dither);
     if (!failed(code)) {
         const SampleBuffer& sound = asCard ? cardSound : preview;
         PlayedSpan span = clampPlayedSpan(instrument.start, instrument.end, sound.count);
@@ -446,8 +507,11 @@ int runSend(Arguments args, const UsbTransport& usb) {
     const Command& command = commandNamed("send");
     const char* path = nullptr;
     uint32_t writer = 1, bank = 1;
+    bool dither = false;
     for (int i = 0; i < args.count; ++i) {
-        if (argumentIs(args.values[i], "--writer") || argumentIs(args.values[i], "--bank")) {
+        if (argumentIs(args.values[i], "--dither")) {
+            dither = true;
+        } else if (argumentIs(args.values[i], "--writer") || argumentIs(args.values[i], "--bank")) {
             bool isWriter = argumentIs(args.values[i], "--writer");
             if (++i >= args.count || !parseUnsigned(args.values[i], isWriter ? writer : bank))
                 return usageError(command, isWriter ? "--writer takes a number from the list of writers"
@@ -488,6 +552,7 @@ int runSend(Arguments args, const UsbTransport& usb) {
     TransferControls controls = terminalTransferControls(terminal);
     TransferJob job;
     initTransferJob(job, usb, controls);
+    job.dither = dither;
     sendToCard(job, list, card.document);
     // A writer that cannot be opened ends the command before any transfer starts.
     if (!terminal.finished) fputs("corvane-cli: the card writer cannot be opened\n", stderr);
@@ -507,11 +572,17 @@ const Command kCommandTable[] = {
      "normalised. A card holds 8 instruments: files beyond are left out. The exit status is 1 when\n"
      "any file failed or was left out; the files imported are kept all the same.\n",
      runAdd},
-    {"set", "set CARD.vxcor INDEX [--name N] [--start S] [--end E] [--decay D] [--boost B] [--downsample on|off]",
+    {"set",
+     "set CARD.vxcor INDEX [--name N] [--start S] [--end E] [--decay D] [--boost B] [--downsample on|off] "
+     "[--trim [--trim-threshold DB]] [--snap]",
      "change an instrument",
      "INDEX counts from 1. Values are limited as in the window: start 0 .. end, end start .. the\n"
      "sample count, decay 1 .. 255 (units of 1024 samples), boost 0 .. 10 dB, names 8 bytes. A value\n"
-     "that had to change is told on standard error.\n",
+     "that had to change is told on standard error.\n"
+     "--trim moves the start to the first sample and the end behind the last sample between them\n"
+     "whose level reaches DB dBFS (default -54), as the window's \"Trim Silence\", and tells the card\n"
+     "bytes saved. --snap then moves the start and the end to the nearest zero crossing of the sound\n"
+     "as it plays, at most 76 samples (2 ms) away, so that it starts and ends without a click.\n",
      runSet},
     {"remove", "remove CARD.vxcor INDEX", "remove an instrument", "", runRemove},
     {"move", "move CARD.vxcor FROM TO", "move an instrument", "The instrument at FROM ends up at position TO.\n",
@@ -520,16 +591,21 @@ const Command kCommandTable[] = {
      "--json prints one object: name, cardCode, usedBytes, freeBytes and instruments (name, samples,\n"
      "start, end, decay, boost, downsample, footprint).\n",
      runInfo},
-    {"image", "image CARD.vxcor OUT.bin", "write the 65,536-byte card image", "", runImage},
-    {"render", "render CARD.vxcor INDEX OUT.wav [--as-card]", "write an instrument's preview as a WAV file",
+    {"image", "image CARD.vxcor OUT.bin [--dither]", "write the 65,536-byte card image",
+     "--dither adds triangular dither before the samples go to 8 bits (the same card always gives\n"
+     "the same bytes).\n",
+     runImage},
+    {"render", "render CARD.vxcor INDEX OUT.wav [--as-card [--dither]]", "write an instrument's preview as a WAV file",
      "The preview is what the window plays: boost and decay applied, from start to end, 37908 Hz mono\n"
      "32-bit float. --as-card renders it as the instrument will play it from the card: through the\n"
-     "card's 8 bits (and its Tune 0 rate when downsampled), as the window's \"Hear as on the Card\".\n",
+     "card's 8 bits (and its Tune 0 rate when downsampled), as the window's \"Hear as on the Card\";\n"
+     "with --dither, the 8 bits of a card image made with --dither.\n",
      runRender},
     {"writers", "writers", "list the connected card writers", "", runWriters},
-    {"send", "send CARD.vxcor [--writer N] [--bank B]", "write the card to a card writer",
+    {"send", "send CARD.vxcor [--writer N] [--bank B] [--dither]", "write the card to a card writer",
      "N is the writer's number in the list of writers (default 1), B the bank (default 1; a bank\n"
-     "beyond the writer's last is refused with status 2). The exit status is 0 only on success.\n",
+     "beyond the writer's last is refused with status 2). --dither sends the image as image --dither\n"
+     "makes it. The exit status is 0 only on success.\n",
      runSend},
 };
 const Command kCommandEnd = {nullptr, nullptr, nullptr, nullptr, nullptr};

@@ -151,18 +151,24 @@ PlayedSpan clampPlayedSpan(uint32_t start, uint32_t end, uint32_t sampleCount) {
 // The decay is counted in units of 1024 samples.
 constexpr uint64_t kDecayUnitSamples = 1024;
 
-uint32_t decayLength(const Instrument& instrument) {
-    uint64_t d = static_cast<uint64_t>(instrument.decay) * kDecayUnitSamples;
+static uint32_t decayLengthWith(uint8_t decay, bool downsample) {
+    uint64_t d = static_cast<uint64_t>(decay) * kDecayUnitSamples;
     if (d < kDecayUnitSamples) d = kDecayUnitSamples;
-    if (!instrument.downsample) d = toTuneZero(d);
+    if (!downsample) d = toTuneZero(d);
     return static_cast<uint32_t>(d);
 }
 
+uint32_t decayLength(const Instrument& instrument) { return decayLengthWith(instrument.decay, instrument.downsample); }
+
 uint32_t instrumentFootprint(const Instrument& instrument) {
+    return footprintWithDownsample(instrument, instrument.downsample);
+}
+
+uint32_t footprintWithDownsample(const Instrument& instrument, bool downsample) {
     PlayedSpan span = playedSpan(instrument);
     uint64_t n = span.end - span.start;
-    uint64_t t = decayLength(instrument);
-    if (instrument.downsample) {
+    uint64_t t = decayLengthWith(instrument.decay, downsample);
+    if (downsample) {
         n = toTuneZero(n);
         t = toWorking(t);
     }

@@ -103,3 +103,5 @@ inline PlayedSpan playedSpan(const Instrument& instrument) {
 
 uint32_t decayLength(const Instrument& instrument);
 uint32_t instrumentFootprint(const Instrument& instrument);
+// The footprint the instrument would have with "Downsample to Tune 0" set as given.
+uint32_t footprintWithDownsample(const Instrument& instrument, bool downsample);

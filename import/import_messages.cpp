@@ -39,7 +39,7 @@ static Utf8View fileName(Utf8View path) {
 // Room kept behind the named files for the first line and "and <n> more".
 constexpr uint32_t kRoomForTheRest = 96;
 
-void noteImportFailure(ImportFailures& failures, Utf8View path, ErrorCode code) {
+static void noteFile(ImportFailures& failures, Utf8View path, const char* reason) {
     ++failures.count;
     if (failures.named >= kNamedImportFailures) return;
     WideBuffer<kImportFailureTextCapacity> line = {};
@@ -47,11 +47,21 @@ void noteImportFailure(ImportFailures& failures, Utf8View path, ErrorCode code) 
     Utf8View name = fileName(path);
     appendUtf8AsUtf16(line, name.length ? name : viewOf("a file"));
     appendText(line, viewOf(u": "));
-    appendUtf8AsUtf16(line, viewOf(importFailureReason(code)));
+    appendUtf8AsUtf16(line, viewOf(reason));
     // A line is named whole or not at all (very long names): never cut in the middle.
     if (failures.lines.length + line.length + kRoomForTheRest > kImportFailureTextCapacity) return;
     appendText(failures.lines, viewOf(line));
     ++failures.named;
+}
+
+void noteImportFailure(ImportFailures& failures, Utf8View path, ErrorCode code) {
+    noteFile(failures, path, importFailureReason(code));
+}
+
+static_assert(kMaxInstruments == 8, "the reason below names the most instruments a card holds");
+
+void noteLeftOutFile(ImportFailures& failures, Utf8View path) {
+    noteFile(failures, path, "left out: the card already holds 8 instruments");
 }
 
 void buildImportFailureText(WideBuffer<kImportFailureTextCapacity>& text, const ImportFailures& failures) {

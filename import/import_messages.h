@@ -24,6 +24,9 @@ struct ImportFailures {
 // the path after its last folder) with the reason.
 void noteImportFailure(ImportFailures& failures, Utf8View path, ErrorCode code);
 
+// The same for a file left out because the card already holds eight instruments.
+void noteLeftOutFile(ImportFailures& failures, Utf8View path);
+
 // "The file couldn't be imported" or "<n> files couldn't be imported", an
 // empty line, then the named files with their reasons and, when some were not
 // named, "and <k> more".

@@ -5,14 +5,15 @@
 # writing the converted file), then the import inside one process; then the
 # import's peak memory, the preview's speed and a whole transfer of a full
 # card to the simulated card writer; then the window's work on every knob
-# step, and opening a card-file of eight instruments against sox.
+# step, Undo and Redo on a card of eight long instruments with the history's
+# memory, and opening a card-file of eight instruments against sox.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$here"
 bash tools/setup.sh
 cmake -S . -B build/native -G Ninja >/dev/null
 cmake --build build/native --target corvane-cli import_benchmark import_memory_probe transfer_benchmark controls_benchmark \
-  parameter_change_benchmark card_file_benchmark >/dev/null
+  parameter_change_benchmark history_benchmark card_file_benchmark >/dev/null
 mkdir -p build/bench
 wav=build/bench/import-16MiB.wav
 if [ ! -f "$wav" ]; then
@@ -91,6 +92,22 @@ runs = {b["run_name"].split("/")[0]: b["real_time"] for b in json.load(open(sys.
         if b.get("aggregate_name") == "median"}
 print(f"\nparameter change on an instrument of 3.6 million samples (preview, waveform paths for 420 pixels,"
       f" memory texts): {runs['parameterChangeTail']:.2f} ms (target: at most 8 ms)")
+PY
+
+json=build/bench/history.json
+build/native/benchmarks/history_benchmark --benchmark_out="$json" --benchmark_out_format=json \
+  --benchmark_repetitions=5 --benchmark_report_aggregates_only=true >/dev/null
+python3 - "$json" <<'PY'
+import json, sys
+benchmarks = json.load(open(sys.argv[1]))["benchmarks"]
+runs = {b["run_name"].split("/")[0]: b for b in benchmarks if b.get("aggregate_name") == "median"}
+undo, preview, memory = runs["undoThenRedo"], runs["previewAfterUndo"], runs["historyMemory"]
+print(f"\nundo and redo of a knob step on a card of eight instruments of 3.6 million samples: {undo['real_time']:.2f} us"
+      f" for both (target: at most 5 ms behind the click); the window's refresh after it, the shown instrument's"
+      f" preview: {preview['real_time']:.2f} ms")
+print(f"history of 200 knob steps beyond the document: {memory['heapBytes'] / 1024:.1f} KiB taken from the heap"
+      f" (the states array {memory['statesBytes'] / 1024:.1f} KiB), samples held only by the history"
+      f" {memory['historyOnlySampleBytes']:.0f} bytes (target: at most 1 MiB)")
 PY
 
 # Eight instruments that fill just under 16 MiB, the size this figure has

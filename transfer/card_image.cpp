@@ -45,14 +45,51 @@ void putFixedField(ImageWriter& w, uint64_t offset, uint32_t width, const NameBu
 
 }  // namespace
 
+// The byte of a level 128 - 128 * sample, truncated toward zero. -1.0 gives
+// 256: saturate instead of wrapping round to the loudest positive value.
+static uint8_t byteOfLevel(double level) {
+    if (level <= 0.0) return 0x00;
+    if (level >= 255.0) return 0xFF;
+    return static_cast<uint8_t>(static_cast<int>(level));
+}
+
 uint8_t cardSampleByte(float sample) {
     if (std::isnan(sample)) return 0x80;
     // In double the difference is exact for every sample that matters.
-    double value = 128.0 - 128.0 * static_cast<double>(sample);
-    if (value <= 0.0) return 0x00;
-    // -1.0 would give 256: saturate instead of wrapping round to the loudest positive value.
-    if (value >= 255.0) return 0xFF;
-    return static_cast<uint8_t>(static_cast<int>(value));
+    return byteOfLevel(128.0 - 128.0 * static_cast<double>(sample));
+}
+
+// Any value but 0 serves; this one is fixed so that the card's bytes are.
+constexpr uint32_t kCardDitherSeed = 0x6C078965u;
+
+CardDither startCardDither() { return {kCardDitherSeed}; }
+
+// Marsaglia's xorshift: the same numbers on every system.
+static uint32_t nextRandom(CardDither& dither) {
+    uint32_t s = dither.state;
+    s ^= s << 13;
+    s ^= s >> 17;
+    s ^= s << 5;
+    dither.state = s;
+    return s;
+}
+
+// Uniform in [0, 1) from the top 24 bits: exact in double.
+static double uniformStep(CardDither& dither) { return double(nextRandom(dither) >> 8) * (1.0 / 16777216.0); }
+
+uint8_t ditheredCardByte(float sample, CardDither& dither) {
+    // Both values are drawn for every sample, so that the sequence stays in step.
+    double rise = uniformStep(dither);
+    double fall = uniformStep(dither);
+    if (std::isnan(sample)) return 0x80;
+    return byteOfLevel(128.0 - 128.0 * static_cast<double>(sample) + (rise - fall));
+}
+
+uint32_t cardSoundLength(const Instrument& instrument) {
+    PlayedSpan played = playedSpan(instrument);
+    uint32_t span = played.end - played.start;
+    return instrument.downsample ? static_cast<uint32_t>(uint64_t(span) * kTuneZeroSampleRate / kWorkingSampleRate)
+                                 : span;
 }
 
 float cardByteSample(uint8_t byte) { return static_cast<float>(128 - int(byte)) / 128.0f; }
@@ -61,9 +98,7 @@ ErrorCode prepareCardSamples(const Instrument& instrument, SampleBuffer& output)
     PlayedSpan played = playedSpan(instrument);
     uint32_t b = played.start;
     uint32_t span = played.end - played.start;
-    uint32_t cardLength = instrument.downsample
-                              ? static_cast<uint32_t>(uint64_t(span) * kTuneZeroSampleRate / kWorkingSampleRate)
-                              : span;
+    uint32_t cardLength = cardSoundLength(instrument);
     uint32_t padded = static_cast<uint32_t>(roundUpToBlock(cardLength));
     ErrorCode code = resizeBuffer(output, padded);
     if (failed(code)) return code;
@@ -81,7 +116,7 @@ ErrorCode prepareCardSamples(const Instrument& instrument, SampleBuffer& output)
     return ErrorCode::Ok;
 }
 
-ErrorCode buildCardImage(const CardDocument& document, uint8_t* image, uint32_t size) {
+ErrorCode buildCardImage(const CardDocument& document, uint8_t* image, uint32_t size, bool dither) {
     if (size < kCardCapacity || !image) return ErrorCode::BufferTooSmall;
     ImageWriter w = {image, size, false};
 
@@ -118,7 +153,14 @@ ErrorCode buildCardImage(const CardDocument& document, uint8_t* image, uint32_t 
         entry += kDirectoryEntryBytes;
 
         if (data + m <= size) {
-            for (uint32_t k = 0; k < m; ++k) image[data + k] = cardSampleByte(prepared.data[k]);
+            uint8_t* bytes = image + data;
+            uint32_t k = 0;
+            if (dither) {
+                CardDither noise = startCardDither();
+                for (uint32_t sound = cardSoundLength(instrument); k < sound; ++k)
+                    bytes[k] = ditheredCardByte(prepared.data[k], noise);
+            }
+            for (; k < m; ++k) bytes[k] = cardSampleByte(prepared.data[k]);
         } else {
             w.overflow = true;
         }

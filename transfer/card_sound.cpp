@@ -5,7 +5,8 @@
 #include "import/resample.h"
 #include "transfer/card_image.h"
 
-ErrorCode prepareCardSound(const Instrument& instrument, const SampleBuffer& envelope, SampleBuffer& output) {
+ErrorCode prepareCardSound(const Instrument& instrument, const SampleBuffer& envelope, SampleBuffer& output,
+                           bool dither) {
     const uint32_t count = instrument.samples.count;
     if (envelope.count != count) return ErrorCode::InvalidArgument;
     PlayedSpan span = playedSpan(instrument);
@@ -22,10 +23,13 @@ ErrorCode prepareCardSound(const Instrument& instrument, const SampleBuffer& env
         return code;
     }
     // The card holds the span at its own length; the padding after it is not played.
-    uint32_t cardLength = instrument.downsample
-                              ? static_cast<uint32_t>(uint64_t(length) * kTuneZeroSampleRate / kWorkingSampleRate)
-                              : length;
-    for (uint32_t i = 0; i < cardLength; ++i) card.data[i] = cardByteSample(cardSampleByte(card.data[i]));
+    uint32_t cardLength = cardSoundLength(instrument);
+    if (dither) {
+        CardDither noise = startCardDither();
+        for (uint32_t i = 0; i < cardLength; ++i) card.data[i] = cardByteSample(ditheredCardByte(card.data[i], noise));
+    } else {
+        for (uint32_t i = 0; i < cardLength; ++i) card.data[i] = cardByteSample(cardSampleByte(card.data[i]));
+    }
     float* played = output.data + span.start;
     if (count) memset(output.data, 0, sizeof(float) * count);
     if (instrument.downsample) {

@@ -10,5 +10,7 @@
 // positions and the playhead agree; outside the played span it is silent.
 // `envelope` is the preview's (prepareInstrumentPreview), of the same count.
 // Its storage is kept when large enough, so a playing preview can be
-// rewritten in place.
-ErrorCode prepareCardSound(const Instrument& instrument, const SampleBuffer& envelope, SampleBuffer& output);
+// rewritten in place. `dither` as for buildCardImage: the bytes are those
+// the card holds when it is built with the same choice.
+ErrorCode prepareCardSound(const Instrument& instrument, const SampleBuffer& envelope, SampleBuffer& output,
+                           bool dither = false);

@@ -53,6 +53,7 @@ static void setStatus(const TransferControls& controls, StatusText& text) {
 void initTransferJob(TransferJob& job, const UsbTransport& usb, const TransferControls& controls) {
     job.busy = 0;
     job.bank = 1;
+    job.dither = false;
     job.connection = kClosedConnection;
     job.stopwatchStart = 0;
     job.stopwatchAccumulated = 0;
@@ -130,7 +131,8 @@ void sendToCard(TransferJob& job, const CardWriterList& writers, const CardDocum
     job.stopwatchStart = controls.counter(controls.context);
 
     job.image = static_cast<uint8_t*>(malloc(kCardCapacity));
-    job.buildResult = job.image ? buildCardImage(document, job.image, kCardCapacity) : ErrorCode::OutOfMemory;
+    job.buildResult =
+        job.image ? buildCardImage(document, job.image, kCardCapacity, job.dither) : ErrorCode::OutOfMemory;
     job.finishHeld = false;
     if (!controls.startThread(controls.context, job)) finishTransfer(job, false, 0.0f);
 }

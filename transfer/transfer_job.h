@@ -85,6 +85,7 @@ static_assert(kShutdownWaitMs >= kBulkTimeoutMs + kControlTimeoutMs + 2000, "roo
 struct TransferJob {
     uint8_t busy;  // set by sendToCard, cleared when the finish has been applied
     uint16_t bank;
+    bool dither;  // the next Send to Card builds the image with dither; set by the window, false at start
     CardWriterConnection connection;  // opened by sendToCard, closed with the finish
     uint64_t stopwatchStart;          // 0 when not running
     uint64_t stopwatchAccumulated;

@@ -51,7 +51,7 @@ struct StandIn {
                    [](void* c, FileKind kind, PathBuffer& path) {
                        return of(c).choose(kind == FileKind::CardFile ? "open card" : "open sample", path);
                    },
-                   [](void* c, PathBuffer& path) { return of(c).choose("save as", path); }};
+                   [](void* c, PathBuffer& path) { return of(c).choose("save as", path); }, nullptr};
         window = {this, [](void* c) { of(c).calls.push_back("show"); },
                   [](void* c) { of(c).calls.push_back("refresh"); }, [](void* c) { of(c).calls.push_back("close"); },
                   [](void* c) { of(c).calls.push_back("new card"); }, [](void* c) { of(c).calls.push_back("saved"); }};

@@ -202,3 +202,56 @@ TEST(UserDialogsWin, EachKindOfFileDialogOpensInTheFolderLastUsedForIt) {
     deleteValue(kLastSamplePathValue);
     deleteValue(kLastCardPathValue);
 }
+
+// Several samples at once come back whole, in the order typed, and their
+// folder is remembered; one file chosen is its whole path.
+TEST(UserDialogsWin, TheSampleDialogGivesSeveralFilesAtOnce) {
+    deleteValue(kLastSamplePathValue);
+    std::wstring samples = scratchFolder(L"corvane several \u00e4");
+    std::vector<std::wstring> names = {L"snare.wav", L"kick.wav", L"hat \u00fc.wav"};
+    for (const std::wstring& name : names)
+        CloseHandle(CreateFileW((samples + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    UserDialogs dialogs = ownedDialogs();
+    auto type = [](const std::wstring& text) {
+        return [text](HWND dialog) {
+            SetDlgItemTextW(dialog, cmb13, text.c_str());
+            pressButton(dialog, IDOK);
+        };
+    };
+    auto utf8 = [](const std::wstring& wide) {
+        Utf8Buffer<1024> path = {};
+        appendUtf16AsUtf8(path, viewOfWide(wide.c_str()));
+        return std::string(path.units, path.length);
+    };
+    ChosenFiles files = {};
+    bool chosen = false;
+    EXPECT_TRUE(answerDialog([&] { chosen = dialogs.chooseSampleFiles(dialogs.context, files); },
+                             type(samples + L"kick.wav")));
+    ASSERT_TRUE(chosen);
+    ASSERT_EQ(files.count, 1u);
+    EXPECT_EQ(std::string(files.paths[0].units, files.paths[0].length), utf8(samples + L"kick.wav"));
+    EXPECT_EQ(readFolder(kLastSamplePathValue), std::u16string(samples.begin(), samples.end()));
+
+    // From the default folder: to the samples' folder first, then the names.
+    deleteValue(kLastSamplePathValue);
+    std::wstring typed;
+    for (const std::wstring& name : names) typed += L"\"" + name + L"\" ";
+    EXPECT_TRUE(answerDialog([&] { chosen = dialogs.chooseSampleFiles(dialogs.context, files); }, [&](HWND dialog) {
+        SetDlgItemTextW(dialog, cmb13, samples.c_str());
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDOK)));
+        type(typed)(dialog);
+    }));
+    ASSERT_TRUE(chosen);
+    ASSERT_EQ(files.count, 3u);
+    EXPECT_EQ(files.beyond, 0u);
+    for (uint32_t i = 0; i < 3; ++i)
+        EXPECT_EQ(std::string(files.paths[i].units, files.paths[i].length), utf8(samples + names[i]));
+    EXPECT_EQ(readFolder(kLastSamplePathValue), std::u16string(samples.begin(), samples.end()));
+
+    EXPECT_TRUE(answerDialog([&] { chosen = dialogs.chooseSampleFiles(dialogs.context, files); },
+                             [](HWND dialog) { pressButton(dialog, IDCANCEL); }));
+    EXPECT_FALSE(chosen);
+    for (const std::wstring& name : names) DeleteFileW((samples + name).c_str());
+    RemoveDirectoryW(samples.c_str());
+    deleteValue(kLastSamplePathValue);
+}

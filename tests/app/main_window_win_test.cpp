@@ -65,6 +65,11 @@ const UserDialogs kScriptedDialogs = {
     [](void*, Utf16View text) { scripted.errors.emplace_back(text.units, text.length); },
     [](void*, FileKind, PathBuffer& path) { return answerWithFile(path); },
     [](void*, PathBuffer& path) { return answerWithFile(path); },
+    [](void*, ChosenFiles& files) {
+        files.count = answerWithFile(files.paths[0]) ? 1 : 0;
+        files.beyond = 0;
+        return files.count != 0;
+    },
 };
 
 // Runs the queued messages through the program's own loop step.

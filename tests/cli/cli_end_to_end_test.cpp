@@ -40,9 +40,9 @@ struct Loaded {
     ~Loaded() { releaseDocument(document); }
     const Instrument& operator[](uint32_t i) const { return *instrumentAt(document, i); }
     std::string name(uint32_t i) const { return std::string((*this)[i].name.units, (*this)[i].name.length); }
-    Bytes image() const {
+    Bytes image(bool dither = false) const {
         Bytes image(kCardCapacity);
-        EXPECT_EQ(buildCardImage(document, image.data(), kCardCapacity), ErrorCode::Ok);
+        EXPECT_EQ(buildCardImage(document, image.data(), kCardCapacity, dither), ErrorCode::Ok);
         return image;
     }
 };
@@ -210,6 +210,41 @@ TEST_F(Cli, SetLimitsValuesAsTheWindowDoesAndSaysWhichChanged) {
     }
 }
 
+// markers_tone.wav (make_fixtures.sh): silence to 1000, a sine changing sign at
+// 1000 + 50k to 3000, a square at -60.3 dBFS to 4000, silence to 4500.
+TEST_F(Cli, SetTrimsToTheSoundAndSnapsToTheNearestZeroCrossing) {
+    newCardWith({fixture("markers_tone.wav")});
+    struct Step {
+        std::vector<std::string> options;
+        uint32_t start, end;
+        std::string out, err;
+    } steps[] = {
+        // decay 255 outlasts the sound: a block of silence behind it before and after
+        {{"--decay", "255", "--trim"}, 1000, 3000, "Trim Silence saved 3072 Byte\n", ""},
+        {{"--trim"}, 1000, 3000, "No silence to trim\n", ""},
+        {{"--start", "0", "--end", "4500", "--trim", "--trim-threshold", "-61"}, 1000, 4000,
+         "Trim Silence saved 2048 Byte\n", ""},
+        {{"--start", "100", "--end", "900", "--trim", "--trim-threshold", "-70.5"}, 100, 900, "",
+         "corvane-cli: warning: nothing between start and end reaches -70.5 dBFS: start and end stay\n"},
+        {{"--start", "1020", "--end", "2980", "--snap"}, 1000, 3000, "", ""},
+        {{"--start", "0", "--end", "4500", "--trim", "--snap"}, 1000, 3000, "Trim Silence saved 3072 Byte\n", ""},
+        // the sound as it plays: silent from 2682, once the decay of 682 samples from 2000 has run out
+        {{"--decay", "1", "--start", "2020", "--end", "2980", "--snap"}, 2000, 2980, "", ""},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(testing::PrintToString(step.options));
+        std::vector<std::string> arguments = {"set", card, "1"};
+        arguments.insert(arguments.end(), step.options.begin(), step.options.end());
+        ProcessResult r = run(arguments);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, step.out);
+        EXPECT_EQ(r.err, step.err);
+        Loaded loaded(card);
+        EXPECT_EQ(loaded[0].start, step.start);
+        EXPECT_EQ(loaded[0].end, step.end);
+    }
+}
+
 TEST_F(Cli, MoveAndRemoveCountFromOneAndKeepTheOthersInOrder) {
     newCardWith({fixture("wav_s16_stereo.wav"), fixture("aiff_s24_stereo.aiff"),
                  fixture("aifc_sowt_s16_stereo.aifc")});
@@ -236,18 +271,26 @@ TEST_F(Cli, ImageAndRenderWriteTheCardAndTheSoundsOfTheCardFile) {
                            "--downsample", "on"});
     ASSERT_EQ(r.status, 0) << r.err;
     std::string image = folder.file("card.bin"), previewWav = folder.file("preview.wav");
-    std::string cardWav = folder.file("card.wav");
+    std::string cardWav = folder.file("card.wav"), ditheredImage = folder.file("dithered.bin");
+    std::string ditheredWav = folder.file("dithered.wav");
     r = run({"image", card, image});
     ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(run({"image", "--dither", card, ditheredImage}).status, 0);
     ASSERT_EQ(run({"render", card, "2", previewWav}).status, 0);
     ASSERT_EQ(run({"render", card, "2", cardWav, "--as-card"}).status, 0);
+    ASSERT_EQ(run({"render", card, "2", ditheredWav, "--as-card", "--dither"}).status, 0);
     Loaded loaded(card);
     EXPECT_EQ(readFileBytes(image), loaded.image());
+    EXPECT_EQ(readFileBytes(ditheredImage), loaded.image(true));
+    EXPECT_NE(loaded.image(true), loaded.image());
     SampleBuffer preview = {}, envelope = {}, sound = {};
     ASSERT_EQ(prepareInstrumentPreview(loaded[1], preview, envelope), ErrorCode::Ok);
     ASSERT_EQ(prepareCardSound(loaded[1], envelope, sound), ErrorCode::Ok);
     EXPECT_EQ(wavSamples(previewWav), std::vector<float>(preview.data + 20, preview.data + 200));
     EXPECT_EQ(wavSamples(cardWav), std::vector<float>(sound.data + 20, sound.data + 200));
+    ASSERT_EQ(prepareCardSound(loaded[1], envelope, sound, true), ErrorCode::Ok);
+    EXPECT_EQ(wavSamples(ditheredWav), std::vector<float>(sound.data + 20, sound.data + 200));
+    EXPECT_NE(wavSamples(ditheredWav), wavSamples(cardWav));
     releaseBuffer(preview);
     releaseBuffer(envelope);
     releaseBuffer(sound);
@@ -283,6 +326,8 @@ TEST_F(Cli, SendWritesTheCardToASimulatedWriterOrSaysTransferFailed) {
     EXPECT_EQ(readFileBytes(folder.file("writer-2-bank-8.bin")), expected);
     ASSERT_EQ(run({"send", card, "--writer", "2", "--bank", "12"}).status, 0);
     EXPECT_EQ(readFileBytes(folder.file("writer-3-bank-12.bin")), expected);
+    ASSERT_EQ(run({"send", card, "--dither", "--bank", "3"}).status, 0);
+    EXPECT_EQ(readFileBytes(folder.file("writer-2-bank-3.bin")), Loaded(card).image(true));
     r = run({"send", card, "--writer", "3"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(contains(r.err, "there is no writer 3")) << r.err;
@@ -334,7 +379,10 @@ TEST_F(Cli, BadUsageAndBadFilesAreExplained) {
         {{"add", "x.vxcor", fixture("wav_u8_mono.wav")}, {'R', 'I', 'F', 'F'}, 1,
          "x.vxcor: Can't load the card-file: Invalid file format"},
         {{"--help"}, {}, 0, "corvane-cli send CARD.vxcor [--writer N] [--bank B]"},
-        {{"render", "--help"}, {}, 0, "usage: corvane-cli render CARD.vxcor INDEX OUT.wav [--as-card]"},
+        {{"render", "--help"}, {}, 0, "usage: corvane-cli render CARD.vxcor INDEX OUT.wav [--as-card [--dither]]"},
+        {{"render", "x.vxcor", "1", "out.wav", "--dither"}, {}, 2, "--dither goes with --as-card"},
+        {{"set", "x.vxcor", "1", "--trim-threshold", "-40"}, {}, 2, "--trim-threshold goes with --trim"},
+        {{"set", "x.vxcor", "1", "--trim", "--trim-threshold", "3"}, {}, 2, "--trim-threshold takes a level in dBFS"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));

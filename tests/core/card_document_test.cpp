@@ -35,7 +35,8 @@ struct DocumentFixture : ::testing::Test {
 };
 
 std::string text(const NameBuffer& name) { return std::string(name.units, name.length); }
-std::u16string text(const MemoryText& memory) { return std::u16string(memory.units, memory.length); }
+template <uint32_t C>
+std::u16string text(const WideBuffer<C>& wide) { return std::u16string(wide.units, wide.length); }
 
 // An instrument for the size arithmetic alone: only the sample count matters, no storage.
 Instrument sized(uint32_t count, uint32_t start, uint32_t end, uint8_t decay, bool downsample) {
@@ -124,6 +125,45 @@ TEST_F(DocumentFixture, MemoryTextsShowUsedAndFreeBytes) {
     EXPECT_EQ(text(used), u"66560 Byte");
     EXPECT_EQ(text(free), u"-1024 Byte");
     big->samples.count = 0;
+}
+
+// What the window shows for the selected instrument.
+TEST(InstrumentCostTexts, FootprintAndWhatDownsampleSavesOrCosts) {
+    MemoryText footprint = {};
+    buildFootprintText(footprint, sized(3000, 0, 3000, 1, false));
+    EXPECT_EQ(text(footprint), u"3072 Byte");
+    struct Case {
+        Instrument instrument;
+        std::u16string off, on;
+    } cases[] = {
+        // 3000 samples: 3 blocks; downsampled 2000: 2 blocks, the decay's 1536 fits in them
+        {sized(3000, 0, 3000, 1, false), u"Downsample would save 1024 Byte", u"Downsample saves 1024 Byte"},
+        // 1024 samples: 1 block; downsampled 682 still 1, but the decay of 1536 needs a block of silence
+        {sized(1024, 0, 1024, 1, false), u"Downsample would cost 1024 Byte", u"Downsample costs 1024 Byte"},
+        // nothing to play: the block of silence either way
+        {sized(500, 200, 200, 1, false), u"Downsample would save nothing", u"Downsample saves nothing"},
+        {sized(30000, 0, 30000, 9, false), u"Downsample would save 10240 Byte", u"Downsample saves 10240 Byte"},
+    };
+    for (Case& c : cases) {
+        CostText cost = {};
+        buildDownsampleText(cost, c.instrument);
+        EXPECT_EQ(text(cost), c.off);
+        c.instrument.downsample = true;
+        buildDownsampleText(cost, c.instrument);
+        EXPECT_EQ(text(cost), c.on);
+    }
+}
+
+TEST(InstrumentCostTexts, TrimSilenceTellsWhatItSavedOrWhyNothingChanged) {
+    CostText cost = {};
+    buildTrimText(cost, {TrimResult::Trimmed, 5120, 2048}, -54.0f);
+    EXPECT_EQ(text(cost), u"Trim Silence saved 3072 Byte");
+    buildTrimText(cost, {TrimResult::Trimmed, 2048, 2048}, -54.0f);
+    EXPECT_EQ(text(cost), u"Trim Silence saved 0 Byte");
+    buildTrimText(cost, {TrimResult::NoSilence, 2048, 2048}, -54.0f);
+    EXPECT_EQ(text(cost), u"No silence to trim");
+    buildTrimText(cost, {TrimResult::NothingLoud, 2048, 2048}, -54.0f);
+    EXPECT_EQ(text(cost), u"Nothing reaches -54 dBFS: nothing trimmed");
 }
 
 TEST(MemoryAccounting, MatchesTheWorkedExamples) {

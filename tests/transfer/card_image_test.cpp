@@ -18,7 +18,7 @@ struct CardFixture : ::testing::Test {
     void SetUp() override { resetDocument(document); }
     void TearDown() override { releaseDocument(document); }
 
-    ErrorCode build() { return buildCardImage(document, image.data(), kCardCapacity); }
+    ErrorCode build(bool dither = false) { return buildCardImage(document, image.data(), kCardCapacity, dither); }
     Bytes bytes(uint32_t from, uint32_t count) const { return Bytes(image.begin() + from, image.begin() + from + count); }
     bool allAre(uint32_t from, uint32_t to, uint8_t value) const {
         return std::all_of(image.begin() + from, image.begin() + to, [value](uint8_t b) { return b == value; });
@@ -116,4 +116,123 @@ TEST_F(CardFixture, AnExactlyFullCardFitsAndOneBlockMoreDoesNot) {
     addFlatInstrument(document, 0, 0.0f);
     ASSERT_EQ(recountUsage(document), -1024);
     EXPECT_EQ(build(), ErrorCode::BufferTooSmall);
+}
+
+namespace {
+
+// Pseudo-random samples in -peak .. +peak, exact in every build (no library maths).
+void fillNoise(Instrument& instrument, uint32_t seed, float peak) {
+    float* samples = freshSamples(instrument);
+    uint32_t state = seed;
+    for (uint32_t i = 0; i < instrument.samples.count; ++i) {
+        state = state * 1664525u + 1013904223u;
+        samples[i] = peak * (float(state >> 8) / 8388608.0f - 1.0f);
+    }
+}
+
+// Four instruments: a span, a boost, a decay that needs silence behind, both rates.
+void buildKnownCard(CardDocument& document) {
+    Instrument* a = addFlatInstrument(document, 5000, 0.0f);
+    fillNoise(*a, 1, 0.7f);
+    a->start = 100;
+    a->end = 4900;
+    a->decay = 3;
+    Instrument* b = addFlatInstrument(document, 7000, 0.0f);
+    fillNoise(*b, 2, 0.9f);
+    b->boost = 4;
+    b->downsample = true;
+    Instrument* c = addFlatInstrument(document, 2000, 0.0f);
+    fillNoise(*c, 3, 0.01f);
+    c->boost = 10;
+    c->decay = 20;
+    Instrument* d = addFlatInstrument(document, 12000, 0.0f);
+    fillNoise(*d, 4, 0.95f);
+    d->downsample = true;
+    d->start = 333;
+}
+
+uint64_t fnv1a(const Bytes& bytes) {
+    uint64_t hash = 14695981039346656037ull;
+    for (uint8_t b : bytes) hash = (hash ^ b) * 1099511628211ull;
+    return hash;
+}
+
+}  // namespace
+
+// Without dither the image is byte for byte the one the program has always
+// built: the hash of this card's image as made before dither existed.
+TEST_F(CardFixture, WithoutDitherAKnownCardGivesTheBytesItAlwaysGave) {
+    buildKnownCard(document);
+    ASSERT_EQ(build(), ErrorCode::Ok);
+    EXPECT_EQ(fnv1a(image), 0x504bb127226d08d4ull);
+}
+
+TEST_F(CardFixture, DitherGivesTheSameBytesEveryTimeEachWithinAStepOfThePlainOne) {
+    buildKnownCard(document);
+    ASSERT_EQ(build(), ErrorCode::Ok);
+    const Bytes plain = image;
+    ASSERT_EQ(build(true), ErrorCode::Ok);
+    const Bytes dithered = image;
+    std::fill(image.begin(), image.end(), 0xAA);
+    ASSERT_EQ(build(true), ErrorCode::Ok);
+    EXPECT_EQ(image, dithered);
+
+    EXPECT_TRUE(std::equal(plain.begin(), plain.begin() + kCardHeaderBytes, dithered.begin()));  // header and directory
+    uint32_t changed = 0, sound = 0;
+    uint32_t data = kCardHeaderBytes;
+    for (uint32_t i = 0; i < document.instruments.count; ++i) {
+        const Instrument& instrument = *instrumentAt(document, i);
+        const uint32_t length = cardSoundLength(instrument), footprint = instrumentFootprint(instrument);
+        for (uint32_t k = 0; k < footprint; ++k) {
+            uint32_t at = data + k;
+            if (k >= length) {  // padding and silence stay exact silence
+                ASSERT_EQ(dithered[at], plain[at]) << at;
+                continue;
+            }
+            ASSERT_LE(std::abs(int(dithered[at]) - int(plain[at])), 1) << at;
+            changed += dithered[at] != plain[at];
+            ++sound;
+        }
+        data += footprint;
+    }
+    EXPECT_TRUE(std::equal(plain.begin() + data, plain.end(), dithered.begin() + data));  // the 0xFF tail
+    // Triangular noise of a step each way moves a byte with the chance
+    // ((1 - f)^2 + f^2) / 2 for a level's fraction f: a third on average.
+    EXPECT_GT(changed, sound / 4);
+    EXPECT_LT(changed, sound / 2);
+}
+
+// Each instrument starts the sequence afresh: its bytes do not depend on what comes before it.
+TEST_F(CardFixture, AnInstrumentsDitheredBytesDoNotDependOnItsPlace) {
+    buildKnownCard(document);
+    ASSERT_EQ(build(true), ErrorCode::Ok);
+    const Instrument& first = *instrumentAt(document, 0);
+    const Bytes alone(image.begin() + kCardHeaderBytes, image.begin() + kCardHeaderBytes + cardSoundLength(first));
+    moveInstrument(document, 0, 3);
+    ASSERT_EQ(build(true), ErrorCode::Ok);
+    const uint32_t data = (uint32_t(image[32 + 3 * 16 + 4]) << 8 | image[32 + 3 * 16 + 5]) - 1;
+    EXPECT_EQ(Bytes(image.begin() + data, image.begin() + data + alone.size()), alone);
+}
+
+// The noise is triangular: over many samples of one level the bytes average to
+// the level less half a step (the truncation's own offset), and the error's
+// power is a quarter step squared whatever the level; truncation alone keeps the
+// level's fraction, and a single uniform value would make the power follow it.
+TEST(CardDither, AveragesToTheLevelWithAnErrorPowerThatDoesNotFollowTheSignal) {
+    for (double fraction : {0.0, 0.25, 0.5, 0.75}) {
+        SCOPED_TRACE(fraction);
+        const double level = 100 + fraction;  // 128 - 128 s
+        const float sample = float((128 - level) / 128);
+        CardDither dither = startCardDither();
+        double sum = 0, power = 0;
+        const int n = 200000;
+        for (int i = 0; i < n; ++i) {
+            double error = ditheredCardByte(sample, dither) - (level - 0.5);
+            sum += error;
+            power += error * error;
+        }
+        EXPECT_NEAR(sum / n, 0.0, 0.01);
+        EXPECT_NEAR(power / n, 0.25, 0.01);
+        EXPECT_EQ(cardSampleByte(sample), 100);
+    }
 }

@@ -153,7 +153,7 @@ TEST_F(TransferFixture, ASuccessfulTransferShowsEveryBlockAndItsTimeAndSendsTheC
     uint32_t writer = plug(s);
     addFlatInstrument(document, 4096, 0.25f);
     std::vector<uint8_t> expected(kCardCapacity);
-    ASSERT_EQ(buildCardImage(document, expected.data(), kCardCapacity), ErrorCode::Ok);
+    ASSERT_EQ(buildCardImage(document, expected.data(), kCardCapacity, false), ErrorCode::Ok);
     bank = 50;             // beyond the writer's banks: its last is taken
     ticksPerCall = 2050;   // the clock moves 2.05 s between start and end
     postDelay = 1ms;       // the worker is still sending while the first reports are applied
@@ -183,6 +183,21 @@ TEST_F(TransferFixture, ASuccessfulTransferShowsEveryBlockAndItsTimeAndSendsTheC
     EXPECT_EQ(bank, 8u);
     EXPECT_EQ(usb.device(writer).banks.at(8), expected);
     EXPECT_EQ(usb.device(writer).banks.size(), 1u);
+}
+
+TEST_F(TransferFixture, TheDitherChosenBeforeSendToCardIsInTheImageSent) {
+    uint32_t writer = plug();
+    Instrument* ramp = addFlatInstrument(document, 4096, 0.0f);
+    float* samples = freshSamples(*ramp);
+    for (uint32_t i = 0; i < 4096; ++i) samples[i] = float(i) / 4096.0f - 0.5f;
+    std::vector<uint8_t> plain(kCardCapacity), dithered(kCardCapacity);
+    ASSERT_EQ(buildCardImage(document, plain.data(), kCardCapacity, false), ErrorCode::Ok);
+    ASSERT_EQ(buildCardImage(document, dithered.data(), kCardCapacity, true), ErrorCode::Ok);
+    ASSERT_NE(plain, dithered);
+    job.dither = true;
+    send();
+    ASSERT_EQ(usb.device(writer).banks.size(), 1u);
+    EXPECT_EQ(usb.device(writer).banks.begin()->second, dithered);
 }
 
 // Each kind of fault on the way is the protocol's test.
