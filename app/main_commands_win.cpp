@@ -7,6 +7,7 @@
 #include "app/about_box_win.h"
 #include "app/command_line_win.h"
 #include "app/edit_history_win.h"
+#include "app/edit_options_win.h"
 #include "app/load_sample_command.h"
 #include "app/main_refresh_win.h"
 #include "app/marker_position_text.h"
@@ -44,6 +45,9 @@ static void onMenuCommand(uint16_t identifier) {
     case kCommandHearAsCard: toggleHearAsOnCard(); break;
     case kCommandUndo: undoCardEdit(); break;
     case kCommandRedo: redoCardEdit(); break;
+    case kCommandTrimSilence: trimShownInstrument(); break;
+    case kCommandSnapMarkers: toggleSnapMarkers(); break;
+    case kCommandDitherCard: toggleDitherCard(); break;
     default: break;
     }
 }
@@ -167,8 +171,14 @@ static void showStoredPosition(Control field, uint32_t position) {
     if (GetFocus() == edit) SendMessageW(edit, EM_SETSEL, 0, -1);
 }
 
-static void commitPosition(Instrument& instrument, Control field) {
+// A number typed and committed goes to the nearest zero crossing when that
+// option is on; a spin step moves by one whatever the sound, and a field left
+// as it was moves nothing.
+static void commitPosition(Instrument& instrument, Control field, bool snap) {
+    bool start = field == Control::StartEdit;
     uint32_t position = typedPosition(instrument, field);
+    if (snap && position != (start ? instrument.start : instrument.end))
+        position = snapMarker(instrument, start, position);
     if (field == Control::StartEdit)
         storeStart(instrument, position);
     else
@@ -177,9 +187,9 @@ static void commitPosition(Instrument& instrument, Control field) {
 }
 
 // The fields' numbers belong to the instrument they show.
-static void commitTypedPosition(Control field) {
+static void commitTypedPosition(Control field, bool snap = true) {
     if (mainWindow.updatingControls) return;
-    if (Instrument* instrument = shownInstrument()) commitPosition(*instrument, field);
+    if (Instrument* instrument = shownInstrument()) commitPosition(*instrument, field, snap);
 }
 
 void commitTypedPositions() {
@@ -212,7 +222,7 @@ LRESULT onNotify(NMHDR* header) {
 // After a step the spin has written its new position into the field: the step commits it.
 void onSpinScroll(HWND spin, uint16_t request) {
     Control field;
-    if (request == SB_THUMBPOSITION && fieldOfSpin(spin, field)) commitTypedPosition(field);
+    if (request == SB_THUMBPOSITION && fieldOfSpin(spin, field)) commitTypedPosition(field, false);
 }
 
 static void onLoadSample() {
@@ -367,10 +377,14 @@ void onMarkerMoved(WPARAM record, HWND view) {
     }
     endMarkerPosition();
     Instrument* instrument = selectedInstrument();
-    if (!instrument) return;
-    bool changed = false;
-    if (notification.marker == kStartMarker) changed = storeStartMarker(*instrument, notification.position);
-    if (notification.marker == kEndMarker) changed = storeEndMarker(*instrument, notification.position);
+    if (!instrument || notification.marker > kEndMarker) return;
+    bool start = notification.marker == kStartMarker;
+    uint32_t position = notification.position;
+    if (position != (start ? instrument->start : instrument->end)) position = snapMarker(*instrument, start, position);
+    bool changed = start ? storeStartMarker(*instrument, position) : storeEndMarker(*instrument, position);
+    // The marker goes where the card has it: on the crossing, or back where it was.
+    SendMessageW(controlWindow(Control::WaveformView), WV_SETMARKERPOS, notification.marker,
+                 LPARAM(start ? instrument->start : instrument->end));
     if (!changed) return;
     parameterChanged(*instrument);
     recordCardEdit(notification.marker == kStartMarker ? EditKind::MoveStart : EditKind::MoveEnd,

@@ -57,15 +57,20 @@ void updateWindowTitle() {
     SetWindowTextW(mainWindow.window, wideChars(title));
 }
 
-// The shown instrument's bytes on the card, beside its other settings; empty without one.
+// The shown instrument's bytes on the card, beside its other settings (empty
+// without one), and in the status line what Downsample would save. A running
+// transfer keeps the status line for its progress.
 static void updateInstrumentCost() {
     MemoryText cost = {};
-    if (const Instrument* instrument = shownInstrument()) {
-        appendUnsigned(cost, instrumentFootprint(*instrument));
-        appendText(cost, viewOf(u" Byte"));
-    }
+    const Instrument* instrument = shownInstrument();
+    if (instrument) buildFootprintText(cost, *instrument);
     terminateTextCutting(cost);
     SetWindowTextW(controlWindow(Control::InstrumentCostValue), wideChars(cost));
+    if (!instrument || transferJob.busy) return;
+    CostText downsample = {};
+    buildDownsampleText(downsample, *instrument);
+    terminateTextCutting(downsample);
+    SetWindowTextW(controlWindow(Control::StatusText), wideChars(downsample));
 }
 
 void updateMemoryDisplay() {
@@ -125,7 +130,7 @@ void showPreview(const Instrument& instrument) {
     if (hearAsOnCard) {
         // Silence rather than the last instrument's sound.
         if (SampleBuffer* card = soundToBuild(previewCardSound)) {
-            if (failed(prepareCardSound(instrument, previewEnvelope, *card))) card->count = 0;
+            if (failed(prepareCardSound(instrument, previewEnvelope, *card, ditherCardBits))) card->count = 0;
             publishSound(previewCardSound, *card);
         } else {
             PostMessageW(mainWindow.window, kPreviewRebuildMessage, 0, 0);
@@ -192,7 +197,10 @@ void showInstrument(int32_t index) {
 void updateControlStates() {
     bool selected = listSelection() >= 0;
     EnableWindow(controlWindow(Control::AddButton), cardDocument.instruments.count < kMaxInstruments);
-    for (Control control : {Control::RemoveButton, Control::LoadSampleButton, Control::WaveformView,
+    // Load Sample adds instruments when none is selected, while the card has room.
+    EnableWindow(controlWindow(Control::LoadSampleButton),
+                 selected || cardDocument.instruments.count < kMaxInstruments);
+    for (Control control : {Control::RemoveButton, Control::WaveformView,
                             Control::StartSpin, Control::EndSpin, Control::DownsampleCheck, Control::DecayKnob,
                             Control::BoostKnob, Control::PlayButton})
         EnableWindow(controlWindow(control), selected);

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "app/edit_history_win.h"
+#include "app/edit_options_win.h"
 #include "app/file_drop_win.h"
 #include "app/instrument_drag_win.h"
 #include "app/main_commands_win.h"
@@ -126,6 +127,7 @@ static LRESULT onCreate(HWND window, const CREATESTRUCTW& creation) {
     initAudioOutput(previewPlayer, kWorkingSampleRate, 1, kPreviewPeriods, kPreviewFramesPerPeriod);
     hearAsOnCard = readOption(kHearAsOnCardValue);
     showHearAsOnCard();
+    loadEditOptions();
 
     refreshInstrumentList();
     updateControlStates();

@@ -22,6 +22,11 @@ extern SampleBuffer previewEnvelope;
 // previewSamples. Both have one sample per instrument sample.
 extern bool hearAsOnCard;
 extern PreviewSound previewCardSound;
+// The Edit menu's options, remembered: a released marker or a committed Start
+// or End goes to the nearest zero crossing; the card's 8 bits are dithered
+// (Send to Card and "Hear as on the Card").
+extern bool snapMarkers;
+extern bool ditherCardBits;
 extern PreviewPlayer previewPlayer;
 extern CardWriterList cardWriterList;
 extern TransferJob transferJob;

@@ -14,6 +14,9 @@
 #define kCommandHearAsCard 40007
 #define kCommandUndo 40008
 #define kCommandRedo 40009
+#define kCommandTrimSilence 40010
+#define kCommandSnapMarkers 40011
+#define kCommandDitherCard 40012
 
 // The About box's two lines, filled at run time.
 #define kAboutVersionText 1001

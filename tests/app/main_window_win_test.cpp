@@ -29,6 +29,7 @@
 #include "import/sample_files.h"
 #include "simulated_card_writer.h"
 #include "test_files.h"
+#include "transfer/card_image.h"
 
 namespace {
 
@@ -982,10 +983,12 @@ TEST_F(MainWindowTest, WhileAMarkerIsHeldTheStatusLineSaysWhereItIs) {
     SetWindowTextW(status, L"Idle");
     releaseMarker(0, 1, true);
     EXPECT_EQ(textOf(status), u"Start: 1 sample, 0.0 ms");
+    releaseMarker(0, 0, false);  // let go where it was
+    EXPECT_EQ(textOf(status), u"Idle");
     releaseMarker(1, 2000, true);
     EXPECT_EQ(textOf(status), u"End: 2000 samples, 52.8 ms");  // 2000 / 37908 Hz
-    releaseMarker(1, 2000, false);
-    EXPECT_EQ(textOf(status), u"Idle");
+    releaseMarker(1, 2000, false);  // moved: the line tells what Downsample would do now
+    EXPECT_EQ(textOf(status), u"Downsample would save nothing");
 }
 
 // The shown instrument's bytes on the card, worked out by hand from the
@@ -1018,6 +1021,92 @@ TEST_F(MainWindowTest, AnotherInstrumentIsShownWhole) {
     EXPECT_LT(visible(), 3000u);
     selectEntry(0);
     EXPECT_EQ(visible(), 3000u);
+}
+
+// A sound between silences: 1000 zeros, a tone of 2000 samples, 1000 zeros.
+void writeToneBetweenSilences(const std::string& path) {
+    using namespace sample_files;
+    std::vector<int16_t> values(4000, 0);
+    for (uint32_t i = 0; i < 2000; ++i) values[1000 + i] = int16_t(20000.0 * std::sin(i * 0.05 + 0.3));
+    writeFileBytes(path, wav::riff({wav::chunk("fmt ", wav::format(1, 1, kWorkingSampleRate, 16)),
+                                    wav::chunk("data", wav::s16(values))}));
+}
+
+// Trim Silence keeps the tone only, as one step, and says what it saved.
+TEST_F(MainWindowTest, TrimSilenceIsOneStepAndSaysWhatItSaved) {
+    std::string path = folder.file("quiet.wav");
+    writeToneBetweenSilences(path);
+    dropFiles(Control::InstrumentList, {path});
+    const Instrument& sound = cardDocument.instruments.items[0];
+    uint32_t before = instrumentFootprint(sound);
+    menuCommand(kCommandTrimSilence);
+    EXPECT_EQ(sound.start, 1000u);
+    EXPECT_EQ(sound.end, 3000u);
+    EXPECT_EQ(markerPosition(0), 1000u);
+    EXPECT_EQ(textOf(control(Control::StartEdit)), u"1000");
+    std::string saved = std::to_string(before - instrumentFootprint(sound));
+    EXPECT_EQ(textOf(control(Control::StatusText)),
+              u"Trim Silence saved " + std::u16string(saved.begin(), saved.end()) + u" Byte");
+    menuCommand(kCommandUndo);
+    EXPECT_EQ(sound.start, 0u);
+    EXPECT_EQ(sound.end, 4000u);
+}
+
+// With the option on, a released marker and a typed Start land on the nearest
+// sign change of the sound within 2 ms; a spin step still moves by one.
+TEST_F(MainWindowTest, SnappedMarkersLandOnZeroCrossings) {
+    dropTone(6000);
+    const Instrument& tone = cardDocument.instruments.items[0];
+    // The crossing nearest to a position, found here on the samples themselves.
+    auto nearestCrossing = [&](uint32_t position) {
+        for (uint32_t distance = 0; distance <= 76; ++distance)
+            for (uint32_t p : {position - distance, position + distance}) {
+                float a = tone.samples.data[p - 1], b = tone.samples.data[p];
+                if (!((a < 0 && b < 0) || (a > 0 && b > 0))) return p;
+            }
+        return position;
+    };
+    auto checked = [] { return GetMenuState(GetMenu(mainWindow.window), kCommandSnapMarkers, MF_BYCOMMAND) & MF_CHECKED; };
+    EXPECT_FALSE(checked());
+    menuCommand(kCommandSnapMarkers);
+    EXPECT_TRUE(checked());
+    EXPECT_TRUE(readOption(kSnapMarkersValue));
+    uint32_t crossing = nearestCrossing(1510);
+    ASSERT_NE(crossing, 1510u);
+    releaseMarker(0, 1510, false);
+    EXPECT_EQ(tone.start, crossing);
+    EXPECT_EQ(markerPosition(0), crossing);
+    enterInto(Control::EndEdit, L"4020");
+    EXPECT_EQ(tone.end, nearestCrossing(4020));
+    uint32_t end = tone.end;
+    pressKey(Control::EndEdit, VK_DOWN);  // a step of the spin
+    EXPECT_EQ(tone.end, end - 1);
+    menuCommand(kCommandSnapMarkers);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kSnapMarkersValue);
+    releaseMarker(0, 1510, false);
+    EXPECT_EQ(tone.start, 1510u);
+}
+
+// With the option on, Send to Card writes the dithered image.
+TEST_F(MainWindowTest, TheDitheredCardGoesToTheWriter) {
+    dropTone(5000);
+    turnKnob(Control::BoostKnob, 0);
+    menuCommand(kCommandDitherCard);
+    EXPECT_TRUE(readOption(kDitherCardValue));
+    uint32_t writer = simulatedUsb.plugWriter({}, u"W3");
+    rescanWriters();
+    click(Control::SendButton);
+    EXPECT_TRUE(transferEnds());
+    std::vector<uint8_t> plain(kCardCapacity), dithered(kCardCapacity);
+    ASSERT_EQ(buildCardImage(cardDocument, plain.data(), kCardCapacity, false), ErrorCode::Ok);
+    ASSERT_EQ(buildCardImage(cardDocument, dithered.data(), kCardCapacity, true), ErrorCode::Ok);
+    ASSERT_NE(plain, dithered);
+    ASSERT_EQ(simulatedUsb.device(writer).banks.count(1), 1u);
+    EXPECT_EQ(simulatedUsb.device(writer).banks[1], dithered);
+    menuCommand(kCommandDitherCard);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kDitherCardValue);
+    simulatedUsb.device(writer).plugged = false;
+    rescanWriters();
 }
 
 // The oldest steps go beyond 200.
