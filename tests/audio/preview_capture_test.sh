@@ -58,7 +58,7 @@ play_once() {
 
 # The preview played and the button came back by itself, leaving the status line as it was.
 played() {
-  grep -qx "Play button: Stop, then Play again" "$1.probe" && grep -qx "status: Idle" "$1.probe" ||
+  grep -qx "Play button: Stop, then Play again" "$1.probe" && grep -qx "status: as before" "$1.probe" ||
     { echo "the preview did not play and end by itself" >&2; return 1; }
 }
 

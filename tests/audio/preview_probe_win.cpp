@@ -2,7 +2,8 @@
 // main window by its caption, presses Space or clicks Play with a posted
 // message (a key typed through the X server is lost while Wine has not yet
 // made the window active), follows the Play button to "Stop" and back to
-// "Play", prints what it saw and the status line, and closes the window.
+// "Play", prints what it saw and the status line ("as before" when the
+// preview left it as it was), and closes the window.
 // Usage: preview_probe CAPTION space|click
 #include <windows.h>
 
@@ -47,14 +48,18 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     HWND window = nullptr, play = nullptr, status = nullptr;
-    // The card is shown and its instrument selected once Play is enabled.
+    wchar_t before[128] = {};
+    // The card is shown and its instrument selected once Play is enabled. The
+    // status line is the control created right after the bank's spin, the
+    // first up-down control.
     if (!waitUntil([&] {
             window = FindWindowW(L"CorvaneMain", argv[1]);
             play = window ? FindWindowExW(window, nullptr, L"Button", L"Play") : nullptr;
-            status = window ? FindWindowExW(window, nullptr, L"Static", L"Idle") : nullptr;
-            return play && status && IsWindowEnabled(play);
+            HWND bankSpin = window ? FindWindowExW(window, nullptr, L"msctls_updown32", nullptr) : nullptr;
+            status = bankSpin ? GetWindow(bankSpin, GW_HWNDNEXT) : nullptr;
+            return play && status && IsWindowEnabled(play) && readText(status, before);
         })) {
-        puts("no window with that caption, an enabled Play button and an idle status line");
+        puts("no window with that caption, an enabled Play button and a status line");
         return 1;
     }
     // Wine's trace stamps its lines with the same tick count, in seconds.
@@ -66,7 +71,7 @@ int wmain(int argc, wchar_t** argv) {
     printf("pressed at %lu.%03lu\n", pressed / 1000, pressed % 1000);
     // Either the preview plays and ends by itself, or the status line says why not.
     bool started = false;
-    waitUntil([&] { return (started = textIs(play, L"Stop")) || textIsNot(status, L"Idle"); });
+    waitUntil([&] { return (started = textIs(play, L"Stop")) || textIsNot(status, before); });
     int result = 0;
     if (started) {
         bool ended = waitUntil([&] { return textIs(play, L"Play"); });
@@ -77,7 +82,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     wchar_t text[128];
     waitUntil([&] { return readText(status, text); });
-    printf("status: %ls\n", text);
+    if (wcscmp(text, before) == 0)
+        puts("status: as before");
+    else
+        printf("status: %ls\n", text);
     fflush(stdout);
     PostMessageW(window, WM_CLOSE, 0, 0);
     return result;
