@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ googletest libbenchmark-dev libusb-1.0-0-dev pkg-config python3
+  cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libusb-1.0-0-dev pkg-config python3
   g++-mingw-w64-x86-64 wine64 xvfb xauth xdotool imagemagick sox
   # the fuzz targets: clang with libFuzzer and the sanitizers' runtime
   clang libclang-rt-14-dev
