@@ -78,8 +78,14 @@ static void showRestoredCard(int32_t selection) {
     updateEditMenu();
 }
 
-// What is still being typed counts as a step of its own before the undo.
+// What is still being typed counts as a step of its own before the undo: a
+// number in Start or End, a name, a value typed into a knob (taking the focus
+// back to the knob closes its entry and applies it).
 static void settleTyping() {
+    HWND focus = GetFocus();
+    HWND owner = focus ? GetParent(focus) : nullptr;
+    if (owner && (owner == controlWindow(Control::DecayKnob) || owner == controlWindow(Control::BoostKnob)))
+        SetFocus(owner);
     commitTypedPositions();
     recordTypedName();
 }

@@ -45,12 +45,17 @@ void toggleDitherCard() {
 // Near the start the sound plays at full gain, so its crossings are those of
 // the instrument's own samples (the boost keeps every sign); near the end the
 // preview counts, whose fade may already have reached silence there.
+// A span that played something keeps at least one sample.
 uint32_t snapMarker(const Instrument& instrument, bool start, uint32_t position) {
     if (!snapMarkers) return position;
-    if (start) return snapToZeroCrossing(instrument.samples.data, instrument.samples.count, position, 0, instrument.end);
+    if (start) {
+        uint32_t highest = instrument.end > 0 && position < instrument.end ? instrument.end - 1 : instrument.end;
+        return snapToZeroCrossing(instrument.samples.data, instrument.samples.count, position, 0, highest);
+    }
     const SampleBuffer& preview = publishedSound(previewSamples);
     if (preview.count != instrument.samples.count) return position;  // not yet built for it
-    return snapToZeroCrossing(preview.data, preview.count, position, instrument.start, instrument.samples.count);
+    uint32_t lowest = position > instrument.start ? instrument.start + 1 : instrument.start;
+    return snapToZeroCrossing(preview.data, preview.count, position, lowest, instrument.samples.count);
 }
 
 void trimShownInstrument() {
@@ -68,5 +73,5 @@ void trimShownInstrument() {
     CostText text = {};
     buildTrimText(text, outcome, kDefaultTrimThresholdDb);
     terminateTextCutting(text);
-    SetWindowTextW(controlWindow(Control::StatusText), wideChars(text));
+    showEditingStatus(wideChars(text), true);
 }

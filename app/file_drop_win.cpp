@@ -58,6 +58,7 @@ void onDropFiles(HWND window, HDROP drop) {
     // that command still works on the card.
     bool accepted = DragQueryPoint(drop, &point) && IsWindowEnabled(window) && !cardFileCommands.dialogOpen;
     if (accepted && isOnInstrumentList(window, point)) {
+        recordTypedName();
         ImportFailures failures = {};
         int32_t before = mainWindow.shownInstrument;
         importDroppedSamples(drop, failures);

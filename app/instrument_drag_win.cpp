@@ -58,6 +58,7 @@ static void showTakenEntry(int32_t from) {
 static void dropped(const DRAGLISTINFO& drag) {
     int32_t from = mainWindow.dragFrom;
     if (from < 0) return;
+    recordTypedName();
     int32_t to = entryAt(drag);  // before the placeholder goes
     endListDrag();
     // The entry is inserted before the one it is dropped on.

@@ -266,6 +266,9 @@ void onCommand(HWND, uint16_t identifier, HWND control, uint16_t notification) {
     }
     int32_t row = controlOf(control);
     if (row < 0) return;
+    // A name typed and not yet a step becomes one before another edit joins it
+    // (the wheel turns a knob while the focus stays in the name field).
+    if (Control(row) != Control::InstNameEdit && Control(row) != Control::CardNameEdit) recordTypedName();
     switch (Control(row)) {
     case Control::SendButton: sendToCard(transferJob, cardWriterList, cardDocument); break;
     case Control::AddButton: addInstrument(); break;
@@ -303,6 +306,7 @@ void onKnobChanged(WPARAM record, HWND knob) {
     const KnobNotification& notification = *reinterpret_cast<const KnobNotification*>(record);
     Instrument* instrument = selectedInstrument();
     if (!instrument) return;
+    recordTypedName();
     uint8_t* stored = decay ? &instrument->decay : &instrument->boost;
     uint8_t value = decay ? clampDecay(notification.value) : clampBoost(notification.value);
     if (*stored != value) {
@@ -344,6 +348,7 @@ static bool storeEndMarker(Instrument& instrument, uint32_t position) {
 
 // While a marker is held: where it is, in samples and milliseconds.
 static void showMarkerPosition(const MarkerNotification& notification) {
+    if (transferJob.busy) return;  // its progress has the status line
     HWND status = controlWindow(Control::StatusText);
     if (!mainWindow.markerPositionShown) {
         GetWindowTextW(status, mainWindow.statusBeforeMarker, int(std::size(mainWindow.statusBeforeMarker)));
@@ -378,6 +383,7 @@ void onMarkerMoved(WPARAM record, HWND view) {
     endMarkerPosition();
     Instrument* instrument = selectedInstrument();
     if (!instrument || notification.marker > kEndMarker) return;
+    recordTypedName();
     bool start = notification.marker == kStartMarker;
     uint32_t position = notification.position;
     if (position != (start ? instrument->start : instrument->end)) position = snapMarker(*instrument, start, position);

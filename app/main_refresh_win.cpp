@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <initializer_list>
+#include <iterator>
 
 #include "app/main_window_win.h"
 #include "app/program_state.h"
@@ -57,20 +58,29 @@ void updateWindowTitle() {
     SetWindowTextW(mainWindow.window, wideChars(title));
 }
 
+void showEditingStatus(const wchar_t* text, bool asked) {
+    if (transferJob.busy) return;  // its progress has the line
+    HWND status = controlWindow(Control::StatusText);
+    wchar_t shown[64] = {};
+    GetWindowTextW(status, shown, int(std::size(shown)));
+    if (!asked && lstrcmpW(shown, L"Idle") != 0 && lstrcmpW(shown, mainWindow.editingStatus) != 0) return;
+    lstrcpynW(mainWindow.editingStatus, text, int(std::size(mainWindow.editingStatus)));
+    SetWindowTextW(status, mainWindow.editingStatus);
+}
+
 // The shown instrument's bytes on the card, beside its other settings (empty
-// without one), and in the status line what Downsample would save. A running
-// transfer keeps the status line for its progress.
+// without one), and in the status line what Downsample would save.
 static void updateInstrumentCost() {
     MemoryText cost = {};
     const Instrument* instrument = shownInstrument();
     if (instrument) buildFootprintText(cost, *instrument);
     terminateTextCutting(cost);
     SetWindowTextW(controlWindow(Control::InstrumentCostValue), wideChars(cost));
-    if (!instrument || transferJob.busy) return;
+    if (!instrument) return;
     CostText downsample = {};
     buildDownsampleText(downsample, *instrument);
     terminateTextCutting(downsample);
-    SetWindowTextW(controlWindow(Control::StatusText), wideChars(downsample));
+    showEditingStatus(wideChars(downsample), false);
 }
 
 void updateMemoryDisplay() {

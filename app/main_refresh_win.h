@@ -29,6 +29,13 @@ void showInstrument(int32_t index);
 void updateControlStates();
 void updateWindowTitle();
 void updateMemoryDisplay();
+// The status line belongs to the transfer; between transfers the editing says
+// there what Downsample would save and what a trim saved. Such a text replaces
+// "Idle" and the editing's own last text, and any text when `asked` (the
+// user's command wants its answer); a transfer's result or the note that no
+// audio output is there stays until the user acts.
+void showEditingStatus(const wchar_t* text, bool asked);
+
 // The preview copy of the instrument, rebuilt and handed to the waveform view.
 void showPreview(const Instrument& instrument);
 

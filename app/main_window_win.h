@@ -49,6 +49,7 @@ struct MainWindow {
     bool markerPositionShown;
     wchar_t statusBeforeMarker[128];
     wchar_t markerPositionText[64];  // the last position shown
+    wchar_t editingStatus[64];       // the last text the editing put in the status line
     const UsbTransport* usb;
     UserDialogs dialogs;
     CardFileWindow cardFileWindow;

@@ -39,7 +39,10 @@ static bool isFieldUndoKey(const MSG& message) {
 
 void handleLoopMessage(MSG& message, HACCEL accelerators) {
     HWND window = mainWindow.window;
-    if (window && accelerators && !isFieldUndoKey(message) && TranslateAcceleratorW(window, accelerators, &message))
+    // Nothing of the menu runs in the middle of a drag (a marker, a knob, the
+    // list): an Undo then would leave the drag working on another card.
+    if (window && accelerators && !GetCapture() && !isFieldUndoKey(message) &&
+        TranslateAcceleratorW(window, accelerators, &message))
         return;
     if (window && message.message == WM_MOUSEMOVE && !(message.wParam & MK_LBUTTON)) signalHover(message);
     // A held key repeats its key-down (bit 30: it was down already): one press, one toggle.

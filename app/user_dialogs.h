@@ -11,8 +11,8 @@
 enum class SaveAnswer : uint8_t { Yes, No, Cancel };
 enum class FileKind : uint8_t { CardFile, Sample };
 
-// The sample files chosen at once, in the order the dialog gives them. Files
-// beyond the room here are only counted.
+// The sample files chosen at once, in the order of their names. Files beyond
+// the room here are only counted.
 constexpr uint32_t kChosenFilesCapacity = 16;
 struct ChosenFiles {
     uint32_t count;

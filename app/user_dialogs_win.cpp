@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cwchar>
 
@@ -99,6 +100,8 @@ bool chooseFileToOpen(void* context, FileKind kind, PathBuffer& path) {
 // Room for the folder and the names of many files, as the multiple choice
 // hands them over: "folder\0name\0name\0\0".
 constexpr DWORD kChoiceUnits = 32768;
+// More names than this are only counted.
+constexpr uint32_t kSortedNames = 512;
 
 // The separator between the folder and a name; a drive's root ("C:\") has its own.
 const char16_t* separatorAfter(const wchar_t* folder) {
@@ -152,7 +155,19 @@ bool chooseSampleFiles(void* context, ChosenFiles& files) {
             appendText(first, viewOf(separatorAfter(choice)));
             appendText(first, viewOfWide(name));
             if (terminateText(first)) rememberFolderOf(kLastSamplePathValue, wideChars(first));
-            for (; *name; name += wcslen(name) + 1) appendChosenFile(files, choice, name);
+            // Windows lists them in the order they were picked (the last
+            // first), Wine in the folder's: in the order of their names they
+            // are the same everywhere, and "kick 2" comes before "kick 10".
+            const wchar_t* names[kSortedNames];
+            uint32_t count = 0;
+            for (; *name; name += wcslen(name) + 1) {
+                if (count < kSortedNames)
+                    names[count++] = name;
+                else
+                    ++files.beyond;
+            }
+            std::sort(names, names + count, [](const wchar_t* a, const wchar_t* b) { return StrCmpLogicalW(a, b) < 0; });
+            for (uint32_t i = 0; i < count; ++i) appendChosenFile(files, choice, names[i]);
         }
     }
     free(choice);

@@ -51,6 +51,7 @@ struct WaveformState {
     uint32_t markerCount;
     uint16_t dragMarker;
     float grabOffset;  // pointer x less the dragged marker's x at the press: the marker keeps that distance
+    int32_t dragStart; // the dragged marker's position at the press, for a drag that is cancelled
     float dragX;       // the pointer's x at the last move of a marker drag
     bool edgeScrolling;
     bool panning;  // a middle-button drag
@@ -376,6 +377,7 @@ void onLeftButtonDown(HWND view, WaveformState& s, float x, float y) {
     if (hit < 0) return;
     SetCapture(view);
     s.dragMarker = uint16_t(hit);
+    s.dragStart = s.markers[hit].position;
     s.grabOffset = x - float(pixelOfSample(plotOf(view), s.range, s.markers[hit].position));
     s.dragX = x;
 }
@@ -390,14 +392,17 @@ void onDoubleClick(HWND view, WaveformState& s, float x, float y) {
     if (!s.panning && s.dragMarker == kNoMarker) setRange(view, s, wholeRange(s.primaryCount));
 }
 
-// At the release of the button, or when the capture goes elsewhere (Alt+Tab,
-// another window taking the mouse): whichever comes first ends the drag.
-void endDrag(HWND view, WaveformState& s) {
+// At the release of the button the marker stays where it is. When the
+// capture goes elsewhere first (Alt+Tab, a message box, WM_CANCELMODE) the
+// drag is cancelled, as Windows cancels drags: the marker goes back to where
+// it was, and that is what the parent is told.
+void endDrag(HWND view, WaveformState& s, bool cancelled) {
     if (s.dragMarker == kNoMarker) return;
     uint16_t marker = s.dragMarker;
     s.dragMarker = kNoMarker;  // before ReleaseCapture, whose WM_CAPTURECHANGED comes back here
     stopEdgeScrolling(view, s);
     if (GetCapture() == view) ReleaseCapture();
+    if (cancelled) setMarkerPosition(view, s, marker, s.dragStart);
     setCursorForPointer(view, s);
     notifyParent(view, s, marker, false);
 }
@@ -531,10 +536,10 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
     case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: startPan(view, *s, x); return 0;
     case WM_MBUTTONUP: endPan(view, *s); return 0;
     case WM_MOUSEMOVE: onMouseMove(view, *s, x); return 0;
-    case WM_LBUTTONUP: endDrag(view, *s); return 0;
+    case WM_LBUTTONUP: endDrag(view, *s, false); return 0;
     case WM_CAPTURECHANGED:
         endPan(view, *s);
-        endDrag(view, *s);
+        endDrag(view, *s, true);
         return 0;
     case WM_MOUSEWHEEL: case WM_MOUSEHWHEEL: return onWheel(view, *s, message, wParam, lParam);
     case WM_HSCROLL: onScroll(view, *s, LOWORD(wParam)); return 0;

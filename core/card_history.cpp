@@ -152,6 +152,14 @@ ErrorCode recordEdit(CardHistory& history, CardDocument& document, EditKind kind
     last->selection = selection;
     last->madeAtMs = nowMs;
     history.runOpen = mergeable;
+    // A run that came back to where it began (a wheel turned up and down) is no step.
+    if (joins && documentIs(document, history.states[history.current - 1].card)) {
+        releaseSnapshot(last->card);
+        memset(last, 0, sizeof(HistoryState));
+        --history.count;
+        --history.current;
+        history.runOpen = false;
+    }
     while (history.current > 0 && historyOnlySampleBytes(history) > kHistorySampleBytes) dropOldest(history);
     markModified(history, document);
     return ErrorCode::Ok;
@@ -173,7 +181,9 @@ EditKind redoKind(const CardHistory& history) {
 
 bool undoEdit(CardHistory& history, CardDocument& document, int32_t& selection) {
     if (!canUndo(history) || failed(putSnapshot(document, history.states[history.current - 1].card))) return false;
+    // An edit of no instrument (the card's name) shows what was shown before it.
     selection = history.states[history.current].where;
+    if (selection < 0) selection = history.states[history.current - 1].selection;
     --history.current;
     history.runOpen = false;
     markModified(history, document);

@@ -87,8 +87,9 @@ EditKind undoKind(const CardHistory& history);  // None when nothing can be undo
 EditKind redoKind(const CardHistory& history);
 
 // Puts the state before back into the document (or the state after, for
-// Redo) and gives the instrument to show: the one the undone edit worked on,
-// or the one shown after the redone edit. The document is modified unless it
+// Redo) and gives the instrument to show: the one the undone edit worked on
+// (or, for an edit of the card itself, the one shown before it), or the one
+// shown after the redone edit. The document is modified unless it
 // is back in the saved state. False when there is nothing to undo or redo.
 bool undoEdit(CardHistory& history, CardDocument& document, int32_t& selection);
 bool redoEdit(CardHistory& history, CardDocument& document, int32_t& selection);

@@ -82,7 +82,9 @@ uint8_t ditheredCardByte(float sample, CardDither& dither) {
     double rise = uniformStep(dither);
     double fall = uniformStep(dither);
     if (std::isnan(sample)) return 0x80;
-    return byteOfLevel(128.0 - 128.0 * static_cast<double>(sample) + (rise - fall));
+    // Rounded, not truncated: the noise averages to the level itself, so a
+    // fade into digital silence ends centred on 0x80, as the padding after it.
+    return byteOfLevel(128.0 - 128.0 * static_cast<double>(sample) + 0.5 + (rise - fall));
 }
 
 uint32_t cardSoundLength(const Instrument& instrument) {

@@ -971,6 +971,11 @@ TEST_F(MainWindowTest, CtrlZUndoesTheFieldsTypingInAFieldAndTheCardElsewhere) {
     EXPECT_EQ(listEntries(), Entries{u"tone"});
     // The card's history saw nothing of it: no rename to redo.
     EXPECT_TRUE(GetMenuState(GetMenu(mainWindow.window), kCommandRedo, MF_BYCOMMAND) & MF_GRAYED);
+    // Nothing of the menu in the middle of a drag (here a knob's).
+    SetCapture(control(Control::DecayKnob));
+    pressCtrlZ(Control::InstrumentList);
+    ReleaseCapture();
+    EXPECT_EQ(listEntries(), Entries{u"tone"});
     pressCtrlZ(Control::InstrumentList);  // the drop, undone
     EXPECT_TRUE(listEntries().empty());
     DestroyAcceleratorTable(accelerators);
@@ -1081,6 +1086,11 @@ TEST_F(MainWindowTest, SnappedMarkersLandOnZeroCrossings) {
     uint32_t end = tone.end;
     pressKey(Control::EndEdit, VK_DOWN);  // a step of the spin
     EXPECT_EQ(tone.end, end - 1);
+    // A start let go right before the end keeps a sample to play, even when
+    // the end is the nearest crossing.
+    enterInto(Control::EndEdit, std::to_wstring(nearestCrossing(3000)).c_str());
+    releaseMarker(0, tone.end - 1, false);
+    EXPECT_LT(tone.start, tone.end);
     menuCommand(kCommandSnapMarkers);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kSnapMarkersValue);
     releaseMarker(0, 1510, false);
@@ -1103,6 +1113,11 @@ TEST_F(MainWindowTest, TheDitheredCardGoesToTheWriter) {
     ASSERT_NE(plain, dithered);
     ASSERT_EQ(simulatedUsb.device(writer).banks.count(1), 1u);
     EXPECT_EQ(simulatedUsb.device(writer).banks[1], dithered);
+    // The transfer's result stays in the status line while the card is edited.
+    std::u16string result = textOf(control(Control::StatusText));
+    EXPECT_EQ(result.rfind(u"Transfer Successful", 0), 0u);
+    turnKnob(Control::BoostKnob, 3);
+    EXPECT_EQ(textOf(control(Control::StatusText)), result);
     menuCommand(kCommandDitherCard);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kDitherCardValue);
     simulatedUsb.device(writer).plugged = false;

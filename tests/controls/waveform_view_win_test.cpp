@@ -106,18 +106,19 @@ TEST_F(View, DraggingAHandleNotifiesDuringTheDragAndOnceAtItsEnd) {
     EXPECT_EQ(window.cursorAt(120, 90), arrow);
     press(101, 3);
     move(151, 3);
-    SetCapture(GetParent(view));  // as Alt+Tab or another window taking the mouse does
+    // Alt+Tab or another window taking the mouse cancels the drag: the marker goes back.
+    SetCapture(GetParent(view));
     EXPECT_EQ(GetCursor(), arrow);
     ReleaseCapture();
     moveAndRelease(181, 3);  // no longer a drag
-    EXPECT_EQ(position(0), 150);
+    EXPECT_EQ(position(0), 100);
     window.capture();
-    press(151, 3);
-    move(181, 3);
+    press(101, 3);
+    move(131, 3);
     moveAndRelease(350, 3);  // beyond E: stops at its position
     press(300, 90);  // away from every handle: no drag
     moveAndRelease(310, 90);
-    EXPECT_EQ(notified(), (Notified{{0, 150, 1}, {0, 150, 0}, {0, 180, 1}, {0, 200, 1}, {0, 200, 0}}));
+    EXPECT_EQ(notified(), (Notified{{0, 150, 1}, {0, 100, 0}, {0, 130, 1}, {0, 200, 1}, {0, 200, 0}}));
 }
 
 TEST_F(View, NothingIsDraggedWithoutTheSeriesOrTheMarker) {

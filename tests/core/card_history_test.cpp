@@ -140,8 +140,14 @@ TEST_F(HistoryTest, ARunOfLikeStepsIsOneStep) {
     record(EditKind::ChangeBoost, 0, 0, true);
     record(EditKind::ChangeBoost, 0, 0, true);  // nothing changed: nothing recorded
 
-    // Undone one by one: the boosts, the other instrument, the late step, the run.
-    const std::vector<uint8_t> decays = {20, 20, 20, 8, 3};
+    // A run that comes back to where it began is no step at all, and leaves the card as saved.
+    first.boost = 2;
+    record(EditKind::ChangeBoost, 0, 0, true);
+    EXPECT_FALSE(document.modified);
+    EXPECT_EQ(undoKind(history), EditKind::ChangeBoost);  // the saved step's own
+
+    // Undone one by one: the boost, the other instrument, the late step, the run.
+    const std::vector<uint8_t> decays = {20, 20, 8, 3};
     for (uint8_t decay : decays) {
         ASSERT_TRUE(canUndo(history));
         undo();

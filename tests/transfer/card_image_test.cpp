@@ -167,7 +167,7 @@ TEST_F(CardFixture, WithoutDitherAKnownCardGivesTheBytesItAlwaysGave) {
     EXPECT_EQ(fnv1a(image), 0x504bb127226d08d4ull);
 }
 
-TEST_F(CardFixture, DitherGivesTheSameBytesEveryTimeEachWithinAStepOfThePlainOne) {
+TEST_F(CardFixture, DitherGivesTheSameBytesEveryTimeEachWithinTwoStepsOfThePlainOne) {
     buildKnownCard(document);
     ASSERT_EQ(build(), ErrorCode::Ok);
     const Bytes plain = image;
@@ -189,17 +189,17 @@ TEST_F(CardFixture, DitherGivesTheSameBytesEveryTimeEachWithinAStepOfThePlainOne
                 ASSERT_EQ(dithered[at], plain[at]) << at;
                 continue;
             }
-            ASSERT_LE(std::abs(int(dithered[at]) - int(plain[at])), 1) << at;
+            ASSERT_LE(std::abs(int(dithered[at]) - int(plain[at])), 2) << at;
             changed += dithered[at] != plain[at];
             ++sound;
         }
         data += footprint;
     }
     EXPECT_TRUE(std::equal(plain.begin() + data, plain.end(), dithered.begin() + data));  // the 0xFF tail
-    // Triangular noise of a step each way moves a byte with the chance
-    // ((1 - f)^2 + f^2) / 2 for a level's fraction f: a third on average.
-    EXPECT_GT(changed, sound / 4);
-    EXPECT_LT(changed, sound / 2);
+    // Triangular noise of a step each way, rounded, gives another byte than
+    // the plain truncation about half the time (52 % over evenly spread fractions).
+    EXPECT_GT(changed, sound / 3);
+    EXPECT_LT(changed, sound * 2 / 3);
 }
 
 // Each instrument starts the sequence afresh: its bytes do not depend on what comes before it.
@@ -214,10 +214,11 @@ TEST_F(CardFixture, AnInstrumentsDitheredBytesDoNotDependOnItsPlace) {
     EXPECT_EQ(Bytes(image.begin() + data, image.begin() + data + alone.size()), alone);
 }
 
-// The noise is triangular: over many samples of one level the bytes average to
-// the level less half a step (the truncation's own offset), and the error's
-// power is a quarter step squared whatever the level; truncation alone keeps the
-// level's fraction, and a single uniform value would make the power follow it.
+// The noise is triangular and rounded: over many samples of one level the
+// bytes average to the level itself (digital silence stays centred on 0x80),
+// and the error's power is a quarter step squared whatever the level;
+// truncation would keep half a step below it, and a single uniform value
+// would make the power follow the level.
 TEST(CardDither, AveragesToTheLevelWithAnErrorPowerThatDoesNotFollowTheSignal) {
     for (double fraction : {0.0, 0.25, 0.5, 0.75}) {
         SCOPED_TRACE(fraction);
@@ -227,7 +228,7 @@ TEST(CardDither, AveragesToTheLevelWithAnErrorPowerThatDoesNotFollowTheSignal) {
         double sum = 0, power = 0;
         const int n = 200000;
         for (int i = 0; i < n; ++i) {
-            double error = ditheredCardByte(sample, dither) - (level - 0.5);
+            double error = ditheredCardByte(sample, dither) - level;
             sum += error;
             power += error * error;
         }
