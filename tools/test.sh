@@ -54,14 +54,20 @@ if build_tree sanitize -DCORVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug; then
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tree sanitize
 fi
 
+# The fuzz targets (clang, libFuzzer): every kept input, then a short run of
+# each. They run beside the Windows tests, which spend most of their time
+# waiting on Wine rather than on the processor.
+fuzz_pass() { bash tools/fuzz.sh >build/fuzz.run.log 2>&1; }
 if build_tree windows --toolchain cmake/mingw-w64.cmake; then
+  fuzz_pass &
+  fuzz_job=$!
   # Wine's display driver is chosen when its server starts, so the server, the
   # prefix set-up and every Windows test share one Xvfb display.
   run_tree windows xvfb-run -a -s "-screen 0 1024x768x24" tools/with-wine.sh
+  wait "$fuzz_job"
+else
+  fuzz_pass
 fi
-
-# The fuzz targets (clang, libFuzzer): every kept input, then a short run of each.
-bash tools/fuzz.sh >build/fuzz.run.log 2>&1
 grep -E "^(fuzz |allocations)" build/fuzz.run.log
 fuzz_counts=$(sed -nE 's/^fuzz: ([0-9]+) passed, ([0-9]+) failed$/\1 \2/p' build/fuzz.run.log)
 if [ -z "$fuzz_counts" ]; then
