@@ -11,6 +11,12 @@ namespace {
 constexpr uint32_t kDirectoryOffset = 32;
 constexpr uint32_t kDirectoryEntryBytes = 16;
 
+// The bytes the instrument checks at the start of every card: the signature,
+// then two fixed bytes, then the format. They are data, not text.
+constexpr uint8_t kCardSignature[4] = {0x4B, 0x4F, 0x52, 0x47};
+constexpr uint8_t kCardFixedBytes[2] = {0x02, 0xFF};
+constexpr uint8_t kCardFormat[10] = {0x2E, 0x56, 0x4F, 0x58, 0x70, 0x61, 0x6E, 0x64, 0x65, 0x64};
+
 // Every write is checked against the image: one that would pass the end is
 // skipped and marks the image as overflowing, so data that does not fit
 // always ends in BufferTooSmall, never in a partial image.
@@ -32,14 +38,14 @@ void putBE16(ImageWriter& w, uint64_t offset, uint32_t value) {
     putByte(w, offset + 1, static_cast<uint8_t>(value));
 }
 
-void putBytes(ImageWriter& w, uint64_t offset, const char* bytes, uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i) putByte(w, offset + i, static_cast<uint8_t>(bytes[i]));
+void putBytes(ImageWriter& w, uint64_t offset, const uint8_t* bytes, uint32_t count) {
+    for (uint32_t i = 0; i < count; ++i) putByte(w, offset + i, bytes[i]);
 }
 
 // min(width, length) bytes of the text, the rest of the width filled.
 void putFixedField(ImageWriter& w, uint64_t offset, uint32_t width, const NameBuffer& text, uint8_t fill) {
     uint32_t length = text.length < width ? text.length : width;
-    putBytes(w, offset, text.units, length);
+    putBytes(w, offset, reinterpret_cast<const uint8_t*>(text.units), length);
     for (uint32_t i = length; i < width; ++i) putByte(w, offset + i, fill);
 }
 
@@ -122,10 +128,9 @@ ErrorCode buildCardImage(const CardDocument& document, uint8_t* image, uint32_t 
     if (size < kCardCapacity || !image) return ErrorCode::BufferTooSmall;
     ImageWriter w = {image, size, false};
 
-    putBytes(w, 0, "KORG", 4);
-    putByte(w, 4, 0x02);
-    putByte(w, 5, 0xFF);
-    putBytes(w, 6, ".VOXpanded", 10);
+    putBytes(w, 0, kCardSignature, sizeof kCardSignature);
+    putBytes(w, 4, kCardFixedBytes, sizeof kCardFixedBytes);
+    putBytes(w, 6, kCardFormat, sizeof kCardFormat);
     putBE16(w, 16, document.cardCode);
     putByte(w, 18, static_cast<uint8_t>(document.instruments.count));
     putByte(w, 19, 0);
