@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "corvane_version.h"
+
 #include "cardfile/card_file.h"
 #include "cardfile/card_file_messages.h"
 #include "core/file_io.h"
@@ -621,7 +623,7 @@ void printProgramHelp(FILE* out) {
     for (const Command& command : kCommandTable) fprintf(out, "  corvane-cli %s\n", command.usage);
     fputs("\ncommands:\n", out);
     for (const Command& command : kCommandTable) fprintf(out, "  %-8s %s\n", command.name, command.summary);
-    fputs("\ncorvane-cli COMMAND --help tells more about a command.\n", out);
+    fputs("\ncorvane-cli COMMAND --help tells more about a command; corvane-cli --version gives the version.\n", out);
 }
 
 }  // namespace
@@ -633,6 +635,10 @@ int runCli(int argc, const char* const* argv, const UsbTransport& usb) {
     }
     if (argumentIs(argv[1], "--help") || argumentIs(argv[1], "-h") || argumentIs(argv[1], "help")) {
         printProgramHelp(stdout);
+        return kSuccess;
+    }
+    if (argumentIs(argv[1], "--version")) {
+        fputs("corvane-cli " CORVANE_VERSION "\n", stdout);
         return kSuccess;
     }
     const Command& command = commandNamed(argv[1]);

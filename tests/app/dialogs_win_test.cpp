@@ -13,6 +13,7 @@
 #include "app/about_box_win.h"
 #include "app/resource_ids.h"
 #include "app/user_dialogs_win.h"
+#include "corvane_version.h"
 #include "core/text_win.h"
 
 namespace {
@@ -76,7 +77,7 @@ void deleteValue(const wchar_t* value) { RegDeleteKeyValueW(HKEY_CURRENT_USER, k
 // Checks an open message box (caption, owner, buttons and text), then presses `press`.
 std::function<void(HWND)> expectBox(std::u16string text, std::vector<int> buttons, int press) {
     return [=](HWND box) {
-        EXPECT_EQ(windowText(box), u"Corvane v1.0.0");
+        EXPECT_EQ(windowText(box), u"Corvane v" CORVANE_VERSION);
         EXPECT_EQ(GetWindow(box, GW_OWNER), dialogOwnerWindow());
         std::vector<int> present;
         for (int id : {IDOK, IDCANCEL, IDYES, IDNO})
@@ -98,7 +99,7 @@ std::function<void(HWND)> expectBox(std::u16string text, std::vector<int> button
 UserDialogs ownedDialogs() {
     static ApplicationTitle caption = {};
     static DialogOwner owner = {dialogOwnerWindow(), &caption};
-    assignText(caption, viewOf(u"Corvane v1.0.0"));
+    assignText(caption, viewOf(u"Corvane v" CORVANE_VERSION));
     return makeUserDialogs(owner);
 }
 
@@ -119,7 +120,7 @@ TEST(AboutBox, ShowsTheTitleAndTheLegalNoticeAndClosesWithOkOrEsc) {
         // A box that does not close hangs the test.
         EXPECT_TRUE(answerDialog([] { showAboutBox(dialogOwnerWindow()); }, [&](HWND dialog) {
             EXPECT_EQ(windowText(dialog), u"About Corvane...");
-            EXPECT_EQ(controlText(dialog, kAboutVersionText), u"Corvane v1.0.0");
+            EXPECT_EQ(controlText(dialog, kAboutVersionText), u"Corvane v" CORVANE_VERSION);
             EXPECT_EQ(controlText(dialog, kAboutLegalNoticeText), u"\u00a9 2026 Quellbrook");
             EXPECT_NE(SendMessageW(GetDlgItem(dialog, -1), STM_GETICON, 0, 0), 0);
             if (escape)

@@ -23,6 +23,7 @@
 #include "app/resource_ids.h"
 #include "cardfile/card_file.h"
 #include "app/user_dialogs_win.h"
+#include "corvane_version.h"
 #include "app/version_resource_win.h"
 #include "controls/rotary_knob_win.h"
 #include "controls/waveform_view_win.h"
@@ -117,7 +118,7 @@ std::u16string textOf(HWND window) {
     return std::u16string(reinterpret_cast<const char16_t*>(text));
 }
 std::u16string caption() { return textOf(mainWindow.window); }
-const std::u16string kUnnamed = u"Corvane v1.0.0 - Unnamed";
+const std::u16string kUnnamed = u"Corvane v" CORVANE_VERSION u" - Unnamed";
 
 Entries listEntries() {
     Entries entries;
@@ -403,7 +404,7 @@ TEST_F(MainWindowTest, KnobsStoreWholeDecayAndBoost) {
     scripted.files = {folder.file("Tone.vxcor")};
     menuCommand(kCommandSaveAs);
     turnKnob(Control::DecayKnob, decay);  // a click that moved nothing: no change to save
-    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Tone");
+    EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - Tone");
 
     pressOnKnob(Control::BoostKnob, VK_UP, 3);
     EXPECT_EQ(tone.boost, 3);
@@ -411,7 +412,7 @@ TEST_F(MainWindowTest, KnobsStoreWholeDecayAndBoost) {
     EXPECT_EQ(tone.boost, kMaxBoost);
     pressOnKnob(Control::DecayKnob, VK_DOWN, 2);
     EXPECT_EQ(tone.decay, decay - 2);
-    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Tone*");
+    EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - Tone*");
     pressOnKnob(Control::DecayKnob, VK_UP, 300);  // the window gives the knob the whole range
     EXPECT_EQ(tone.decay, kMaxDecay);
 
@@ -647,12 +648,12 @@ TEST_F(MainWindowTest, CardFilesComeFromTheMenuADropOrTheCommandLineAndNameTheCa
     std::string saved = folder.file("Saved.vxcor");
     scripted.files = {saved};
     menuCommand(kCommandSave);  // never saved: Save asks where
-    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Saved");
+    EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - Saved");
 
     menuCommand(kCommandNew);
     scripted.files = {saved};
     menuCommand(kCommandOpen);
-    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Saved");
+    EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - Saved");
     EXPECT_EQ(listEntries(), Entries{u"Inst 1"});
     EXPECT_EQ(selectedEntry(), 0);
     EXPECT_EQ(textOf(control(Control::CardNameEdit)), u"Drums");
@@ -660,20 +661,20 @@ TEST_F(MainWindowTest, CardFilesComeFromTheMenuADropOrTheCommandLineAndNameTheCa
     // Dropped outside the list it is opened; on the list it is a sample that fails.
     menuCommand(kCommandNew);
     dropFiles(Control::WaveformView, {saved});
-    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Saved");
+    EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - Saved");
     EXPECT_EQ(listEntries(), Entries{u"Inst 1"});
     scripted.errors.clear();
     dropFiles(Control::InstrumentList, {saved});
     EXPECT_EQ(scripted.errors, Entries{u"The file couldn't be imported\n\n"
                                        u"Saved.vxcor: not a WAV, AIFF or AIFC file this program can read"});
     EXPECT_EQ(listEntries().size(), 1u);
-    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Saved");  // a drop that failed changed nothing
+    EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - Saved");  // a drop that failed changed nothing
 
     scripted.errors.clear();
     scripted.files = {folder.file("Gone.vxcor")};
     menuCommand(kCommandOpen);
     EXPECT_EQ(scripted.errors, Entries{u"Can't load the card-file\n\nThe file was not found"});
-    EXPECT_EQ(caption(), u"Corvane v1.0.0 - Saved");
+    EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - Saved");
 }
 
 // Eight instruments of the most samples one may hold make the largest card-file
@@ -936,11 +937,11 @@ TEST_F(MainWindowTest, EveryEditIsUndoneAndRedoneByteForByte) {
     scripted.files = {saved};
     menuCommand(kCommandSaveAs);
     turnKnob(Control::BoostKnob, 4);
-    EXPECT_EQ(caption(), u"Corvane v1.0.0 - saved*");
+    EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - saved*");
     menuCommand(kCommandUndo);
-    EXPECT_EQ(caption(), u"Corvane v1.0.0 - saved");
+    EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - saved");
     menuCommand(kCommandRedo);
-    EXPECT_EQ(caption(), u"Corvane v1.0.0 - saved*");
+    EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - saved*");
     scripted.saveAnswers = {SaveAnswer::No};
     menuCommand(kCommandNew);
     EXPECT_FALSE(enabled(kCommandUndo));

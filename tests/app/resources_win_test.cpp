@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "app/resource_ids.h"
+#include "app/version_resource_win.h"
+#include "corvane_version.h"
 
 namespace {
 
@@ -27,19 +29,40 @@ std::vector<int> iconGroupSizes(HMODULE module) {
 }  // namespace
 
 // Each entry found by the number the window acts on, in whichever submenu it is.
-TEST(Resources, TheMenuHasTheFileViewAndHelpCommands) {
+TEST(Resources, TheMenuHasTheFileEditViewAndHelpCommands) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(102));  // the number others load it by
     ASSERT_NE(menu, nullptr);
     const std::pair<UINT, std::wstring> entries[] = {
         {40001, L"&New\tCtrl+N"}, {40002, L"&Open...\tCtrl+O"}, {40003, L"&Save\tCtrl+S"},
         {40004, L"S&ave As..."}, {40005, L"E&xit\tAlt+F4"}, {40006, L"&About..."},
-        {40007, L"&Hear as on the Card"}};
+        {40007, L"&Hear as on the Card"}, {40008, L"&Undo\tCtrl+Z"}, {40009, L"&Redo\tCtrl+Y"},
+        {40010, L"&Trim Silence\tCtrl+T"}, {40011, L"&Snap Markers to Zero Crossings"},
+        {40012, L"&Dither the Card's 8 Bits"}};
     for (const auto& [id, text] : entries) {
         wchar_t found[64] = {};
         GetMenuStringW(menu, id, found, 64, MF_BYCOMMAND);
         EXPECT_EQ(found, text) << id;
     }
     DestroyMenu(menu);
+}
+
+// The project's version reaches the version block, and the caption built from it.
+TEST(Resources, TheVersionBlockAndTheCaptionCarryTheProjectsVersion) {
+    ApplicationTitle title = {};
+    buildApplicationTitle(title, GetModuleHandleW(nullptr));
+    EXPECT_EQ(std::u16string(title.units, title.length), u"Corvane v" CORVANE_VERSION);
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    DWORD ignored = 0;
+    std::vector<BYTE> block(GetFileVersionInfoSizeW(path, &ignored));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path, 0, DWORD(block.size()), block.data()));
+    for (const wchar_t* leaf : {L"\\StringFileInfo\\000904B0\\FileVersion", L"\\StringFileInfo\\000904B0\\ProductVersion"}) {
+        wchar_t* value = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueW(block.data(), leaf, reinterpret_cast<void**>(&value), &length)) << leaf;
+        EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(value)), u"" CORVANE_VERSION_TEXT) << leaf;
+    }
 }
 
 TEST(Resources, TheIconComesInEverySizeUpTo256) {

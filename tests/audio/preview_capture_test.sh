@@ -4,11 +4,12 @@
 # --as-card when "Hear as on the Card" is on), and the Play button must come back by itself.
 # Without any audio device the status line must say so. A probe beside the program presses
 # Space or clicks Play with posted messages and follows the button.
-# Usage: preview_capture_test.sh PROGRAM CLI PROBE. Needs DISPLAY (xvfb-run gives one).
+# Usage: preview_capture_test.sh PROGRAM CLI PROBE VERSION. Needs DISPLAY (xvfb-run gives one).
 set -u
 program="$1"
 cli="$2"
 probe="$3"
+version="$4"
 here="$(cd "$(dirname "$0")/../.." && pwd)"
 [ -n "${DISPLAY:-}" ] || { echo "no X display: run under xvfb-run" >&2; exit 1; }
 folder="$(mktemp -d)"
@@ -40,7 +41,7 @@ stop_program() {
 play_once() {
   HOME="$1" WINEDEBUG="+timestamp,+alsa" wine_run "$program" "$card" 2>"$2" &
   local pid=$!
-  wine_run "$probe" "Corvane v1.0.0 - Tone" "$3" | tr -d "\r" >"$2.probe"
+  wine_run "$probe" "Corvane v$version - Tone" "$3" | tr -d "\r" >"$2.probe"
   local probed=${PIPESTATUS[0]}
   sed 's/^/  /' "$2.probe"
   for _ in $(seq 1 50); do

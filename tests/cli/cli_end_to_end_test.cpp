@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cardfile/card_file.h"
+#include "corvane_version.h"
 #include "import/sample_files.h"
 #include "import/sample_processing.h"
 #include "import/wav_reader.h"
@@ -379,6 +380,7 @@ TEST_F(Cli, BadUsageAndBadFilesAreExplained) {
         {{"add", "x.vxcor", fixture("wav_u8_mono.wav")}, {'R', 'I', 'F', 'F'}, 1,
          "x.vxcor: Can't load the card-file: Invalid file format"},
         {{"--help"}, {}, 0, "corvane-cli send CARD.vxcor [--writer N] [--bank B]"},
+        {{"--version"}, {}, 0, "corvane-cli " CORVANE_VERSION "\n"},
         {{"render", "--help"}, {}, 0, "usage: corvane-cli render CARD.vxcor INDEX OUT.wav [--as-card [--dither]]"},
         {{"render", "x.vxcor", "1", "out.wav", "--dither"}, {}, 2, "--dither goes with --as-card"},
         {{"set", "x.vxcor", "1", "--trim-threshold", "-40"}, {}, 2, "--trim-threshold goes with --trim"},
