@@ -63,6 +63,10 @@ TEST(Resources, TheVersionBlockAndTheCaptionCarryTheProjectsVersion) {
         ASSERT_TRUE(VerQueryValueW(block.data(), leaf, reinterpret_cast<void**>(&value), &length)) << leaf;
         EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(value)), u"" CORVANE_VERSION_TEXT) << leaf;
     }
+    HRSRC manifest = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    ASSERT_NE(manifest, nullptr);
+    std::string text(static_cast<const char*>(LockResource(LoadResource(nullptr, manifest))), SizeofResource(nullptr, manifest));
+    EXPECT_NE(text.find("name=\"Quellbrook.Corvane\" version=\"" CORVANE_VERSION_TEXT "\""), std::string::npos);
 }
 
 TEST(Resources, TheIconComesInEverySizeUpTo256) {
