@@ -8,6 +8,8 @@ packages=(
   g++-mingw-w64-x86-64 wine64 xvfb xauth xdotool imagemagick sox
   # the fuzz targets: clang with libFuzzer and the sanitizers' runtime
   clang libclang-rt-14-dev
+  # the release (tools/release.sh): the man page, the package's dependencies, the zip's check
+  help2man dpkg-dev file unzip
   # what Wine needs to draw windows, text and sound under Xvfb
   fonts-wine fonts-liberation libfreetype6 libfontconfig1 libgnutls30 libasound2
   libxrender1 libxcursor1 libxrandr2 libxi6 libxcomposite1 libxinerama1 libxfixes3
