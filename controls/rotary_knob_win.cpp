@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "controls/window_dpi_win.h"
+#include "controls/accessible_object_win.h"
 #include "controls/control_class_win.h"
 #include "controls/gdiplus_win.h"
+#include "controls/high_contrast_win.h"
+#include "controls/window_dpi_win.h"
 #include "controls/knob_geometry.h"
 #include "core/text_win.h"
 
@@ -25,6 +27,7 @@ struct KnobState {
     HCURSOR savedCursor;
     HWND valueEntry;
     HWND tooltip;
+    AccessibleObject* accessible;
     uint32_t dpiX, dpiY;
     WideBuffer<kTextCapacity> unitText;
     WideBuffer<kTextCapacity> tipText;
@@ -57,11 +60,23 @@ bool notifyParent(HWND knob, double value, bool dragging) {
     return heldState(knob) == state;
 }
 
+// The value as shown, or its text or unit changed: redrawn, and told to screen readers.
+void valueShownChanged(HWND knob) {
+    redraw(knob);
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, knob, OBJID_CLIENT, CHILDID_SELF);
+}
+
 // False when the knob is gone (the parent destroyed it when told).
 bool setValue(HWND knob, KnobState& s, double v, bool notify) {
     if (!setKnobValue(s.value, v)) return true;
-    redraw(knob);
+    valueShownChanged(knob);
     return !notify || notifyParent(knob, s.value.value, s.dragging);
+}
+
+// Page Up and Page Down move a tenth of the range, in whole steps.
+double pageStep(const KnobValue& value) {
+    double step = std::floor((value.maximum - value.minimum) / 10 + 0.5);
+    return step < 1 ? 1 : step;
 }
 
 template <uint32_t C>
@@ -235,7 +250,9 @@ void paint(HWND knob, KnobState& s) {
         GdipSetPixelOffsetMode(g, PixelOffsetModeHalf);
         GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
         GdipGraphicsClear(g, systemArgb(COLOR_BTNFACE));
-        ARGB textColour = systemArgb(IsWindowEnabled(knob) ? COLOR_BTNTEXT : COLOR_BTNSHADOW);
+        // In high contrast every colour is the system's: the dial a window, its pointer and rim window text.
+        bool contrast = highContrastOn();
+        ARGB textColour = systemArgb(IsWindowEnabled(knob) ? COLOR_BTNTEXT : contrast ? COLOR_GRAYTEXT : COLOR_BTNSHADOW);
 
         GpStringFormat* format = nullptr;
         GdipCreateStringFormat(StringFormatFlagsNoWrap, LANG_NEUTRAL, &format);
@@ -247,23 +264,40 @@ void paint(HWND knob, KnobState& s) {
         GpSolidFill* textBrush = nullptr;
         GdipCreateSolidFill(textColour, &textBrush);
         if (k.width > 1.1920929e-07f && k.height > 1.1920929e-07f) {
-            Gdiplus::RectF dial(k.x, k.y, k.width, k.height);
-            GpLineGradient* gradient = nullptr;
-            GdipCreateLineBrushFromRectWithAngle(&dial, 0xFFFFFFFF, 0xFF9F9F9F, 45, FALSE, WrapModeTile, &gradient);
-            GdipFillEllipse(g, gradient, k.x, k.y, k.width, k.height);
-            GdipDeleteBrush(gradient);
+            GpSolidFill* pointerBrush = nullptr;
+            if (contrast) {
+                GpSolidFill* dialBrush = nullptr;
+                GdipCreateSolidFill(systemArgb(COLOR_WINDOW), &dialBrush);
+                GdipFillEllipse(g, dialBrush, k.x, k.y, k.width, k.height);
+                GdipDeleteBrush(dialBrush);
+                ARGB pointerColour = systemArgb(IsWindowEnabled(knob) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT);
+                GpPen* rim = nullptr;
+                GdipCreatePen1(pointerColour, float(s.dpiY) / 96, UnitPixel, &rim);
+                GdipSetPenMode(rim, PenAlignmentInset);
+                GdipDrawEllipse(g, rim, k.x, k.y, k.width, k.height);
+                GdipDeletePen(rim);
+                GdipCreateSolidFill(pointerColour, &pointerBrush);
+            } else {
+                Gdiplus::RectF dial(k.x, k.y, k.width, k.height);
+                GpLineGradient* gradient = nullptr;
+                GdipCreateLineBrushFromRectWithAngle(&dial, 0xFFFFFFFF, 0xFF9F9F9F, 45, FALSE, WrapModeTile, &gradient);
+                GdipFillEllipse(g, gradient, k.x, k.y, k.width, k.height);
+                GdipDeleteBrush(gradient);
+            }
             FloatRect dot = knobPointerDot(k, knobPointerAngle(s.value.value, s.value.minimum, s.value.maximum));
-            GdipFillEllipse(g, textBrush, dot.x, dot.y, dot.width, dot.height);
+            GdipFillEllipse(g, pointerBrush ? pointerBrush : textBrush, dot.x, dot.y, dot.width, dot.height);
+            if (pointerBrush) GdipDeleteBrush(pointerBrush);
             if (s.highlightRing) {
                 GpPen* ring = nullptr;
-                GdipCreatePen1(0xFFFF6347, float(s.dpiY) * 2.5f / 96, UnitPixel, &ring);
+                GdipCreatePen1(contrast ? systemArgb(COLOR_HIGHLIGHT) : 0xFFFF6347, float(s.dpiY) * 2.5f / 96, UnitPixel, &ring);
                 GdipSetPenMode(ring, PenAlignmentInset);
                 GdipDrawEllipse(g, ring, k.x, k.y, k.width, k.height);
                 GdipDeletePen(ring);
             }
             if (GetFocus() == knob) {
                 GpPen* focus = nullptr;
-                GdipCreatePen1(lightenColor(systemArgb(COLOR_BTNTEXT), 64), 1, UnitPixel, &focus);
+                ARGB focusColour = contrast ? systemArgb(COLOR_BTNTEXT) : lightenColor(systemArgb(COLOR_BTNTEXT), 64);
+                GdipCreatePen1(focusColour, 1, UnitPixel, &focus);
                 GdipSetPenDashStyle(focus, DashStyleDash);
                 GdipDrawEllipse(g, focus, k.x - 0.5f, k.y - 0.5f, k.width + 1, k.height + 1);
                 GdipDeletePen(focus);
@@ -289,6 +323,51 @@ void paint(HWND knob, KnobState& s) {
     EndPaint(knob, &ps);
 }
 
+// ---- screen readers ----------------------------------------------------------
+
+// A slider named by the label, its value the text shown with its unit.
+bool describeKnob(HWND knob, LONG child, AccessibleDescription& d) {
+    KnobState* s = stateOf(knob);
+    if (!s || child != CHILDID_SELF) return false;
+    wchar_t label[64];
+    int length = GetWindowTextW(knob, label, 64);
+    assignText(d.name, Utf16View{reinterpret_cast<const char16_t*>(label), uint32_t(length > 0 ? length : 0)});
+    appendValueText(d.value, *s);
+    appendText(d.value, viewOf(s->unitText));
+    assignText(d.defaultAction, viewOf(u"Type a value"));
+    d.role = ROLE_SYSTEM_SLIDER;
+    GetWindowRect(knob, &d.bounds);
+    return true;
+}
+
+LONG knobChildCount(HWND) { return 0; }
+LONG knobItself(HWND) { return CHILDID_SELF; }
+LONG knobItselfAt(HWND, POINT) { return CHILDID_SELF; }
+
+// A value typed by a screen reader, as if typed into the value entry.
+HRESULT typeKnobValue(HWND knob, LONG, Utf16View text) {
+    KnobState* s = stateOf(knob);
+    if (!s) return RPC_E_DISCONNECTED;
+    bool hasDigit = false;
+    for (uint32_t i = 0; i < text.length; ++i) hasDigit |= text.units[i] >= u'0' && text.units[i] <= u'9';
+    if (!hasDigit) return E_INVALIDARG;
+    setValue(knob, *s, parseTypedValue(text, s->decimalSeparator), true);
+    return S_OK;
+}
+
+HRESULT openKnobValueEntry(HWND knob, LONG) {
+    KnobState* s = stateOf(knob);
+    if (!s) return RPC_E_DISCONNECTED;
+    LONG_PTR state = heldState(knob);
+    SetFocus(knob);
+    if (heldState(knob) == state && !s->valueEntry) openValueEntry(knob, *s);
+    return S_OK;
+}
+
+const AccessibleSource kKnobAccessibleSource = {
+    knobChildCount, describeKnob, knobItselfAt, knobItself, typeKnobValue, openKnobValueEntry,
+};
+
 // ---- the window procedure ---------------------------------------------------
 
 LRESULT onCreate(HWND knob) {
@@ -303,6 +382,7 @@ LRESULT onCreate(HWND knob) {
     wchar_t separator[4] = {};
     if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) >= 2) s->decimalSeparator = separator[0];
     SetWindowLongPtrW(knob, 0, reinterpret_cast<LONG_PTR>(s));
+    s->accessible = createAccessibleObject(knob, kKnobAccessibleSource);  // none without memory: readers get the default
     WindowDpi dpi = queryWindowDpi(knob);
     s->dpiX = uint32_t(dpi.x);
     s->dpiY = uint32_t(dpi.y);
@@ -324,6 +404,7 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
         if (s->valueEntry) RemoveWindowSubclass(s->valueEntry, valueEntryProc, 0);
         // The tooltip is owned by the top-level window, which would keep it.
         if (s->tooltip) DestroyWindow(s->tooltip);
+        releaseAccessibleObject(s->accessible);
         SetWindowLongPtrW(knob, 0, 0);
         free(s);
         return 0;
@@ -332,9 +413,16 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
         if (entry != s->valueEntry && IsWindow(entry) && GetParent(entry) == knob) DestroyWindow(entry);
         return 0;
     }
-    case WM_SIZE: case WM_SETFOCUS: case WM_KILLFOCUS: case WM_ENABLE:
+    // The system itself tells screen readers of the focus (EVENT_OBJECT_FOCUS).
+    case WM_SIZE: case WM_SETFOCUS: case WM_KILLFOCUS: case WM_ENABLE: case WM_SYSCOLORCHANGE: case WM_SETTINGCHANGE:
         redraw(knob);
         return 0;
+    case WM_SETTEXT: {
+        LRESULT set = DefWindowProcW(knob, message, wParam, lParam);
+        redraw(knob);
+        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, knob, OBJID_CLIENT, CHILDID_SELF);
+        return set;
+    }
     case WM_PAINT:
         paint(knob, *s);
         return 0;
@@ -347,10 +435,17 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
     case WM_GETDLGCODE: return DLGC_WANTARROWS;
     case WM_KEYDOWN: {
         double repeat = double(LOWORD(lParam));
-        if (wParam == VK_LEFT || wParam == VK_DOWN) setValue(knob, *s, s->value.value - repeat, true);
-        if (wParam == VK_UP || wParam == VK_RIGHT) setValue(knob, *s, s->value.value + repeat, true);
+        const KnobValue& v = s->value;
+        if (wParam == VK_LEFT || wParam == VK_DOWN) setValue(knob, *s, v.value - repeat, true);
+        if (wParam == VK_UP || wParam == VK_RIGHT) setValue(knob, *s, v.value + repeat, true);
+        if (wParam == VK_NEXT) setValue(knob, *s, v.value - repeat * pageStep(v), true);
+        if (wParam == VK_PRIOR) setValue(knob, *s, v.value + repeat * pageStep(v), true);
+        if (wParam == VK_HOME) setValue(knob, *s, v.minimum, true);
+        if (wParam == VK_END) setValue(knob, *s, v.maximum, true);
         return 0;
     }
+    case WM_GETOBJECT:
+        return answerGetObject(s->accessible, knob, wParam, lParam);
     case WM_LBUTTONDOWN:
         onButtonDown(knob, *s, float(short(LOWORD(lParam))), float(short(HIWORD(lParam))));
         return 0;
@@ -385,14 +480,14 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
         return 0;
     case KM_SETUNIT:
         assignFromView(s->unitText, wParam);
-        redraw(knob);
+        valueShownChanged(knob);
         return 0;
     case KM_SETMIN:
         if (!wParam) return 0;
         s->value.minimum = *reinterpret_cast<const double*>(wParam);
         if (s->value.value < s->value.minimum) {
             s->value.value = s->value.minimum;
-            redraw(knob);
+            valueShownChanged(knob);
         }
         return 0;
     case KM_SETMAX:
@@ -400,7 +495,7 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
         s->value.maximum = *reinterpret_cast<const double*>(wParam);
         if (s->value.value > s->value.maximum) {
             s->value.value = s->value.maximum;
-            redraw(knob);
+            valueShownChanged(knob);
         }
         return 0;
     case KM_SETRING:
@@ -412,7 +507,7 @@ LRESULT CALLBACK rotaryKnobProcedure(HWND knob, UINT message, WPARAM wParam, LPA
     case KM_SETDECIMALS:
         if (s->showDecimals != (wParam != 0)) {
             s->showDecimals = wParam != 0;
-            redraw(knob);
+            valueShownChanged(knob);
         }
         return 0;
     case KM_SETTIP:

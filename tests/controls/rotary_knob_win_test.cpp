@@ -7,12 +7,54 @@
 #include <utility>
 
 #include "control_test_window.h"
+#include "controls/accessible_object_win.h"
 #include "controls/gdiplus_win.h"
+#include "controls/high_contrast_win.h"
 #include "core/text.h"
 
 namespace {
 
 LPARAM point(int x, int y) { return MAKELPARAM(x, y); }
+
+// The knob's object as a screen reader gets it (null when it gives none).
+IAccessible* accessibleOf(HWND control) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), kAccessibleInterfaceId,
+                                          reinterpret_cast<void**>(&object))))
+        return nullptr;
+    return object;
+}
+
+VARIANT self() {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = CHILDID_SELF;
+    return v;
+}
+
+// A text property of the object, "<failed>" when it gives none.
+std::wstring read(IAccessible* object, HRESULT (STDMETHODCALLTYPE IAccessible::*property)(VARIANT, BSTR*)) {
+    BSTR text = nullptr;
+    if ((object->*property)(self(), &text) != S_OK || !text) return L"<failed>";
+    std::wstring copy(text, SysStringLen(text));
+    SysFreeString(text);
+    return copy;
+}
+
+LONG numberOf(IAccessible* object, HRESULT (STDMETHODCALLTYPE IAccessible::*property)(VARIANT, VARIANT*)) {
+    VARIANT v;
+    VariantInit(&v);
+    if ((object->*property)(self(), &v) != S_OK || v.vt != VT_I4) return -1;
+    return v.lVal;
+}
+
+// Value changes the knob announces, as a screen reader hears of them.
+std::vector<DWORD> announced;
+void CALLBACK recordEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT && child == CHILDID_SELF) announced.push_back(event);
+}
 
 struct Knob : ::testing::Test {
     ControlTestWindow window{kRotaryKnobClass, L"Decay", 50, 90};
@@ -87,6 +129,91 @@ TEST_F(Knob, WheelStepsAndSettingDoesNotNotify) {
     set(KM_SETMIN, 120);
     EXPECT_EQ(value(), 120);
     EXPECT_EQ(window.knobNotifications.size(), 2u);
+}
+
+TEST_F(Knob, PageKeysStepATenthOfTheRangeInWholeStepsAndHomeAndEndGoToItsEnds) {
+    for (WPARAM key : {VK_PRIOR, VK_NEXT, VK_NEXT, VK_HOME, VK_HOME, VK_END, VK_PRIOR})
+        SendMessageW(knob, WM_KEYDOWN, key, 1);
+    std::vector<double> notified;
+    for (const KnobNotification& n : window.knobNotifications) notified.push_back(n.value);
+    // 1 .. 255: a tenth is 25.4, so 25; no notification where nothing changes.
+    EXPECT_EQ(notified, (std::vector<double>{125, 100, 75, 1, 255}));
+    set(KM_SETMIN, 0);
+    set(KM_SETMAX, 10);
+    SendMessageW(knob, WM_KEYDOWN, VK_NEXT, 3);  // three repeats of a step of 1
+    EXPECT_EQ(value(), 7);
+}
+
+TEST_F(Knob, ScreenReadersReadTheLabelAndTheValueWithItsUnitAndMayTypeOne) {
+    IAccessible* object = accessibleOf(knob);
+    ASSERT_NE(object, nullptr);
+    Utf16View unit = viewOf(u"dB");
+    SendMessageW(knob, KM_SETUNIT, WPARAM(&unit), 0);
+    EXPECT_EQ(read(object, &IAccessible::get_accName), L"Decay");
+    EXPECT_EQ(read(object, &IAccessible::get_accValue), L"100dB");
+    EXPECT_EQ(numberOf(object, &IAccessible::get_accRole), ROLE_SYSTEM_SLIDER);
+    SetFocus(GetParent(knob));
+    EXPECT_EQ(numberOf(object, &IAccessible::get_accState), STATE_SYSTEM_FOCUSABLE);
+
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, recordEvent,
+                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    announced.clear();
+    SetFocus(knob);
+    SendMessageW(knob, WM_KEYDOWN, VK_UP, 1);
+    window.pumpMessages();
+    EXPECT_EQ(announced, (std::vector<DWORD>{EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE}));
+    EXPECT_EQ(numberOf(object, &IAccessible::get_accState), STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED);
+    EXPECT_EQ(read(object, &IAccessible::get_accValue), L"101dB");
+
+    // A value typed through the reader is the user's, as if typed into the knob.
+    BSTR typed = SysAllocString(L"40");
+    EXPECT_EQ(object->put_accValue(self(), typed), S_OK);
+    SysFreeString(typed);
+    EXPECT_EQ(value(), 40);
+    EXPECT_EQ(window.knobNotifications.back().value, 40);
+    BSTR nonsense = SysAllocString(L"dB");
+    EXPECT_EQ(object->put_accValue(self(), nonsense), E_INVALIDARG);
+    SysFreeString(nonsense);
+    EXPECT_EQ(value(), 40);
+    // Its default action opens the value entry.
+    EXPECT_EQ(object->accDoDefaultAction(self()), S_OK);
+    EXPECT_NE(valueEntry(), nullptr);
+    UnhookWinEvent(hook);
+    object->Release();
+}
+
+// A reader may hold the object after the knob is gone: it answers, without touching the knob.
+TEST(KnobAccessibleObject, OutlivesTheKnobAndThenSaysItIsDisconnected) {
+    IAccessible* object = nullptr;
+    {
+        ControlTestWindow window{kRotaryKnobClass, L"Boost", 50, 90};
+        object = accessibleOf(window.control());
+        ASSERT_NE(object, nullptr);
+    }
+    BSTR name = nullptr;
+    EXPECT_EQ(object->get_accName(self(), &name), RPC_E_DISCONNECTED);
+    EXPECT_EQ(name, nullptr);
+    BSTR typed = SysAllocString(L"3");
+    EXPECT_EQ(object->put_accValue(self(), typed), RPC_E_DISCONNECTED);
+    SysFreeString(typed);
+    object->Release();
+}
+
+// In high contrast the dial takes the system's colours; tried with a black window and yellow text.
+TEST_F(Knob, InHighContrastTheDialTakesTheSystemsColours) {
+    int elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+    COLORREF saved[] = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)};
+    COLORREF contrast[] = {RGB(0, 0, 0), RGB(255, 255, 0)};
+    ASSERT_TRUE(SetSysColors(2, elements, contrast));
+    setHighContrastSource(HighContrastSource::ForcedOn);
+    set(KM_SETVALUE, 1);  // the pointer dot at (15.7, 32.3)
+    std::vector<uint32_t> pixels = window.capture();
+    setHighContrastSource(HighContrastSource::System);
+    SetSysColors(2, elements, saved);
+    EXPECT_EQ(window.pixel(pixels, 25, 15), 0xFF000000u);                   // inside the dial
+    EXPECT_LE(colourDistance(window.pixel(pixels, 15, 32), 0xFFFFFF00u), 24);  // the pointer
+    EXPECT_LE(colourDistance(window.pixel(pixels, 3, 23), 0xFFFFFF00u), 140);  // the rim, smoothed
+    EXPECT_GT(colourDistance(window.pixel(window.capture(), 25, 15), 0xFF000000u), 300);  // and not without
 }
 
 TEST_F(Knob, TypedValuesAreAppliedWithEnterAndDroppedWithEscape) {
@@ -166,6 +293,13 @@ TEST(KnobDestroyedByItsParent, TouchesNothingOfItsStateAfterAnyNotification) {
         {"Enter", true, [](HWND, HWND entry) { type(entry, L"\r"); }},
         {"a press on the dial", true, [](HWND knob, HWND) { press(knob, 30); }},
         {"the focus leaving", true, [](HWND knob, HWND) { SetFocus(GetParent(knob)); }},
+        {"a screen reader's value", false, [](HWND knob, HWND) {
+             IAccessible* object = accessibleOf(knob);
+             BSTR typed = SysAllocString(L"42");
+             if (object) object->put_accValue(self(), typed);
+             SysFreeString(typed);
+             if (object) object->Release();
+         }},
     };
     for (const Path& path : paths) {
         ControlTestWindow window{kRotaryKnobClass, L"Decay", 50, 90};
