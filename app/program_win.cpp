@@ -30,6 +30,11 @@ static uint32_t runProgram(HINSTANCE instance, int showCommand) {
     buildApplicationTitle(applicationTitle, instance);
     terminateTextCutting(applicationTitle);
 
+    // A single-threaded apartment: the file dialogs want one, and the custom
+    // controls' accessible objects are marshalled from it to screen readers.
+    // Without it the program still works, unread.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     if (!InitCommonControlsEx(&controls)) return showStartupFailure(u"Common Controls");
 
