@@ -348,6 +348,7 @@ LONG knobItselfAt(HWND, POINT) { return CHILDID_SELF; }
 HRESULT typeKnobValue(HWND knob, LONG, Utf16View text) {
     KnobState* s = stateOf(knob);
     if (!s) return RPC_E_DISCONNECTED;
+    if (!IsWindowEnabled(knob)) return E_ACCESSDENIED;  // as for the mouse and the keys
     bool hasDigit = false;
     for (uint32_t i = 0; i < text.length; ++i) hasDigit |= text.units[i] >= u'0' && text.units[i] <= u'9';
     if (!hasDigit) return E_INVALIDARG;
@@ -358,6 +359,7 @@ HRESULT typeKnobValue(HWND knob, LONG, Utf16View text) {
 HRESULT openKnobValueEntry(HWND knob, LONG) {
     KnobState* s = stateOf(knob);
     if (!s) return RPC_E_DISCONNECTED;
+    if (!IsWindowEnabled(knob)) return E_ACCESSDENIED;
     LONG_PTR state = heldState(knob);
     SetFocus(knob);
     if (heldState(knob) == state && !s->valueEntry) openValueEntry(knob, *s);

@@ -174,6 +174,11 @@ TEST_F(Knob, ScreenReadersReadTheLabelAndTheValueWithItsUnitAndMayTypeOne) {
     BSTR nonsense = SysAllocString(L"dB");
     EXPECT_EQ(object->put_accValue(self(), nonsense), E_INVALIDARG);
     SysFreeString(nonsense);
+    EnableWindow(knob, FALSE);  // nothing to change: a reader cannot either
+    typed = SysAllocString(L"50");
+    EXPECT_EQ(object->put_accValue(self(), typed), E_ACCESSDENIED);
+    SysFreeString(typed);
+    EnableWindow(knob, TRUE);
     EXPECT_EQ(value(), 40);
     // Its default action opens the value entry.
     EXPECT_EQ(object->accDoDefaultAction(self()), S_OK);
