@@ -2,30 +2,24 @@
 #include <cstdint>
 
 // The main window's controls: created in this order, which is also their
-// z-order and Tab order; every up-down control takes the control created
-// just before it as its buddy. Positions and sizes are client pixels at 96 DPI.
+// z-order and so the order of Tab and of a screen reader: the card's column
+// from the list down, the instrument's controls, then the transfer's. Every
+// up-down control takes the control created just before it as its buddy.
+// Positions and sizes are client pixels at 96 DPI.
 
 enum class Control : uint8_t {
     InstrumentsLabel,
     InstrumentList,
     AddButton,
     RemoveButton,
+    LoadSampleButton,
     CardNameLabel,
     CardNameEdit,
-    LoadSampleButton,
     UpperSeparator,
     CardSizeLabel,
     CardSizeValue,
     FreeMemoryLabel,
     FreeMemoryValue,
-    LowerSeparator,
-    WriterCombo,
-    SendButton,
-    TransferProgress,
-    BankLabel,
-    BankEdit,
-    BankSpin,
-    StatusText,
     VerticalSeparator,
     WaveformView,
     InstNameLabel,
@@ -36,14 +30,22 @@ enum class Control : uint8_t {
     EndLabel,
     EndEdit,
     EndSpin,
+    InstrumentCostLabel,
+    InstrumentCostValue,  // the bytes the selected instrument takes on the card
     PlayButton,
     DownsampleCheck,
     DecayKnob,
     BoostKnob,
-    InstrumentCostLabel,
-    InstrumentCostValue,  // the bytes the selected instrument takes on the card
+    LowerSeparator,
+    WriterCombo,
+    SendButton,
+    TransferProgress,
+    BankLabel,
+    BankEdit,
+    BankSpin,
+    StatusText,
 };
-constexpr uint32_t kControlCount = uint32_t(Control::InstrumentCostValue) + 1;
+constexpr uint32_t kControlCount = uint32_t(Control::StatusText) + 1;
 
 // The window styles the table uses, with the values of the Windows headers
 // (control_table_win.cpp checks them), so that the table stays portable.

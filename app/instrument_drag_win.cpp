@@ -45,6 +45,16 @@ static LRESULT dragging(HWND window, const DRAGLISTINFO& drag) {
     return DL_MOVECURSOR;
 }
 
+void moveListedInstrument(int32_t from, int32_t target) {
+    uint32_t count = cardDocument.instruments.count;
+    if (from < 0 || target < 0 || uint32_t(from) >= count || uint32_t(target) >= count || from == target) return;
+    recordTypedName();
+    moveInstrument(cardDocument, uint32_t(from), uint32_t(target));
+    cardDocument.modified = true;
+    refreshAndSelect(target);
+    recordCardEdit(EditKind::MoveInstrument, from, target);
+}
+
 // A drag that moves nothing (dropped on its own place, off the list, or
 // cancelled) leaves the entry it took selected and shown: the list box moves
 // its highlight under the cursor, and need not say so when the drag ends.
@@ -68,10 +78,7 @@ static void dropped(const DRAGLISTINFO& drag) {
         showTakenEntry(from);
         return;
     }
-    moveInstrument(cardDocument, uint32_t(from), uint32_t(target));
-    cardDocument.modified = true;
-    refreshAndSelect(target);
-    recordCardEdit(EditKind::MoveInstrument, from, target);
+    moveListedInstrument(from, target);
 }
 
 static void cancelled() {

@@ -15,6 +15,7 @@
 #include "app/remembered_options_win.h"
 #include "app/program_state.h"
 #include "app/resource_ids.h"
+#include "controls/high_contrast_win.h"
 #include "core/text_win.h"
 
 ApplicationTitle applicationTitle = {};
@@ -179,19 +180,36 @@ static void onDestroy() {
     PostQuitMessage(0);
 }
 
+// A control in its own colour (the free memory, red when the card is
+// overfull). A high-contrast theme chose colours that must stay readable on
+// each other: such a control stands out in the theme's highlight pair instead.
 static LRESULT onControlColour(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     int32_t row = controlOf(reinterpret_cast<HWND>(lParam));
     if (row < 0 || !mainWindow.controls[row].customTextColour)
         return DefWindowProcW(window, message, wParam, lParam);
     HDC dc = reinterpret_cast<HDC>(wParam);
     SetBkMode(dc, TRANSPARENT);
+    if (highContrastOn()) {
+        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_HIGHLIGHT));
+    }
     SetTextColor(dc, mainWindow.controls[row].textColour);
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+// The system's colours or a high-contrast theme changed: the children hear of
+// it (only top-level windows are told, and the common controls keep brushes of
+// their own), and everything drawn here is drawn again in the new colours.
+static void onColoursChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    for (HWND child = GetTopWindow(window); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, message, wParam, lParam);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 static void onSettingChange(HWND window, WPARAM wParam, LPARAM lParam) {
     const wchar_t* area = reinterpret_cast<const wchar_t*>(lParam);
     if (wParam == 0 && area && lstrcmpW(area, L"ImmersiveColorSet") == 0) updateTitleBarTheme(window);
+    onColoursChanged(window, WM_SETTINGCHANGE, wParam, lParam);
 }
 
 static LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -206,6 +224,7 @@ static LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wP
     case WM_CLOSE: onClose(window); return 0;
     case WM_QUERYENDSESSION: return onQueryEndSession(window);
     case WM_SETTINGCHANGE: onSettingChange(window, wParam, lParam); return 0;
+    case WM_SYSCOLORCHANGE: onColoursChanged(window, message, wParam, lParam); return 0;
     case WM_GETMINMAXINFO:
         // Also sent before WM_CREATE, when nothing is sized yet.
         if (window != mainWindow.window) return DefWindowProcW(window, message, wParam, lParam);

@@ -3,10 +3,8 @@
 #include <windowsx.h>
 
 #include "app/main_window_win.h"
-#include "app/preview_controls_win.h"
+#include "app/window_keys_win.h"
 #include "controls/waveform_view_win.h"
-
-constexpr int kClassNameCapacity = 128;
 
 // Resting the pointer on the Decay knob shows the decay envelope over the
 // waveform; the view redraws only when that changes. Not during a drag.
@@ -15,19 +13,6 @@ static void signalHover(const MSG& message) {
     if (message.hwnd != mainWindow.window) MapWindowPoints(message.hwnd, mainWindow.window, &point, 1);
     bool inside = PtInRect(&mainWindow.hoverRect, point) != FALSE;
     SendMessageW(controlWindow(Control::WaveformView), WV_SHOWOVERLAY, inside ? 1 : 0, 0);
-}
-
-static bool focusIsA(const wchar_t* wanted) {
-    wchar_t className[kClassNameCapacity] = {};
-    HWND focus = GetFocus();
-    if (focus) GetClassNameW(focus, className, kClassNameCapacity);
-    return lstrcmpW(className, wanted) == 0;
-}
-
-// Space plays and stops, except where it types or presses a button.
-static void onSpaceKey() {
-    if (focusIsA(L"Button") || focusIsA(L"Edit")) return;
-    togglePreviewOfSelection();
 }
 
 // In a field Ctrl+Z (and Ctrl+Y, Ctrl+Shift+Z) undo the typing in the field,
@@ -45,9 +30,7 @@ void handleLoopMessage(MSG& message, HACCEL accelerators) {
         TranslateAcceleratorW(window, accelerators, &message))
         return;
     if (window && message.message == WM_MOUSEMOVE && !(message.wParam & MK_LBUTTON)) signalHover(message);
-    // A held key repeats its key-down (bit 30: it was down already): one press, one toggle.
-    if (window && message.message == WM_KEYDOWN && message.wParam == VK_SPACE && !(message.lParam & (1 << 30)))
-        onSpaceKey();
+    if (window && handleWindowKey(message)) return;
     if (window && IsDialogMessageW(window, &message)) return;
     TranslateMessage(&message);
     DispatchMessageW(&message);

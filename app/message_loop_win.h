@@ -4,8 +4,9 @@
 #include <cstdint>
 
 // One message of the program's loop: the accelerators, the hover signal for
-// the decay envelope, Space as Play / Stop, the dialog-style keyboard
-// navigation, then the window procedures.
+// the decay envelope, the window's own keys (Space and F5 as Play / Stop, the
+// instrument list's), the dialog-style keyboard navigation (Tab), then the
+// window procedures.
 void handleLoopMessage(MSG& message, HACCEL accelerators);
 
 // Runs until WM_QUIT; returns its code.

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <set>
 #include <tuple>
 
 #include "app/main_commands_win.h"
@@ -25,6 +26,8 @@
 #include "app/user_dialogs_win.h"
 #include "corvane_version.h"
 #include "app/version_resource_win.h"
+#include "controls/high_contrast_win.h"
+#include "controls/knob_geometry.h"
 #include "controls/rotary_knob_win.h"
 #include "controls/waveform_view_win.h"
 #include "import/sample_files.h"
@@ -247,12 +250,10 @@ void pressOnKnob(Control knob, WPARAM key, int repeat) {
     pumpMessages();
 }
 
-// How many of the control's pixels, painted now, pass the test.
+// How many of the control's pixels, as they are on the screen, pass the test.
 template <typename Test>
-int pixelsWhere(Control which, Test test) {
+int pixelsShownWhere(Control which, Test test) {
     HWND window = control(which);
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    pumpMessages();
     RECT client;
     GetClientRect(window, &client);
     HDC dc = GetDC(window);
@@ -264,6 +265,13 @@ int pixelsWhere(Control which, Test test) {
         }
     ReleaseDC(window, dc);
     return count;
+}
+// The same, painted now.
+template <typename Test>
+int pixelsWhere(Control which, Test test) {
+    RedrawWindow(control(which), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    pumpMessages();
+    return pixelsShownWhere(which, test);
 }
 int redPixels(Control which) {
     return pixelsWhere(which, [](int r, int g, int b) { return r > 150 && g < 90 && b < 90; });
@@ -288,10 +296,27 @@ LRESULT drag(UINT notification, int32_t entry) {
 
 bool playing() { return textOf(control(Control::PlayButton)) == u"Stop"; }
 
+// A key pressed where the focus is, with Shift or Alt held, posted as Windows
+// delivers it (Alt makes it a system key) and run through the program's loop.
+enum Held : unsigned { kNoKey = 0, kShift = 1, kAlt = 2 };
+void pressKeyOnFocus(WPARAM key, unsigned held = kNoKey, LPARAM repeat = 1) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = held & kShift ? 0x80 : 0;
+    keys[VK_MENU] = held & kAlt ? 0x80 : 0;
+    SetKeyboardState(keys);
+    if (held & kAlt)
+        PostMessageW(GetFocus(), WM_SYSKEYDOWN, key, repeat | 1 << 29);
+    else
+        PostMessageW(GetFocus(), WM_KEYDOWN, key, repeat);
+    pumpMessages();
+    keys[VK_SHIFT] = keys[VK_MENU] = 0;
+    SetKeyboardState(keys);
+}
+
 void pressSpace(Control focus) {
     SetFocus(control(focus));
-    PostMessageW(control(focus), WM_KEYDOWN, VK_SPACE, 1);
-    pumpMessages();
+    pressKeyOnFocus(VK_SPACE);
 }
 
 // The card writers plugged in or out: the window lists them again.
@@ -743,11 +768,32 @@ TEST_F(MainWindowTest, SpaceIsPlayAndStopExceptOnButtonsAndInFields) {
     EXPECT_FALSE(playing());
     pressSpace(Control::DecayKnob);
     EXPECT_TRUE(playing());
+    for (Control elsewhere : {Control::WaveformView, Control::WriterCombo}) {
+        pressSpace(elsewhere);
+        EXPECT_FALSE(playing());
+        pressSpace(elsewhere);
+        EXPECT_TRUE(playing());
+    }
     selectEntry(0);  // showing an instrument stops its preview
     EXPECT_FALSE(playing());
     click(Control::PlayButton);
     EXPECT_TRUE(playing());
     click(Control::PlayButton);
+    EXPECT_FALSE(playing());
+
+    // F5 plays and stops wherever the focus is, a field too, once per press;
+    // what is typed into Start counts first.
+    typeKeys(Control::StartEdit, L"100");
+    pressKeyOnFocus(VK_F5);
+    EXPECT_TRUE(playing());
+    EXPECT_EQ(cardDocument.instruments.items[0].start, 100u);
+    EXPECT_EQ(textOf(control(Control::StartEdit)), u"100");
+    pressKeyOnFocus(VK_F5, kNoKey, 1 | 1 << 30);  // held down
+    EXPECT_TRUE(playing());
+    pressKeyOnFocus(VK_F5);
+    EXPECT_FALSE(playing());
+    pressSpace(Control::InstrumentList);
+    pressKeyOnFocus(VK_F5);
     EXPECT_FALSE(playing());
 }
 
@@ -1139,6 +1185,189 @@ TEST_F(MainWindowTest, TheHistoryKeepsTwoHundredSteps) {
     }
     EXPECT_EQ(undone, 200);
     EXPECT_EQ(listEntries(), Entries{u"tone"});  // the drop itself went with the oldest steps
+}
+
+// Tab goes through the controls as they are read: the card's column from the
+// list down, the instrument's controls, the transfer's; Shift+Tab back.
+// Disabled controls are passed over.
+TEST_F(MainWindowTest, TabVisitsTheControlsInReadingOrderAndShiftTabGoesBack) {
+    const Control everyStop[] = {
+        Control::InstrumentList, Control::AddButton,   Control::RemoveButton,    Control::LoadSampleButton,
+        Control::CardNameEdit,   Control::WaveformView, Control::InstNameEdit,   Control::StartEdit,
+        Control::EndEdit,        Control::PlayButton,  Control::DownsampleCheck, Control::DecayKnob,
+        Control::BoostKnob,      Control::WriterCombo, Control::SendButton,      Control::BankEdit};
+    constexpr size_t kStops = std::size(everyStop);
+    auto focused = [] { return controlOf(GetFocus()); };
+    uint32_t writer = simulatedUsb.plugWriter({}, u"W3");
+    rescanWriters();
+    dropTone(3000);  // the instrument's controls are enabled while it is selected
+    SetFocus(control(Control::InstrumentList));
+    for (size_t i = 1; i <= kStops; ++i) {
+        pressKeyOnFocus(VK_TAB);
+        EXPECT_EQ(focused(), int32_t(everyStop[i % kStops])) << "Tab " << i;
+    }
+    for (size_t i = kStops; i-- > 0;) {
+        pressKeyOnFocus(VK_TAB, kShift);
+        EXPECT_EQ(focused(), int32_t(everyStop[i])) << "Shift+Tab to stop " << i;
+    }
+    // A value typed into a knob counts when Tab leaves it.
+    HWND decay = control(Control::DecayKnob);
+    RECT knob;
+    GetClientRect(decay, &knob);
+    FloatRect value = layoutKnob(knob.right, knob.bottom, 96).value;
+    LPARAM onValue = MAKELPARAM(int(value.x + value.width / 2), int(value.y + value.height / 2));
+    PostMessageW(decay, WM_LBUTTONDOWN, MK_LBUTTON, onValue);
+    PostMessageW(decay, WM_LBUTTONUP, 0, onValue);
+    pumpMessages();
+    HWND entry = FindWindowExW(decay, nullptr, L"Edit", nullptr);
+    ASSERT_EQ(GetFocus(), entry) << "no value entry under the knob's value";
+    SendMessageW(entry, EM_SETSEL, 0, -1);
+    for (wchar_t digit : {L'4', L'2'}) PostMessageW(entry, WM_CHAR, digit, 1);
+    pumpMessages();
+    pressKeyOnFocus(VK_TAB);
+    EXPECT_EQ(cardDocument.instruments.items[0].decay, 42);
+    EXPECT_EQ(focused(), int32_t(Control::BoostKnob));
+
+    simulatedUsb.device(writer).plugged = false;
+    rescanWriters();
+    scripted.saveAnswers = {SaveAnswer::No};
+    menuCommand(kCommandNew);  // nothing selected, and no writer to send to
+    const Control enabledStops[] = {Control::InstrumentList, Control::AddButton, Control::LoadSampleButton,
+                                    Control::CardNameEdit,   Control::InstNameEdit, Control::StartEdit,
+                                    Control::EndEdit,        Control::WriterCombo, Control::BankEdit};
+    SetFocus(control(Control::InstrumentList));
+    for (size_t i = 1; i <= std::size(enabledStops); ++i) {
+        pressKeyOnFocus(VK_TAB);
+        EXPECT_EQ(focused(), int32_t(enabledStops[i % std::size(enabledStops)])) << "Tab " << i;
+    }
+}
+
+// In the list Alt+Up and Alt+Down move the selected instrument as a drag
+// would, and Delete removes it as "-" does: each one step of the history.
+TEST_F(MainWindowTest, AltArrowsMoveTheSelectedInstrumentAndDeleteRemovesIt) {
+    auto cardOrder = [] {  // the card's own order, not the list's
+        Entries names;
+        for (uint32_t i = 0; i < cardDocument.instruments.count; ++i) {
+            Utf8View name = viewOf(cardDocument.instruments.items[i].name);
+            names.emplace_back(name.units, name.units + name.length);
+        }
+        return names;
+    };
+    auto expectOrder = [&](const Entries& order, int32_t selected) {
+        EXPECT_EQ(cardOrder(), order);
+        EXPECT_EQ(listEntries(), order);
+        EXPECT_EQ(selectedEntry(), selected);
+        if (selected >= 0) {
+            EXPECT_EQ(textOf(control(Control::InstNameEdit)), order[size_t(selected)]);
+        }
+        EXPECT_EQ(GetFocus(), control(Control::InstrumentList));
+    };
+    for (int i = 0; i < 3; ++i) click(Control::AddButton);
+    selectEntry(0);
+    pressKeyOnFocus(VK_DOWN, kAlt);
+    expectOrder({u"Inst 2", u"Inst 1", u"Inst 3"}, 1);
+    pressKeyOnFocus(VK_DOWN, kAlt);
+    expectOrder({u"Inst 2", u"Inst 3", u"Inst 1"}, 2);
+    pressKeyOnFocus(VK_DOWN, kAlt);  // already the last
+    expectOrder({u"Inst 2", u"Inst 3", u"Inst 1"}, 2);
+    pressKeyOnFocus(VK_UP, kAlt);
+    expectOrder({u"Inst 2", u"Inst 1", u"Inst 3"}, 1);
+    menuCommand(kCommandUndo);
+    expectOrder({u"Inst 2", u"Inst 3", u"Inst 1"}, 2);
+    menuCommand(kCommandUndo);
+    expectOrder({u"Inst 2", u"Inst 1", u"Inst 3"}, 1);
+    menuCommand(kCommandUndo);
+    expectOrder({u"Inst 1", u"Inst 2", u"Inst 3"}, 0);
+
+    selectEntry(1);
+    pressKeyOnFocus(VK_DELETE);
+    expectOrder({u"Inst 1", u"Inst 3"}, 0);
+    menuCommand(kCommandUndo);
+    expectOrder({u"Inst 1", u"Inst 2", u"Inst 3"}, 1);
+    // Elsewhere the keys are the field's: Delete deletes a letter, Alt+Up moves nothing.
+    SetFocus(control(Control::InstNameEdit));
+    SendMessageW(control(Control::InstNameEdit), EM_SETSEL, 0, 0);
+    pressKeyOnFocus(VK_DELETE);
+    pressKeyOnFocus(VK_UP, kAlt);
+    EXPECT_EQ(cardOrder(), (Entries{u"Inst 1", u"nst 2", u"Inst 3"}));
+    SetFocus(control(Control::InstrumentList));  // the typed name is a step
+    pumpMessages();
+}
+
+// Each item of each menu has a letter of its own (one "&"), none twice in a
+// menu: as the resource has them, and as Undo and Redo are renamed.
+TEST_F(MainWindowTest, EveryMenuItemHasAnAccessKeyOfItsOwn) {
+    std::function<void(HMENU, const std::u16string&)> expectAccessKeys = [&](HMENU menu,
+                                                                            const std::u16string& where) {
+        std::set<wchar_t> used;
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[128] = {};
+            MENUITEMINFOW item = {};
+            item.cbSize = sizeof item;
+            item.fMask = MIIM_FTYPE | MIIM_SUBMENU | MIIM_STRING;
+            item.dwTypeData = text;
+            item.cch = 128;
+            ASSERT_TRUE(GetMenuItemInfoW(menu, UINT(i), TRUE, &item));
+            if (item.fType & MFT_SEPARATOR) continue;
+            std::u16string name = where + u" > " + reinterpret_cast<const char16_t*>(text);
+            std::vector<wchar_t> keys;
+            for (const wchar_t* c = text; *c && *c != L'\t'; ++c)
+                if (*c == L'&' && c[1] == L'&') ++c;  // a "&&" shows an "&"
+                else if (*c == L'&' && c[1]) keys.push_back(towupper(*++c));
+            SCOPED_TRACE(std::string(name.begin(), name.end()));
+            ASSERT_EQ(keys.size(), 1u);
+            EXPECT_TRUE(used.insert(keys[0]).second) << "the letter is taken";
+            if (item.hSubMenu) expectAccessKeys(item.hSubMenu, name);
+        }
+    };
+    HMENU resource = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kMenuId));
+    ASSERT_NE(resource, nullptr);
+    expectAccessKeys(resource, u"the resource");
+    DestroyMenu(resource);
+    click(Control::AddButton);
+    click(Control::AddButton);
+    menuCommand(kCommandUndo);  // both named: "Undo Add Instrument", "Redo Add Instrument"
+    expectAccessKeys(GetMenu(mainWindow.window), u"the window");
+}
+
+// The overfull free memory stands out in a high-contrast theme's own
+// highlight colours rather than in red; a change of theme or colours repaints
+// what the window draws, and its own controls are told.
+TEST_F(MainWindowTest, HighContrastDrawsTheOverfullMemoryInTheThemesColours) {
+    dropTone(65536);
+    pressOnKnob(Control::DecayKnob, VK_DOWN, 300);
+    ASSERT_EQ(textOf(control(Control::FreeMemoryValue)), u"-1024 Byte");
+    ASSERT_GT(redPixels(Control::FreeMemoryValue), 20);
+    auto ofColour = [](int index) {
+        COLORREF wanted = GetSysColor(index);
+        return [wanted](int r, int g, int b) { return RGB(r, g, b) == wanted; };
+    };
+    RECT value;
+    GetClientRect(control(Control::FreeMemoryValue), &value);
+    int area = value.right * value.bottom;
+    int told = 0;  // the colour changes the waveform view hears of
+    auto counter = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR count) {
+        if (message == WM_SYSCOLORCHANGE || message == WM_SETTINGCHANGE) ++*reinterpret_cast<int*>(count);
+        return DefSubclassProc(window, message, wParam, lParam);
+    };
+    HWND view = control(Control::WaveformView);
+    SetWindowSubclass(view, counter, 1, reinterpret_cast<DWORD_PTR>(&told));
+
+    setHighContrastSource(HighContrastSource::ForcedOn);
+    SendMessageW(mainWindow.window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);  // the system tells the top window
+    pumpMessages();
+    EXPECT_GT(pixelsShownWhere(Control::FreeMemoryValue, ofColour(COLOR_HIGHLIGHT)), area / 2);
+    EXPECT_GT(pixelsShownWhere(Control::FreeMemoryValue, ofColour(COLOR_HIGHLIGHTTEXT)), 20);  // the text
+    EXPECT_EQ(redPixels(Control::FreeMemoryValue), 0);
+    EXPECT_EQ(told, 1);
+
+    setHighContrastSource(HighContrastSource::System);
+    SendMessageW(mainWindow.window, WM_SYSCOLORCHANGE, 0, 0);
+    pumpMessages();
+    auto red = [](int r, int g, int b) { return r > 150 && g < 90 && b < 90; };
+    EXPECT_GT(pixelsShownWhere(Control::FreeMemoryValue, red), 20);
+    EXPECT_EQ(told, 2);
+    RemoveWindowSubclass(view, counter, 1);
 }
 
 // Last: it closes the window.

@@ -51,11 +51,13 @@ int wmain(int argc, wchar_t** argv) {
     wchar_t before[128] = {};
     // The card is shown and its instrument selected once Play is enabled. The
     // status line is the control created right after the bank's spin, the
-    // first up-down control.
+    // last up-down control.
     if (!waitUntil([&] {
             window = FindWindowW(L"CorvaneMain", argv[1]);
             play = window ? FindWindowExW(window, nullptr, L"Button", L"Play") : nullptr;
-            HWND bankSpin = window ? FindWindowExW(window, nullptr, L"msctls_updown32", nullptr) : nullptr;
+            HWND bankSpin = nullptr;
+            for (HWND spin = nullptr; window && (spin = FindWindowExW(window, spin, L"msctls_updown32", nullptr));)
+                bankSpin = spin;
             status = bankSpin ? GetWindow(bankSpin, GW_HWNDNEXT) : nullptr;
             return play && status && IsWindowEnabled(play) && readText(status, before);
         })) {
