@@ -1198,8 +1198,9 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInReadingOrderAndShiftTabGoesBack) {
         Control::BoostKnob,      Control::WriterCombo, Control::SendButton,      Control::BankEdit};
     constexpr size_t kStops = std::size(everyStop);
     auto focused = [] { return controlOf(GetFocus()); };
-    uint32_t writer = simulatedUsb.plugWriter({}, u"W3");
+    uint32_t writer = simulatedUsb.plugWriter({}, u"W4");
     rescanWriters();
+    ASSERT_TRUE(IsWindowEnabled(control(Control::SendButton)));
     dropTone(3000);  // the instrument's controls are enabled while it is selected
     SetFocus(control(Control::InstrumentList));
     for (size_t i = 1; i <= kStops; ++i) {
