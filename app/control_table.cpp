@@ -41,7 +41,7 @@ const ControlSpec kControlTable[kControlCount] = {
     {305, 297,  14,  23, kUpDown,               nullptr,                 kSpin, 0, 0, 0},
     {10,  320, 310,  23, kStatic,               u"Idle",                 kLabel, 0, 0, 0},
     {330,  10,   1, 335, kStatic,               nullptr,                 kStyleBorder, 0, 0, 0},
-    {340,  10, 420, 120, u"VXWaveformView",     nullptr,                 0, 0, 0, 0},
+    {340,  10, 420, 120, u"VXWaveformView",     nullptr,                 kStyleTabStop, 0, 0, 0},
     {340, 140,  70,  23, kStatic,               u"Inst. Name",           kRightLabel, 0, 0, 0},
     {415, 140, 100,  23, kEdit,                 nullptr,                 kTextField, 0, 0, 0},
     {340, 173,  70,  23, kStatic,               u"Start",                kRightLabel, 0, 0, 0},

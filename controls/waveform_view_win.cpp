@@ -512,8 +512,9 @@ void setMarkerPosition(HWND view, WaveformState& s, uint32_t index, int32_t posi
 
 // The parent may destroy the view from inside the notification, and the state
 // with it: every caller sends it last and touches nothing of the state after.
-void notifyParent(HWND view, const WaveformState& s, uint16_t marker, bool dragging) {
-    MarkerNotification notification = {uint32_t(s.markers[marker].position), marker, uint8_t(dragging ? 1 : 0)};
+void notifyParent(HWND view, const WaveformState& s, uint16_t marker, bool dragging, bool byKey = false) {
+    MarkerNotification notification = {uint32_t(s.markers[marker].position), marker, uint8_t(dragging ? 1 : 0),
+                                       uint8_t(byKey ? 1 : 0)};
     SendMessageW(GetParent(view), WN_MARKERMOVED, reinterpret_cast<WPARAM>(&notification),
                  reinterpret_cast<LPARAM>(view));
 }
@@ -658,14 +659,14 @@ void moveByKey(HWND view, WaveformState& s, MarkerKey key, uint32_t presses) {
     setMarkerPosition(view, s, index,
                       keyedMarkerPosition(m.position, key, step, presses, s.primaryCount, m.minimum, m.maximum));
     showMarker(view, s, index);
-    notifyParent(view, s, index, true);
+    notifyParent(view, s, index, true, true);
 }
 
 void endKeyRun(HWND view, WaveformState& s) {
     if (s.keyMarker == kNoMarker) return;
     const uint16_t marker = s.keyMarker;
     s.keyMarker = kNoMarker;
-    notifyParent(view, s, marker, false);
+    notifyParent(view, s, marker, false, true);
 }
 
 void onKeyDown(HWND view, WaveformState& s, WPARAM key, LPARAM flags) {

@@ -547,6 +547,7 @@ TEST_F(View, KeysMoveTheSelectedMarkerInRunsTheParentIsToldOfLikeDrags) {
     keyUp(view, VK_HOME);
     EXPECT_EQ(notified(), (Notified{{0, 1001, 1}, {0, 1005, 1}, {0, 1005, 0}, {0, 929, 1}, {0, 929, 0},
                                     {0, 3000, 1}, {0, 3000, 0}, {1, 5000, 1}, {1, 1000, 1}, {1, 1000, 0}}));
+    for (const MarkerNotification& n : window.markerNotifications) EXPECT_EQ(n.byKey, 1);
     // No press starts a drag during a key run, and nothing moves by key during a drag.
     window.markerNotifications.clear();
     window.capture();
@@ -560,6 +561,7 @@ TEST_F(View, KeysMoveTheSelectedMarkerInRunsTheParentIsToldOfLikeDrags) {
     keyUp(view, VK_RIGHT);
     SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(85, 90));
     EXPECT_EQ(notified(), (Notified{{1, 1000, 1}, {1, 1000, 0}, {1, 1000, 0}}));
+    EXPECT_EQ(window.markerNotifications.back().byKey, 0);  // the drag's
 }
 
 TEST_F(Zoomed, PlusAndMinusZoomAroundTheSelectedMarkerAndKeysKeepItInSight) {
