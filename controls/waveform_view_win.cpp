@@ -155,8 +155,10 @@ void noteChildren(HWND view, WaveformState& s) {
 }
 
 void selectMarker(HWND view, WaveformState& s, uint16_t index) {
-    if (!isChild(s, index) || index == selectedIndex(s)) return;
-    s.selectedMarker = index;
+    if (!isChild(s, index)) return;
+    const bool changed = index != selectedIndex(s);
+    s.selectedMarker = index;  // also when it was chosen only for want of the one selected
+    if (!changed) return;
     redraw(view);
     raiseEvent(view, EVENT_OBJECT_SELECTION, childOfMarker(s, index));
     announceFocus(view, s);
