@@ -372,7 +372,9 @@ static void endMarkerPosition() {
     if (lstrcmpW(shown, mainWindow.markerPositionText) == 0) SetWindowTextW(status, mainWindow.statusBeforeMarker);
 }
 
-// Only the release of a marker counts; wParam is read only when the view sent it.
+// Only the release of a marker counts; wParam is read only when the view sent
+// it. A run of key moves is one step too, and lands on the sample the keys
+// chose, as a spin step does.
 void onMarkerMoved(WPARAM record, HWND view) {
     if (!record || !view || view != controlWindow(Control::WaveformView)) return;
     const MarkerNotification& notification = *reinterpret_cast<const MarkerNotification*>(record);
@@ -386,7 +388,8 @@ void onMarkerMoved(WPARAM record, HWND view) {
     recordTypedName();
     bool start = notification.marker == kStartMarker;
     uint32_t position = notification.position;
-    if (position != (start ? instrument->start : instrument->end)) position = snapMarker(*instrument, start, position);
+    if (!notification.byKey && position != (start ? instrument->start : instrument->end))
+        position = snapMarker(*instrument, start, position);
     bool changed = start ? storeStartMarker(*instrument, position) : storeEndMarker(*instrument, position);
     // The marker goes where the card has it: on the crossing, or back where it was.
     SendMessageW(controlWindow(Control::WaveformView), WV_SETMARKERPOS, notification.marker,

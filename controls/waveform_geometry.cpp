@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/card_document.h"
+
 #if defined(__x86_64__) || defined(_M_X64)
 #include <immintrin.h>
 #define CORVANE_X86 1
@@ -184,6 +186,29 @@ int32_t dragPosition(const PlotArea& area, const VisibleRange& range, uint32_t c
     if (!(sample >= lowest)) sample = lowest;                     // NaN too
     if (sample > highest) sample = highest;
     return int32_t(sample);
+}
+
+int32_t markerKeyStep(bool control, bool shift) {
+    constexpr int32_t kSamplesPerSecond = int32_t(kWorkingSampleRate);
+    if (shift) return (kSamplesPerSecond * 10 + 500) / 1000;
+    if (control) return (kSamplesPerSecond + 500) / 1000;
+    return 1;
+}
+
+int32_t keyedMarkerPosition(int32_t position, MarkerKey key, int32_t step, uint32_t presses, uint32_t count,
+                            int32_t minimum, int32_t maximum) {
+    int64_t target = position;
+    const int64_t distance = int64_t(step) * presses;
+    switch (key) {
+    case MarkerKey::Back: target -= distance; break;
+    case MarkerKey::On: target += distance; break;
+    case MarkerKey::First: target = 0; break;
+    case MarkerKey::Last: target = count; break;
+    }
+    const int64_t last = count > uint32_t(INT32_MAX) ? INT32_MAX : int64_t(count);
+    if (target < 0) target = 0;
+    if (target > last) target = last;
+    return clampMarkerPosition(int32_t(target), minimum, maximum);
 }
 
 void placeMarkers(MarkerPlacement* markers, uint32_t count, const PlotArea& area, const VisibleRange& range) {

@@ -80,6 +80,18 @@ int32_t clampMarkerPosition(int32_t position, int32_t minimum, int32_t maximum);
 // beyond the plot waits at its edge) and within 0 .. count.
 int32_t dragPosition(const PlotArea& area, const VisibleRange& range, uint32_t count, double x);
 
+// The keys that move the selected marker: back and on by a step, or to the
+// first or the last position of the series.
+enum class MarkerKey { Back, On, First, Last };
+// A step of the arrow keys in samples: one; with Ctrl a millisecond, with
+// Shift (and Ctrl+Shift) ten, at the working rate of 37908 Hz. Steps are whole
+// samples, rounded to the nearest: 38 and 379.
+int32_t markerKeyStep(bool control, bool shift);
+// Where `presses` presses of a key (a held key repeats) put a marker that is at
+// `position`: kept within 0 .. count and then within its limits.
+int32_t keyedMarkerPosition(int32_t position, MarkerKey key, int32_t step, uint32_t presses, uint32_t count,
+                            int32_t minimum, int32_t maximum);
+
 // Marker lines and the squares that carry their labels.
 struct MarkerPlacement {
     bool placed;       // input: the marker has a position

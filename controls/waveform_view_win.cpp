@@ -3,10 +3,14 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <utility>
 
+#include "controls/accessible_object_win.h"
 #include "controls/control_class_win.h"
 #include "controls/gdiplus_win.h"
+#include "controls/high_contrast_win.h"
+#include "controls/marker_description.h"
 #include "controls/waveform_geometry.h"
 #include "controls/window_dpi_win.h"
 
@@ -59,6 +63,10 @@ struct WaveformState {
     VisibleRange panRange;
     bool needsLayout;
     bool overlayVisible;
+    uint16_t selectedMarker;  // the one the keys move (the first marker shown when it is not)
+    uint16_t keyMarker;       // the marker moved by the keys held now; kNoMarker between key runs
+    uint32_t children;        // bit i: marker i is a child of the accessible object
+    AccessibleObject* accessible;
 };
 
 WaveformState* stateOf(HWND view) { return reinterpret_cast<WaveformState*>(GetWindowLongPtrW(view, 0)); }
@@ -100,6 +108,134 @@ void measureLabels(WaveformState& s, GpGraphics* g, GpFont* font, GpStringFormat
         m.handleSize = std::floor(bounds.Width > bounds.Height ? bounds.Width : bounds.Height);
     }
 }
+
+// ---- the markers as children: the keys and the screen readers -----------------
+// The markers shown with the series are the accessible object's children,
+// numbered from 1 in marker order; the selected one has the keyboard's
+// attention while the view has the focus.
+
+bool isChild(const WaveformState& s, uint32_t index) {
+    return s.primaryCount > 0 && index < s.markerCount && s.markers[index].position >= 0;
+}
+
+LONG childOfMarker(const WaveformState& s, uint32_t index) {
+    if (!isChild(s, index)) return CHILDID_SELF;
+    LONG child = 1;
+    for (uint32_t i = 0; i < index; ++i) child += isChild(s, i) ? 1 : 0;
+    return child;
+}
+
+uint16_t markerOfChild(const WaveformState& s, LONG child) {
+    for (uint32_t i = 0; i < s.markerCount; ++i)
+        if (isChild(s, i) && --child == 0) return uint16_t(i);
+    return kNoMarker;
+}
+
+uint16_t selectedIndex(const WaveformState& s) {
+    if (isChild(s, s.selectedMarker)) return s.selectedMarker;
+    for (uint32_t i = 0; i < s.markerCount; ++i)
+        if (isChild(s, i)) return uint16_t(i);
+    return kNoMarker;
+}
+
+void raiseEvent(HWND view, DWORD event, LONG child) { NotifyWinEvent(event, view, OBJID_CLIENT, child); }
+
+void announceFocus(HWND view, const WaveformState& s) {
+    if (GetFocus() == view) raiseEvent(view, EVENT_OBJECT_FOCUS, childOfMarker(s, selectedIndex(s)));
+}
+
+// After markers or the series came or went: readers count the children again.
+void noteChildren(HWND view, WaveformState& s) {
+    uint32_t children = 0;
+    for (uint32_t i = 0; i < s.markerCount; ++i) children |= isChild(s, i) ? 1u << i : 0;
+    if (children == s.children) return;
+    s.children = children;
+    raiseEvent(view, EVENT_OBJECT_REORDER, CHILDID_SELF);
+    announceFocus(view, s);
+}
+
+void selectMarker(HWND view, WaveformState& s, uint16_t index) {
+    if (!isChild(s, index)) return;
+    const bool changed = index != selectedIndex(s);
+    s.selectedMarker = index;  // also when it was chosen only for want of the one selected
+    if (!changed) return;
+    redraw(view);
+    raiseEvent(view, EVENT_OBJECT_SELECTION, childOfMarker(s, index));
+    announceFocus(view, s);
+}
+
+// The marker's line and handle square, in client coordinates.
+RECT markerBounds(HWND view, const WaveformState& s, uint16_t index, bool& shown) {
+    MarkerPlacement placement[kMaxMarkers];
+    placeAll(view, s, placement);
+    const MarkerPlacement& m = placement[index];
+    shown = m.shown;
+    if (!m.shown) return RECT{0, 0, 0, 0};
+    const PlotArea area = plotOf(view);
+    const float left = m.handleX < m.lineX ? m.handleX : m.lineX;
+    const float right = m.handleX + m.handleSize + 1 > m.lineX + 2 ? m.handleX + m.handleSize + 1 : m.lineX + 2;
+    return RECT{LONG(std::floor(left)), LONG(area.y0), LONG(std::ceil(right)), LONG(area.y0 + area.height)};
+}
+
+LONG accessibleChildCount(HWND view) {
+    const WaveformState* s = stateOf(view);
+    LONG count = 0;
+    for (uint32_t i = 0; s && i < s->markerCount; ++i) count += isChild(*s, i) ? 1 : 0;
+    return count;
+}
+
+// The view is a grouping named by its text ("Waveform" without one), its
+// markers sliders whose value is their position.
+bool describeAccessible(HWND view, LONG child, AccessibleDescription& d) {
+    const WaveformState* s = stateOf(view);
+    if (!s) return false;
+    RECT bounds;
+    if (child == CHILDID_SELF) {
+        wchar_t text[64] = {};
+        int length = GetWindowTextW(view, text, int(std::size(text)));
+        assignText(d.name, length > 0 ? Utf16View{reinterpret_cast<const char16_t*>(text), uint32_t(length)}
+                                      : viewOf(u"Waveform"));
+        d.role = ROLE_SYSTEM_GROUPING;
+        GetClientRect(view, &bounds);
+    } else {
+        const uint16_t index = markerOfChild(*s, child);
+        if (index == kNoMarker) return false;
+        const WaveformMarker& m = s->markers[index];
+        writeMarkerName(d.name, index, m.label);
+        writeMarkerValue(d.value, uint32_t(m.position));
+        d.role = ROLE_SYSTEM_SLIDER;
+        d.state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
+        if (index == selectedIndex(*s) && GetFocus() == view) d.state |= STATE_SYSTEM_SELECTED;
+        bool shown = false;
+        bounds = markerBounds(view, *s, index, shown);
+        if (!shown) {
+            d.state |= STATE_SYSTEM_OFFSCREEN;
+            d.bounds = bounds;
+            return true;
+        }
+    }
+    MapWindowPoints(view, nullptr, reinterpret_cast<POINT*>(&bounds), 2);
+    d.bounds = bounds;
+    return true;
+}
+
+LONG accessibleChildAt(HWND view, POINT point) {
+    const WaveformState* s = stateOf(view);
+    if (!s) return CHILDID_SELF;
+    MarkerPlacement placement[kMaxMarkers];
+    placeAll(view, *s, placement);
+    const int32_t hit = markerAtPoint(placement, s->markerCount, plotOf(view), float(point.x), float(point.y),
+                                      float(scaleByDpi(kLineReach, s->dpi)));
+    return hit < 0 ? CHILDID_SELF : childOfMarker(*s, uint32_t(hit));
+}
+
+LONG accessibleFocusedChild(HWND view) {
+    const WaveformState* s = stateOf(view);
+    return s ? childOfMarker(*s, selectedIndex(*s)) : CHILDID_SELF;
+}
+
+const AccessibleSource kAccessibleSource = {accessibleChildCount, describeAccessible, accessibleChildAt,
+                                            accessibleFocusedChild, nullptr, nullptr};
 
 // ---- the visible range ---------------------------------------------------------
 
@@ -171,29 +307,67 @@ void onScroll(HWND view, WaveformState& s, int request) {
 
 // ---- painting ------------------------------------------------------------------
 
-void fillPath(GpGraphics* g, const PathPoints& points, ARGB colour, bool fill) {
+// The colours of a paint. Under a high-contrast theme each is a system colour:
+// the samples in the text colour (those not played in the grey text colour),
+// the markers and the selection in the highlight colours.
+struct Palette {
+    bool system;
+    ARGB background, border, centre, waveform, unplayed, markerLine, handleFace, handleText, selectedFace, selectedText,
+        playLine, focus;
+};
+
+Palette paletteNow() {
+    if (highContrastOn()) {
+        const ARGB window = systemArgb(COLOR_WINDOW), text = systemArgb(COLOR_WINDOWTEXT);
+        const ARGB grey = systemArgb(COLOR_GRAYTEXT), highlight = systemArgb(COLOR_HIGHLIGHT);
+        return {true, window, text, grey, text, grey, highlight, window, text, highlight,
+                systemArgb(COLOR_HIGHLIGHTTEXT), systemArgb(COLOR_HOTLIGHT), text};
+    }
+    const ARGB face = systemArgb(COLOR_BTNFACE), text = systemArgb(COLOR_BTNTEXT);
+    return {false, face, systemArgb(COLOR_BTNSHADOW), text, kWaveformColour, face, text, face, text,
+            systemArgb(COLOR_HIGHLIGHT), systemArgb(COLOR_HIGHLIGHTTEXT), kPlayLineColour, text};
+}
+
+void drawSeries(GpGraphics* g, const PathPoints& points, ARGB colour) {
     if (points.count < 2) return;
     GpPath* path = nullptr;
     if (GdipCreatePath(FillModeAlternate, &path) != Ok) return;
     GdipAddPathLine2(path, reinterpret_cast<const GpPointF*>(points.points), int(points.count));
-    if (fill) {
-        GdipClosePathFigure(path);
-        GpSolidFill* brush = nullptr;
-        GdipCreateSolidFill(colour, &brush);
-        GdipFillPath(g, brush, path);
-        GdipDeleteBrush(brush);
-    } else {
-        GpPen* pen = nullptr;
-        GdipCreatePen1(colour, 1, UnitPixel, &pen);
+    GpPen* pen = nullptr;
+    if (GdipCreatePen1(colour, 1, UnitPixel, &pen) == Ok) {
         GdipDrawPath(g, pen, path);
         GdipDeletePen(pen);
     }
     GdipDeletePath(path);
 }
 
-// What lies before marker 0 and after marker 1 is not played: the face colour, partly
-// transparent, over it. Edges on the columns of the marker lines, which cover them.
-void dimOutsideStartAndEnd(GpGraphics* g, const WaveformState& s, const PlotArea& area, ARGB face) {
+// The overlay: partly transparent; under high contrast hatched in the
+// highlight colour, which keeps the samples under it in their own colour.
+void fillOverlay(GpGraphics* g, const PathPoints& points, const Palette& colours) {
+    if (points.count < 2) return;
+    GpPath* path = nullptr;
+    if (GdipCreatePath(FillModeAlternate, &path) != Ok) return;
+    GdipAddPathLine2(path, reinterpret_cast<const GpPointF*>(points.points), int(points.count));
+    GdipClosePathFigure(path);
+    GpBrush* brush = nullptr;
+    GpStatus made;
+    if (colours.system)
+        made = GdipCreateHatchBrush(HatchStyleWideUpwardDiagonal, systemArgb(COLOR_HIGHLIGHT), 0,
+                                    reinterpret_cast<GpHatch**>(&brush));
+    else
+        made = GdipCreateSolidFill(kOverlayColour, reinterpret_cast<GpSolidFill**>(&brush));
+    if (made == Ok) {
+        GdipFillPath(g, brush, path);
+        GdipDeleteBrush(brush);
+    }
+    GdipDeletePath(path);
+}
+
+// What lies before marker 0 and after marker 1 is not played: the background
+// colour, partly transparent, over it; under high contrast the samples there
+// are drawn again in the grey text colour. Edges on the columns of the marker
+// lines, which cover them.
+void dimOutsideStartAndEnd(GpGraphics* g, const WaveformState& s, const PlotArea& area, const Palette& colours) {
     if (s.markerCount < 2 || s.markers[0].position < 0 || s.markers[1].position < 0) return;
     int32_t start = s.markers[0].position, end = s.markers[1].position;
     if (start > end) std::swap(start, end);
@@ -203,42 +377,73 @@ void dimOutsideStartAndEnd(GpGraphics* g, const WaveformState& s, const PlotArea
         return x < left ? left : (x > right ? right : x);
     };
     const double startX = columnOf(start), endX = columnOf(end);
+    if (colours.system) {
+        if (startX > left) {
+            GdipSetClipRect(g, area.x0, area.y0, float(startX - left), area.height, CombineModeReplace);
+            drawSeries(g, s.waveformPath, colours.unplayed);
+        }
+        if (endX < right) {
+            GdipSetClipRect(g, float(endX), area.y0, float(right - endX), area.height, CombineModeReplace);
+            drawSeries(g, s.waveformPath, colours.unplayed);
+        }
+        GdipSetClipRect(g, area.x0, area.y0, area.width, area.height, CombineModeReplace);
+        return;
+    }
     GpSolidFill* dim = nullptr;
-    if (GdipCreateSolidFill((ARGB(kDimAlpha) << 24) | (face & 0xFFFFFF), &dim) != Ok) return;
+    if (GdipCreateSolidFill((ARGB(kDimAlpha) << 24) | (colours.background & 0xFFFFFF), &dim) != Ok) return;
     if (startX > left) GdipFillRectangle(g, dim, area.x0, area.y0, float(startX - left), area.height);
     if (endX < right) GdipFillRectangle(g, dim, float(endX), area.y0, float(right - endX), area.height);
     GdipDeleteBrush(dim);
 }
 
-void paintMarkers(HWND view, WaveformState& s, HDC dc, GpGraphics* g, const PlotArea& area, ARGB face, ARGB text) {
+// While the view has the focus the selected marker's handle shows in the
+// selection's colours.
+void paintMarkers(HWND view, WaveformState& s, HDC dc, GpGraphics* g, const PlotArea& area, const Palette& colours,
+                  bool focused) {
     GpFont* font = controlFont(dc, s.font);
     GpStringFormat* centred = nullptr;
     GdipCreateStringFormat(StringFormatFlagsNoWrap, LANG_NEUTRAL, &centred);
     measureLabels(s, g, font, centred);
     MarkerPlacement placement[kMaxMarkers];
     placeAll(view, s, placement);
-    GpSolidFill* textBrush = nullptr;
-    GpSolidFill* faceBrush = nullptr;
-    GdipCreateSolidFill(text, &textBrush);
-    GdipCreateSolidFill(face, &faceBrush);
-    GpPen* outline = nullptr;
-    GdipCreatePen1(text, 1, UnitPixel, &outline);
     GdipSetStringFormatAlign(centred, StringAlignmentCenter);
     GdipSetStringFormatLineAlign(centred, StringAlignmentCenter);
+    const uint16_t selected = focused ? selectedIndex(s) : kNoMarker;
     for (uint32_t i = 0; i < s.markerCount; ++i) {
         const MarkerPlacement& m = placement[i];
         if (!m.shown) continue;
-        GdipFillRectangle(g, textBrush, m.lineX, area.y0, 2, area.height);
-        GdipFillRectangle(g, faceBrush, m.handleX, area.y0, m.handleSize, m.handleSize);
+        const bool chosen = i == selected;
+        GpSolidFill* line = nullptr;
+        GpSolidFill* face = nullptr;
+        GpSolidFill* text = nullptr;
+        GpPen* outline = nullptr;
+        GdipCreateSolidFill(colours.markerLine, &line);
+        GdipCreateSolidFill(chosen ? colours.selectedFace : colours.handleFace, &face);
+        GdipCreateSolidFill(chosen ? colours.selectedText : colours.handleText, &text);
+        GdipCreatePen1(chosen ? colours.selectedFace : colours.markerLine, 1, UnitPixel, &outline);
+        GdipFillRectangle(g, line, m.lineX, area.y0, 2, area.height);
+        GdipFillRectangle(g, face, m.handleX, area.y0, m.handleSize, m.handleSize);
         GdipDrawRectangle(g, outline, m.handleX, area.y0, m.handleSize, m.handleSize);
         Gdiplus::RectF box(m.handleX, area.y0, m.handleSize, m.handleSize);
-        GdipDrawString(g, reinterpret_cast<const WCHAR*>(&s.markers[i].label), 1, font, &box, centred, textBrush);
+        GdipDrawString(g, reinterpret_cast<const WCHAR*>(&s.markers[i].label), 1, font, &box, centred, text);
+        GdipDeletePen(outline);
+        GdipDeleteBrush(text);
+        GdipDeleteBrush(face);
+        GdipDeleteBrush(line);
     }
     GdipDeleteStringFormat(centred);
-    GdipDeletePen(outline);
-    GdipDeleteBrush(faceBrush);
-    GdipDeleteBrush(textBrush);
     if (font) GdipDeleteFont(font);
+}
+
+// A dotted frame just inside the border, unless the window has been told to
+// hide focus cues (the user works with the mouse).
+void paintFocus(HWND view, GpGraphics* g, const PlotArea& area, const Palette& colours) {
+    if (SendMessageW(view, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) return;
+    GpPen* dotted = nullptr;
+    if (GdipCreatePen1(colours.focus, 1, UnitPixel, &dotted) != Ok) return;
+    GdipSetPenDashStyle(dotted, DashStyleDot);
+    GdipDrawRectangle(g, dotted, area.x0, area.y0, area.width - 1, area.height - 1);
+    GdipDeletePen(dotted);
 }
 
 void paint(HWND view, WaveformState& s) {
@@ -252,34 +457,38 @@ void paint(HWND view, WaveformState& s) {
         GdipSetPageUnit(g, UnitPixel);
         if (s.needsLayout) layoutPaths(view, s);
         PlotArea area = plotOf(view);
-        const ARGB face = systemArgb(COLOR_BTNFACE), text = systemArgb(COLOR_BTNTEXT);
-        GdipGraphicsClear(g, face);
+        const Palette colours = paletteNow();
+        const bool focused = GetFocus() == view;
+        GdipGraphicsClear(g, colours.background);
         GpPen* border = nullptr;
-        GdipCreatePen1(systemArgb(COLOR_BTNSHADOW), 1, UnitPixel, &border);
+        GdipCreatePen1(colours.border, 1, UnitPixel, &border);
         GdipDrawRectangleI(g, border, 0, 0, client.right - 1, client.bottom - 1);
         GdipDeletePen(border);
         GdipSetClipRect(g, area.x0, area.y0, area.width, area.height, CombineModeReplace);
 
-        GpPen* textPen = nullptr;
-        GdipCreatePen1(text, 1, UnitPixel, &textPen);
+        GpPen* centrePen = nullptr;
+        GdipCreatePen1(colours.centre, 1, UnitPixel, &centrePen);
         // The height made odd, as for the plot area, puts the centre line on a pixel row.
         int32_t oddHeight = client.bottom % 2 == 0 ? client.bottom - 1 : client.bottom;
         float centreY = float(oddHeight - 1) * 0.5f;
-        GdipDrawLine(g, textPen, area.x0, centreY, float(client.right - 2), centreY);
-        GdipDeletePen(textPen);
+        GdipDrawLine(g, centrePen, area.x0, centreY, float(client.right - 2), centreY);
+        GdipDeletePen(centrePen);
 
         if (s.primaryCount > 0) {
-            GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
-            fillPath(g, s.waveformPath, kWaveformColour, false);
-            if (s.overlayCount > 0 && s.overlayVisible) fillPath(g, s.overlayPath, kOverlayColour, true);
+            // Under high contrast every pixel of the line is the text colour itself.
+            GdipSetSmoothingMode(g, colours.system ? SmoothingModeNone : SmoothingModeAntiAlias);
+            drawSeries(g, s.waveformPath, colours.waveform);
+            if (s.overlayCount > 0 && s.overlayVisible) fillOverlay(g, s.overlayPath, colours);
             GdipSetSmoothingMode(g, SmoothingModeNone);
-            dimOutsideStartAndEnd(g, s, area, face);
-            paintMarkers(view, s, dc, g, area, face, text);
-
+            dimOutsideStartAndEnd(g, s, area, colours);
+        }
+        if (focused) paintFocus(view, g, area, colours);
+        if (s.primaryCount > 0) {
+            paintMarkers(view, s, dc, g, area, colours, focused);
             if (s.playPosition >= 0 && s.playPosition >= s.range.first &&
                 s.playPosition <= s.range.first + s.range.span) {
                 GpSolidFill* play = nullptr;
-                GdipCreateSolidFill(kPlayLineColour, &play);
+                GdipCreateSolidFill(colours.playLine, &play);
                 float x = float(pixelOfSample(area, s.range, s.playPosition));
                 GdipFillRectangle(g, play, x, area.y0, 2, float(client.bottom - 2) - area.y0);
                 GdipDeleteBrush(play);
@@ -296,14 +505,18 @@ void setMarkerPosition(HWND view, WaveformState& s, uint32_t index, int32_t posi
     WaveformMarker& m = s.markers[index];
     position = clampMarkerPosition(position, m.minimum, m.maximum);
     if (position == m.position) return;
+    const bool wasChild = isChild(s, index);
     m.position = position;
     redraw(view);
+    if (wasChild && isChild(s, index)) raiseEvent(view, EVENT_OBJECT_VALUECHANGE, childOfMarker(s, index));
+    noteChildren(view, s);
 }
 
 // The parent may destroy the view from inside the notification, and the state
 // with it: every caller sends it last and touches nothing of the state after.
-void notifyParent(HWND view, const WaveformState& s, uint16_t marker, bool dragging) {
-    MarkerNotification notification = {uint32_t(s.markers[marker].position), marker, uint8_t(dragging ? 1 : 0)};
+void notifyParent(HWND view, const WaveformState& s, uint16_t marker, bool dragging, bool byKey = false) {
+    MarkerNotification notification = {uint32_t(s.markers[marker].position), marker, uint8_t(dragging ? 1 : 0),
+                                       uint8_t(byKey ? 1 : 0)};
     SendMessageW(GetParent(view), WN_MARKERMOVED, reinterpret_cast<WPARAM>(&notification),
                  reinterpret_cast<LPARAM>(view));
 }
@@ -370,11 +583,13 @@ void onEdgeScrollTimer(HWND view, WaveformState& s) {
     dragTo(view, s, s.dragX);
 }
 
+// A marker pressed becomes the selected one. Not in the middle of a key run.
 void onLeftButtonDown(HWND view, WaveformState& s, float x, float y) {
     SetFocus(view);
-    if (s.panning || s.dragMarker != kNoMarker) return;
+    if (s.panning || s.dragMarker != kNoMarker || s.keyMarker != kNoMarker) return;
     int32_t hit = markerAt(view, s, x, y);
     if (hit < 0) return;
+    selectMarker(view, s, uint16_t(hit));
     SetCapture(view);
     s.dragMarker = uint16_t(hit);
     s.dragStart = s.markers[hit].position;
@@ -414,6 +629,75 @@ void dropDrag(HWND view, WaveformState& s) {
     s.dragMarker = kNoMarker;
     stopEdgeScrolling(view, s);
     if (GetCapture() == view) ReleaseCapture();
+}
+
+// ---- the keyboard --------------------------------------------------------------
+// Left and Right move the selected marker (Ctrl, Shift: by larger steps),
+// Home and End to the first and last position its limits allow; a marker's
+// label typed selects it; + and - zoom around the selected marker. A run of
+// moves while the keys are held is told to the parent as a drag is: each
+// move with dragging = 1, then once with dragging = 0 when a moving key is
+// let go or the focus goes. Nothing moves by key during a mouse drag, nor
+// by the mouse during a key run.
+
+bool isMovingKey(WPARAM key) { return key == VK_LEFT || key == VK_RIGHT || key == VK_HOME || key == VK_END; }
+
+// Zoomed in, a marker moved or chosen out of sight brings the view to it.
+void showMarker(HWND view, WaveformState& s, uint16_t index) {
+    bool shown = false;
+    markerBounds(view, s, index, shown);
+    if (!shown) setRange(view, s, {s.markers[index].position - s.range.span * 0.5, s.range.span});
+}
+
+void moveByKey(HWND view, WaveformState& s, MarkerKey key, uint32_t presses) {
+    const uint16_t index = s.keyMarker != kNoMarker ? s.keyMarker : selectedIndex(s);
+    if (index == kNoMarker || !isChild(s, index)) {
+        s.keyMarker = kNoMarker;  // its marker has gone: nothing left to tell
+        return;
+    }
+    s.keyMarker = index;
+    const WaveformMarker& m = s.markers[index];
+    const int32_t step = markerKeyStep(GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0);
+    setMarkerPosition(view, s, index,
+                      keyedMarkerPosition(m.position, key, step, presses, s.primaryCount, m.minimum, m.maximum));
+    showMarker(view, s, index);
+    notifyParent(view, s, index, true, true);
+}
+
+void endKeyRun(HWND view, WaveformState& s) {
+    if (s.keyMarker == kNoMarker) return;
+    const uint16_t marker = s.keyMarker;
+    s.keyMarker = kNoMarker;
+    notifyParent(view, s, marker, false, true);
+}
+
+void onKeyDown(HWND view, WaveformState& s, WPARAM key, LPARAM flags) {
+    if (s.dragMarker != kNoMarker || s.panning) return;
+    const uint32_t presses = LOWORD(flags) ? LOWORD(flags) : 1;  // key-downs the system folded into one
+    const uint16_t selected = selectedIndex(s);
+    switch (key) {
+    case VK_LEFT: moveByKey(view, s, MarkerKey::Back, presses); break;
+    case VK_RIGHT: moveByKey(view, s, MarkerKey::On, presses); break;
+    case VK_HOME: moveByKey(view, s, MarkerKey::First, presses); break;
+    case VK_END: moveByKey(view, s, MarkerKey::Last, presses); break;
+    case VK_ADD: case VK_OEM_PLUS: case VK_SUBTRACT: case VK_OEM_MINUS:
+        if (s.primaryCount == 0) break;
+        zoomAroundSample(view, s, (key == VK_ADD || key == VK_OEM_PLUS) ? double(presses) : -double(presses),
+                         selected == kNoMarker ? -1 : s.markers[selected].position);
+        break;
+    default: break;
+    }
+}
+
+void onChar(HWND view, WaveformState& s, wchar_t typed) {
+    if (s.dragMarker != kNoMarker || s.panning || s.keyMarker != kNoMarker) return;
+    auto upper = [](wchar_t c) { return wchar_t(reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(c)))); };
+    for (uint32_t i = 0; i < s.markerCount; ++i) {
+        if (!isChild(s, i) || upper(wchar_t(s.markers[i].label)) != upper(typed)) continue;
+        selectMarker(view, s, uint16_t(i));
+        showMarker(view, s, uint16_t(i));
+        return;
+    }
 }
 
 void startPan(HWND view, WaveformState& s, float x) {
@@ -476,6 +760,8 @@ LRESULT onCreate(HWND view) {
     s->dragMarker = kNoMarker;
     s->needsLayout = true;
     s->dpi = uint32_t(queryWindowDpi(view).x);
+    s->keyMarker = kNoMarker;
+    s->accessible = createAccessibleObject(view, kAccessibleSource);  // none: the default object stands in
     SetWindowLongPtrW(view, 0, reinterpret_cast<LONG_PTR>(s));
     return 0;
 }
@@ -487,6 +773,7 @@ void setPrimary(HWND view, WaveformState& s, const float* samples, uint32_t coun
     if (s.primaryCount == 0) {
         dropDrag(view, s);
         endPan(view, s);
+        s.keyMarker = kNoMarker;
     }
     // The same length is the same sound with new values (a knob step): the zoom stays.
     if (s.primaryCount != before) {
@@ -495,6 +782,7 @@ void setPrimary(HWND view, WaveformState& s, const float* samples, uint32_t coun
     }
     s.needsLayout = true;
     redraw(view);
+    noteChildren(view, s);
 }
 
 LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -507,6 +795,7 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
     case WM_DESTROY:
         SetWindowLongPtrW(view, 0, 0);
         KillTimer(view, kEdgeScrollTimer);
+        releaseAccessibleObject(s->accessible);
         releasePathPoints(s->waveformPath);
         releasePathPoints(s->overlayPath);
         free(s);
@@ -524,7 +813,26 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
         s->needsLayout = true;
         redraw(view);
         return 0;
-    case WM_SETFOCUS: case WM_KILLFOCUS: redraw(view); return 0;
+    case WM_SETFOCUS:
+        redraw(view);
+        announceFocus(view, *s);
+        return 0;
+    case WM_KILLFOCUS:
+        redraw(view);
+        endKeyRun(view, *s);  // last: the parent may destroy the view
+        return 0;
+    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_KEYDOWN: onKeyDown(view, *s, wParam, lParam); return 0;
+    case WM_KEYUP:
+        if (isMovingKey(wParam)) endKeyRun(view, *s);
+        return 0;
+    case WM_CHAR: onChar(view, *s, wchar_t(wParam)); return 0;
+    case WM_GETOBJECT: return answerGetObject(s->accessible, view, wParam, lParam);
+    case WM_UPDATEUISTATE:
+        DefWindowProcW(view, message, wParam, lParam);
+        redraw(view);
+        return 0;
+    case WM_SYSCOLORCHANGE: case WM_SETTINGCHANGE: case WM_THEMECHANGED: redraw(view); return 0;
     case WM_SETFONT:
         s->font = reinterpret_cast<HFONT>(wParam);
         s->needsLayout = true;
@@ -580,14 +888,22 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
         if (index >= s->markerCount) return 0;
         if (s->dragMarker == index) dropDrag(view, *s);
         if (s->dragMarker != kNoMarker && s->dragMarker > index) --s->dragMarker;
+        // A key run on the marker stops without a word, as a drag does.
+        if (s->keyMarker == index) s->keyMarker = kNoMarker;
+        if (s->keyMarker != kNoMarker && s->keyMarker > index) --s->keyMarker;
+        if (s->selectedMarker > index) --s->selectedMarker;
         for (uint32_t i = index; i + 1 < s->markerCount; ++i) s->markers[i] = s->markers[i + 1];
         --s->markerCount;
         redraw(view);
+        noteChildren(view, *s);
         return 0;
     case WV_CLEARMARKERS:
         dropDrag(view, *s);
+        s->keyMarker = kNoMarker;
+        s->selectedMarker = 0;
         s->markerCount = 0;
         redraw(view);
+        noteChildren(view, *s);
         return 0;
     case WV_SETMARKERMIN:
         if (index < s->markerCount) s->markers[index].minimum = int32_t(lParam);

@@ -38,12 +38,15 @@ struct VisibleSamples {
     uint32_t count;
 };
 
-// Sent to the parent while a marker is dragged and when it is let go.
+// Sent to the parent while a marker is dragged and when it is let go; moves
+// by key come the same way, a run of them (while the keys are held) told as
+// one drag.
 constexpr UINT WN_MARKERMOVED = WM_USER + 11;
 struct MarkerNotification {
     uint32_t position;
     uint16_t marker;
     uint8_t dragging;
+    uint8_t byKey;  // moved by the keyboard, to the exact sample
 };
 
 bool registerWaveformViewClass(HINSTANCE instance);

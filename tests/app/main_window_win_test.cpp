@@ -230,7 +230,7 @@ std::pair<int, int> spinRange(Control spin) {
 }
 
 void releaseMarker(uint16_t marker, uint32_t position, bool stillHeld) {
-    MarkerNotification moved = {position, marker, uint8_t(stillHeld)};
+    MarkerNotification moved = {position, marker, uint8_t(stillHeld), 0};
     SendMessageW(mainWindow.window, WN_MARKERMOVED, reinterpret_cast<WPARAM>(&moved),
                  reinterpret_cast<LPARAM>(control(Control::WaveformView)));
     pumpMessages();
@@ -624,7 +624,7 @@ TEST_F(MainWindowTest, KnobAndMarkerNumbersFromOtherSendersAreNotRead) {
     uint8_t decay = tone.decay;
     cardDocument.modified = false;
     KnobNotification turned = {200, 0};
-    MarkerNotification moved = {7, 0, 0};
+    MarkerNotification moved = {7, 0, 0, 0};
     SendMessageW(mainWindow.window, KN_VALUECHANGED, WPARAM(&turned), LPARAM(control(Control::WaveformView)));
     SendMessageW(mainWindow.window, WN_MARKERMOVED, WPARAM(&moved), LPARAM(control(Control::DecayKnob)));
     EXPECT_EQ(tone.decay, decay);
@@ -1043,6 +1043,78 @@ TEST_F(MainWindowTest, WhileAMarkerIsHeldTheStatusLineSaysWhereItIs) {
     EXPECT_EQ(textOf(status), u"Downsample would save nothing");
 }
 
+// The waveform view is a Tab stop whose keys move the markers: a run of moves
+// while a key is held is one step of the card, taken when the key is let go.
+TEST_F(MainWindowTest, KeysOnTheWaveformMoveItsMarkersOneStepARunAndZoom) {
+    dropTone(5000);
+    const Instrument& tone = cardDocument.instruments.items[0];
+    HWND view = control(Control::WaveformView);
+    // Through the program's loop, as the keyboard's messages come.
+    auto post = [&](UINT message, WPARAM key, LPARAM flags) {
+        PostMessageW(view, message, key, flags);
+        pumpMessages();
+    };
+    auto down = [&](WPARAM key, int repeats = 1) { post(WM_KEYDOWN, key, repeats); };
+    auto up = [&](WPARAM key) { post(WM_KEYUP, key, LPARAM(1) | LPARAM(3) << 30); };
+    HWND before = GetNextDlgTabItem(mainWindow.window, view, TRUE);
+    ASSERT_NE(before, view);
+    SetFocus(before);
+    PostMessageW(before, WM_KEYDOWN, VK_TAB, 1);
+    pumpMessages();
+    ASSERT_EQ(GetFocus(), view);
+
+    post(WM_CHAR, 's', 1);
+    down(VK_RIGHT);
+    down(VK_RIGHT, 3);  // held
+    EXPECT_EQ(tone.start, 0u);  // nothing counts before the key is let go
+    EXPECT_EQ(textOf(control(Control::StatusText)), u"Start: 4 samples, 0.1 ms");
+    up(VK_RIGHT);
+    EXPECT_EQ(tone.start, 4u);
+    EXPECT_EQ(textOf(control(Control::StartEdit)), u"4");
+    EXPECT_EQ(GetFocus(), view);  // the arrows stayed with the view
+
+    post(WM_CHAR, 'e', 1);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    down(VK_LEFT, 2);  // ten milliseconds each: 379 samples
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    down(VK_LEFT);
+    up(VK_LEFT);
+    EXPECT_EQ(tone.end, 5000u - 759);
+    EXPECT_EQ(textOf(control(Control::EndEdit)), u"4241");
+    down(VK_HOME);  // as far as the start
+    up(VK_HOME);
+    EXPECT_EQ(tone.end, 4u);
+
+    menuCommand(kCommandUndo);  // each run in one step
+    EXPECT_EQ(tone.end, 4241u);
+    EXPECT_EQ(markerPosition(1), 4241u);
+    menuCommand(kCommandUndo);
+    EXPECT_EQ(tone.end, 5000u);
+    EXPECT_EQ(textOf(control(Control::EndEdit)), u"5000");
+    menuCommand(kCommandUndo);
+    EXPECT_EQ(tone.start, 0u);
+    EXPECT_EQ(markerPosition(0), 0u);
+
+    // + and - (and the keypad's) zoom in and out around the chosen marker, here E at the end.
+    auto visible = [&] {
+        VisibleSamples shown = {};
+        SendMessageW(view, WV_GETVISIBLE, WPARAM(&shown), 0);
+        return std::make_pair(shown.first, shown.count);
+    };
+    SetFocus(view);
+    down(VK_OEM_PLUS);
+    EXPECT_EQ(visible(), std::make_pair(2500u, 2500u));
+    down(VK_ADD);
+    EXPECT_EQ(visible(), std::make_pair(3750u, 1250u));
+    down(VK_SUBTRACT);
+    down(VK_OEM_MINUS);
+    EXPECT_EQ(visible(), std::make_pair(0u, 5000u));
+}
+
 // The shown instrument's bytes on the card, worked out by hand from the
 // footprint rule: 3000 samples at decay 5 (5120 samples, 3413 at the card's
 // rate) take four blocks; played to 1000 they take one block and one for the fade.
@@ -1133,6 +1205,12 @@ TEST_F(MainWindowTest, SnappedMarkersLandOnZeroCrossings) {
     uint32_t end = tone.end;
     pressKey(Control::EndEdit, VK_DOWN);  // a step of the spin
     EXPECT_EQ(tone.end, end - 1);
+    SetFocus(control(Control::WaveformView));  // and a step of a marker by key
+    PostMessageW(control(Control::WaveformView), WM_CHAR, 's', 1);
+    pressKey(Control::WaveformView, VK_RIGHT);
+    PostMessageW(control(Control::WaveformView), WM_KEYUP, VK_RIGHT, 1);
+    pumpMessages();
+    EXPECT_EQ(tone.start, crossing + 1);
     // A start let go right before the end keeps a sample to play, even when
     // the end is the nearest crossing.
     enterInto(Control::EndEdit, std::to_wstring(nearestCrossing(3000)).c_str());

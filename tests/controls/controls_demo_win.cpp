@@ -1,19 +1,32 @@
 // Shows the two custom controls with sample data, for looking at them
 // (tools/screenshot_controls.sh takes pictures at 96 and 144 DPI): the
-// waveform view whole, and below it zoomed in around the start marker.
+// waveform view whole, and below it zoomed in around the start marker. On its
+// command line, "high-contrast" draws as under the theme High Contrast Black
+// (its colours set for this session only) and "focus-waveform" gives the first
+// view the focus with its end marker chosen.
 #include <windows.h>
 
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "control_test_window.h"
+#include "controls/high_contrast_win.h"
 #include "controls/window_dpi_win.h"
 #include "core/text.h"
 
 static std::vector<float> samples, envelope;
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    if (wcsstr(commandLine, L"high-contrast")) {
+        setHighContrastSource(HighContrastSource::ForcedOn);
+        const int indexes[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_GRAYTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
+                               COLOR_HOTLIGHT, COLOR_BTNFACE, COLOR_BTNTEXT};
+        const COLORREF colours[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(63, 242, 63), RGB(26, 235, 255),
+                                    RGB(0, 0, 0), RGB(255, 255, 0), RGB(0, 0, 0), RGB(255, 255, 255)};
+        SetSysColors(int(std::size(indexes)), indexes, colours);
+    }
     startControlsForTests();  // also the class of the tests' parent window, which this one shares
     HWND window = CreateWindowExW(0, L"CorvaneControlTest", L"Controls", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100,
                                   nullptr, nullptr, instance, nullptr);
@@ -54,7 +67,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         envelope[i] = gain;
         samples[i] = 0.95f * std::exp(-float(i) / 15000.0f) * std::sin(0.02f * i) * std::sin(0.0011f * i + 0.4f) * (i < 2000 ? 1.0f : gain);
     }
-    auto view = [&](int top, uint32_t first, uint32_t shown, int32_t playPosition, bool overlay) {
+    auto view = [&](int top, uint32_t first, uint32_t shown, int32_t playPosition, bool overlay) -> HWND {
         HWND control = child(kWaveformViewClass, L"", 10, top, 420, 120);
         SendMessageW(control, WV_SETPRIMARY, WPARAM(samples.data()), count);
         SendMessageW(control, WV_SETOVERLAY, WPARAM(envelope.data()), count);
@@ -67,10 +80,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         SendMessageW(control, WV_SETMARKERPOS, 1, 52000);
         SendMessageW(control, WV_SETPLAYPOSITION, playPosition, 0);
         SendMessageW(control, WV_SETVISIBLE, first, shown);
+        return control;
     };
-    view(10, 0, 0, 21000, true);
+    HWND whole = view(10, 0, 0, 21000, true);
     view(140, 1400, 1600, 2600, false);
     SetFocus(boost);
+    if (wcsstr(commandLine, L"focus-waveform")) {
+        SetFocus(whole);
+        SendMessageW(whole, WM_CHAR, 'E', 1);
+        SendMessageW(window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    }
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -198,6 +198,31 @@ TEST(MarkerPosition, ClampsToItsLimitsAndDragsToTheNearestVisibleSample) {
     EXPECT_EQ(dragPosition(kPlot, wholeRange(100), 100, NAN), 0);
 }
 
+// 37.908 samples a millisecond.
+TEST(MarkerPosition, KeysStepBySamplesOrMillisecondsWithinTheSeriesAndTheLimits) {
+    EXPECT_EQ(markerKeyStep(false, false), 1);
+    EXPECT_EQ(markerKeyStep(true, false), 38);
+    EXPECT_EQ(markerKeyStep(false, true), 379);
+    EXPECT_EQ(markerKeyStep(true, true), 379);
+    const std::tuple<int32_t, MarkerKey, int32_t, uint32_t, int32_t, int32_t, int32_t> cases[] = {
+        // position, key, step, presses, minimum, maximum, expected; a series of 5000 samples
+        {100, MarkerKey::On, 1, 1, -1, -1, 101},
+        {100, MarkerKey::Back, 38, 2, -1, -1, 24},
+        {100, MarkerKey::Back, 379, 1, -1, -1, 0},       // not before the series
+        {100, MarkerKey::Back, 379, 1, 50, -1, 50},      // nor below the minimum
+        {4900, MarkerKey::On, 379, 3, -1, -1, 5000},     // to the end of the series, no further
+        {4900, MarkerKey::On, 379, 1, -1, 4950, 4950},
+        {2000, MarkerKey::First, 1, 1, 1000, -1, 1000},  // the first position the limits allow
+        {2000, MarkerKey::Last, 1, 1, -1, -1, 5000},
+        {2000, MarkerKey::Last, 1, 1, -1, 3000, 3000},
+        {2000, MarkerKey::On, 379, 65535, -1, -1, 5000}, // a long repeat does not overflow
+    };
+    for (const auto& [position, key, step, presses, minimum, maximum, expected] : cases)
+        EXPECT_EQ(keyedMarkerPosition(position, key, step, presses, 5000, minimum, maximum), expected)
+            << position << " " << int(key) << " " << step << "x" << presses;
+    EXPECT_EQ(keyedMarkerPosition(INT32_MAX - 1, MarkerKey::On, 379, 65535, UINT32_MAX, -1, -1), INT32_MAX);
+}
+
 TEST(MarkerPlacement, HandlesHangBesideASharedLineCentreWithRoomAndStayInside) {
     const VisibleRange whole = wholeRange(1000);  // 0.418 pixels a sample
     MarkerPlacement m[2] = {marker(100), marker(100)};

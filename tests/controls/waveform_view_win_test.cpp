@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
+#include <string>
 #include <tuple>
 #include <vector>
 
 #include "control_test_window.h"
+#include "controls/accessible_object_win.h"
+#include "controls/high_contrast_win.h"
 
 namespace {
 
@@ -147,27 +152,35 @@ TEST_F(View, NothingIsDraggedWithoutTheSeriesOrTheMarker) {
 }
 
 // The parent may destroy the view from inside a marker notification, during
-// the drag or at its release: the view then leaves its freed state alone.
+// a drag or a key run or at their end: the view then leaves its freed state alone.
 TEST(ViewDestroyedByItsParent, TouchesNothingOfItsStateAfterANotification) {
     std::vector<float> samples(418, 0.0f);
-    for (bool atRelease : {false, true}) {
+    enum { Dragging, Released, KeyMoving, KeyReleased, FocusGone };
+    for (int when : {Dragging, Released, KeyMoving, KeyReleased, FocusGone}) {
         ControlTestWindow window{kWaveformViewClass, L"", 420, 120};
         HWND view = window.control();
         SendMessageW(view, WV_ADDMARKER, 'S', 0);
         SendMessageW(view, WV_SETPRIMARY, WPARAM(samples.data()), LPARAM(samples.size()));
         SendMessageW(view, WV_SETMARKERPOS, 0, 100);
         window.capture();  // lays out the handle
-        SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(101, 3));
+        if (when == Dragging || when == Released) SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(101, 3));
+        if (when == KeyReleased || when == FocusGone) {
+            SetFocus(view);
+            SendMessageW(view, WM_KEYDOWN, VK_RIGHT, 1);
+        }
         DestroyedInNotification destroyed(window);
-        if (atRelease)
-            SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(101, 3));
-        else
-            SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 3));
+        switch (when) {
+        case Dragging: SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 3)); break;
+        case Released: SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(101, 3)); break;
+        case KeyMoving: SendMessageW(view, WM_KEYDOWN, VK_END, 1); break;
+        case KeyReleased: SendMessageW(view, WM_KEYUP, VK_RIGHT, 1); break;
+        case FocusGone: SetFocus(GetParent(view)); break;
+        }
         window.pumpMessages();
-        EXPECT_TRUE(destroyed.destroyed()) << atRelease;
-        ASSERT_TRUE(destroyed.blockTaken()) << atRelease;
-        EXPECT_TRUE(destroyed.untouched()) << atRelease;
-        EXPECT_TRUE(destroyed.freedOnce()) << atRelease;
+        EXPECT_TRUE(destroyed.destroyed()) << when;
+        ASSERT_TRUE(destroyed.blockTaken()) << when;
+        EXPECT_TRUE(destroyed.untouched()) << when;
+        EXPECT_TRUE(destroyed.freedOnce()) << when;
         EXPECT_EQ(GetCapture(), nullptr);
     }
 }
@@ -342,4 +355,292 @@ TEST_F(Zoomed, AMarkerPulledBeyondThePlotWaitsAtTheEdgeWhileTheViewScrolls) {
     EXPECT_FALSE(KillTimer(view, 1));  // no more scrolling
     moveAndRelease(300, 90);
     EXPECT_EQ(notified(), (Notified{{0, 1209, 1}, {0, 1215, 1}, {0, 1156, 1}, {0, 1156, 1}, {0, 1156, 0}}));
+}
+
+// ---- the keyboard and screen readers --------------------------------------------
+
+namespace {
+
+// Ctrl or Shift held, as GetKeyState reads them, for the life of the object.
+struct HeldKeys {
+    explicit HeldKeys(std::initializer_list<int> keys) { set(keys, 0x80); }
+    ~HeldKeys() { set({VK_CONTROL, VK_SHIFT}, 0); }
+    static void set(std::initializer_list<int> keys, BYTE state) {
+        BYTE all[256] = {};
+        GetKeyboardState(all);
+        for (int key : keys) all[key] = state;
+        SetKeyboardState(all);
+    }
+};
+
+// A press of a key: `repeats` key-downs folded into one message; `held`: the key was down already.
+void keyDown(HWND view, WPARAM key, int repeats = 1, bool held = false) {
+    SendMessageW(view, WM_KEYDOWN, key, LPARAM(repeats) | (held ? LPARAM(1) << 30 : 0));
+}
+void keyUp(HWND view, WPARAM key) { SendMessageW(view, WM_KEYUP, key, LPARAM(1) | LPARAM(3) << 30); }
+
+// The view's accessible object as a screen reader gets it, through oleacc.
+struct Reader {
+    IAccessible* object = nullptr;
+    explicit Reader(HWND view) {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        AccessibleObjectFromWindow(view, DWORD(OBJID_CLIENT), kAccessibleInterfaceId, reinterpret_cast<void**>(&object));
+    }
+    ~Reader() {
+        if (object) object->Release();
+        CoUninitialize();
+    }
+    static VARIANT child(LONG id) {
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = VT_I4;
+        v.lVal = id;
+        return v;
+    }
+    static std::u16string take(BSTR text) {
+        std::u16string result = text ? std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text)) : u"";
+        SysFreeString(text);
+        return result;
+    }
+    std::u16string name(LONG id) const {
+        BSTR text = nullptr;
+        object->get_accName(child(id), &text);
+        return take(text);
+    }
+    std::u16string value(LONG id) const {
+        BSTR text = nullptr;
+        object->get_accValue(child(id), &text);
+        return take(text);
+    }
+    LONG role(LONG id) const {
+        VARIANT v;
+        object->get_accRole(child(id), &v);
+        return v.vt == VT_I4 ? v.lVal : -1;
+    }
+    LONG state(LONG id) const {
+        VARIANT v;
+        object->get_accState(child(id), &v);
+        return v.vt == VT_I4 ? v.lVal : -1;
+    }
+    LONG children() const {
+        LONG count = -1;
+        object->get_accChildCount(&count);
+        return count;
+    }
+    LONG focus() const {
+        VARIANT v;
+        VariantInit(&v);
+        object->get_accFocus(&v);
+        return v.vt == VT_I4 ? v.lVal : -1;
+    }
+    RECT place(LONG id) const {
+        LONG x = 0, y = 0, w = 0, h = 0;
+        object->accLocation(&x, &y, &w, &h, child(id));
+        return RECT{x, y, x + w, y + h};
+    }
+    LONG at(HWND view, int x, int y) const {
+        POINT p = {x, y};
+        ClientToScreen(view, &p);
+        VARIANT v;
+        VariantInit(&v);
+        object->accHitTest(p.x, p.y, &v);
+        return v.vt == VT_I4 ? v.lVal : -1;
+    }
+};
+
+// The events the view raises for screen readers, as (event, child), in order.
+std::vector<std::pair<DWORD, LONG>> raisedEvents;
+HWND watchedView = nullptr;
+void CALLBACK onWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (window == watchedView && object == OBJID_CLIENT) raisedEvents.emplace_back(event, child);
+}
+
+}  // namespace
+
+TEST_F(View, ScreenReadersFindAGroupOfSlidersThatFollowTheKeysAndTheFocus) {
+    showSeries(0.0f);
+    SendMessageW(view, WV_SETMARKERPOS, 0, 200);
+    window.capture();  // lays out the handles
+    Reader reader(view);
+    ASSERT_NE(reader.object, nullptr);
+    EXPECT_EQ(reader.name(CHILDID_SELF), u"Waveform");
+    EXPECT_EQ(reader.role(CHILDID_SELF), ROLE_SYSTEM_GROUPING);
+    EXPECT_EQ(reader.children(), 1);  // E has no position yet
+    EXPECT_EQ(reader.name(1), u"Start marker");
+    EXPECT_EQ(reader.role(1), ROLE_SYSTEM_SLIDER);
+    EXPECT_EQ(reader.value(1), u"200 samples, 5.3 ms");
+    SendMessageW(view, WV_SETMARKERPOS, 1, 300);
+    window.capture();
+    EXPECT_EQ(reader.children(), 2);
+    EXPECT_EQ(reader.name(2), u"End marker");
+    EXPECT_EQ(reader.value(2), u"300 samples, 7.9 ms");
+    SetWindowTextW(view, L"Kick");
+    EXPECT_EQ(reader.name(CHILDID_SELF), u"Kick");
+
+    // Where the markers are: their lines (x = position + 1) and handles, on the screen.
+    POINT origin = {0, 0};
+    ClientToScreen(view, &origin);
+    const RECT start = reader.place(1);
+    EXPECT_LE(start.left, origin.x + 201);
+    EXPECT_GE(start.right, origin.x + 203);
+    EXPECT_LT(start.right - start.left, 30);
+    EXPECT_EQ(start.top, origin.y + 1);
+    EXPECT_GE(start.bottom, origin.y + 110);
+    EXPECT_EQ(reader.at(view, 201, 90), 1);
+    EXPECT_EQ(reader.at(view, 301, 90), 2);
+    EXPECT_EQ(reader.at(view, 250, 90), CHILDID_SELF);
+
+    watchedView = view;
+    raisedEvents.clear();
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, onWinEvent, 0, 0,
+                                         WINEVENT_OUTOFCONTEXT);
+    EXPECT_EQ(reader.focus(), -1);  // no focus, no answer
+    SetFocus(view);
+    EXPECT_EQ(reader.focus(), 1);  // the start marker, chosen at first
+    const LONG chosen = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_SELECTED;
+    EXPECT_EQ(reader.state(1), chosen);
+    EXPECT_EQ(reader.state(2), STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE);
+    SendMessageW(view, WM_CHAR, 'e', 1);  // E's label chooses it
+    EXPECT_EQ(reader.focus(), 2);
+    EXPECT_EQ(reader.state(2), chosen);
+    keyDown(view, VK_LEFT, 3);
+    keyUp(view, VK_LEFT);
+    EXPECT_EQ(reader.value(2), u"297 samples, 7.8 ms");
+    window.pumpMessages();  // the hook's calls come with the messages
+    UnhookWinEvent(hook);
+    const std::vector<std::pair<DWORD, LONG>> expected = {
+        {EVENT_OBJECT_FOCUS, 1}, {EVENT_OBJECT_SELECTION, 2}, {EVENT_OBJECT_FOCUS, 2}, {EVENT_OBJECT_VALUECHANGE, 2}};
+    std::vector<std::pair<DWORD, LONG>> seen;  // without the system's own focus event for the window
+    for (const auto& event : raisedEvents)
+        if (event.second != CHILDID_SELF) seen.push_back(event);
+    EXPECT_EQ(seen, expected);
+}
+
+// Each move tells the parent as a drag does; the key's release (or the focus
+// going) ends the run. Ctrl steps by a millisecond (38 samples), Shift by ten (379).
+TEST_F(View, KeysMoveTheSelectedMarkerInRunsTheParentIsToldOfLikeDrags) {
+    samples.assign(5000, 0.0f);
+    SendMessageW(view, WV_SETPRIMARY, WPARAM(samples.data()), 5000);
+    SendMessageW(view, WV_SETMARKERMAX, 0, 3000);
+    SendMessageW(view, WV_SETMARKERPOS, 0, 1000);
+    SendMessageW(view, WV_SETMARKERMIN, 1, 1000);
+    SendMessageW(view, WV_SETMARKERPOS, 1, 3000);
+    SetFocus(view);
+    EXPECT_EQ(SendMessageW(view, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
+    keyDown(view, VK_RIGHT);
+    keyDown(view, VK_RIGHT, 4, true);  // held: four more
+    keyUp(view, VK_RIGHT);
+    {
+        HeldKeys control({VK_CONTROL});
+        keyDown(view, VK_LEFT, 2);
+    }
+    keyUp(view, VK_LEFT);
+    {
+        HeldKeys shift({VK_SHIFT});
+        keyDown(view, VK_RIGHT, 10);  // stops at E
+    }
+    SetFocus(nullptr);  // the focus going ends the run
+    SetFocus(view);
+    SendMessageW(view, WM_CHAR, 'E', 1);
+    keyDown(view, VK_END);
+    keyDown(view, VK_HOME);  // as far as S allows
+    keyUp(view, VK_HOME);
+    EXPECT_EQ(notified(), (Notified{{0, 1001, 1}, {0, 1005, 1}, {0, 1005, 0}, {0, 929, 1}, {0, 929, 0},
+                                    {0, 3000, 1}, {0, 3000, 0}, {1, 5000, 1}, {1, 1000, 1}, {1, 1000, 0}}));
+    for (const MarkerNotification& n : window.markerNotifications) EXPECT_EQ(n.byKey, 1);
+    // No press starts a drag during a key run, and nothing moves by key during a drag.
+    window.markerNotifications.clear();
+    window.capture();
+    keyDown(view, VK_LEFT);  // at E's minimum: told all the same
+    press(85, 90);           // on E's line, at 1 + 1000 * 418 / 5000
+    EXPECT_EQ(GetCapture(), nullptr);
+    keyUp(view, VK_LEFT);
+    press(85, 90);
+    ASSERT_EQ(GetCapture(), view);
+    keyDown(view, VK_RIGHT);
+    keyUp(view, VK_RIGHT);
+    SendMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(85, 90));
+    EXPECT_EQ(notified(), (Notified{{1, 1000, 1}, {1, 1000, 0}, {1, 1000, 0}}));
+    EXPECT_EQ(window.markerNotifications.back().byKey, 0);  // the drag's
+}
+
+TEST_F(Zoomed, PlusAndMinusZoomAroundTheSelectedMarkerAndKeysKeepItInSight) {
+    SendMessageW(view, WV_SETMARKERPOS, 0, 50100);  // x = 301
+    SendMessageW(view, WV_SETMARKERPOS, 1, 90000);
+    SetFocus(view);
+    keyDown(view, VK_SUBTRACT);  // twice the samples, S staying at x = 301
+    EXPECT_EQ(visible(), std::make_tuple(49800u, 418u));
+    keyDown(view, VK_OEM_PLUS, 2);  // a quarter: 50100 - 300 * 104.5 / 418
+    EXPECT_EQ(visible(), std::make_tuple(50025u, 105u));
+    // A marker moved or chosen out of sight is brought into the middle.
+    keyDown(view, VK_END);
+    keyUp(view, VK_END);
+    EXPECT_EQ(position(0), 100000);
+    EXPECT_EQ(visible(), std::make_tuple(99896u, 105u));  // kept within the series
+    SendMessageW(view, WM_CHAR, 'E', 1);
+    EXPECT_EQ(visible(), std::make_tuple(89948u, 105u));  // 90000 - 104.5 / 2
+}
+
+// Under a high-contrast theme every colour is the system's: the samples in
+// the window text colour (those outside S and E in the grey text colour), the
+// markers in the highlight colour, the chosen one's handle filled with it.
+TEST_F(View, UnderHighContrastEveryColourIsASystemColour) {
+    const int indexes[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_GRAYTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
+                           COLOR_HOTLIGHT};
+    const COLORREF chosen[] = {RGB(10, 20, 30), RGB(230, 220, 40), RGB(40, 200, 210), RGB(250, 60, 200),
+                               RGB(0, 0, 250), RGB(120, 250, 60)};
+    COLORREF saved[std::size(indexes)];
+    for (size_t i = 0; i < std::size(indexes); ++i) saved[i] = GetSysColor(indexes[i]);
+    ASSERT_TRUE(SetSysColors(int(std::size(indexes)), indexes, chosen));
+    setHighContrastSource(HighContrastSource::ForcedOn);
+    struct Restore {
+        const int* indexes;
+        const COLORREF* colours;
+        ~Restore() {
+            setHighContrastSource(HighContrastSource::System);
+            SetSysColors(6, indexes, colours);
+        }
+    } restore{indexes, saved};
+
+    showSeries(0.5f);  // a level line a quarter of the height above the centre
+    SendMessageW(view, WV_SETMARKERPOS, 0, 100);  // lines at 101 and 301
+    SendMessageW(view, WV_SETMARKERPOS, 1, 300);
+    SendMessageW(view, WV_SETPLAYPOSITION, 200, 0);
+    SetFocus(view);
+    SendMessageW(view, WM_CHAR, 'e', 1);
+    SendMessageW(view, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    std::vector<uint32_t> pixels = window.capture();
+    const uint32_t background = systemColour(COLOR_WINDOW), text = systemColour(COLOR_WINDOWTEXT);
+    const uint32_t grey = systemColour(COLOR_GRAYTEXT), highlight = systemColour(COLOR_HIGHLIGHT);
+    EXPECT_EQ(background, 0xFF0A141Eu);  // the colours set above are the ones read
+    int row = 0;  // the level line's row
+    for (int y = 1; y < 118; ++y)
+        if (window.pixel(pixels, 250, y) == text) row = y;
+    EXPECT_NEAR(row, 59 - 117 / 4, 1);
+    EXPECT_EQ(window.pixel(pixels, 250, row + 3), background);
+    EXPECT_EQ(window.pixel(pixels, 0, 60), text);  // the border
+    EXPECT_EQ(window.pixel(pixels, 50, row), grey);  // before S: not played
+    EXPECT_EQ(window.pixel(pixels, 350, row), grey);
+    EXPECT_EQ(window.pixel(pixels, 150, 59), grey);  // the centre line
+    EXPECT_EQ(window.pixel(pixels, 101, 90), highlight);  // S's line
+    EXPECT_EQ(window.pixel(pixels, 102, 90), highlight);
+    EXPECT_EQ(window.pixel(pixels, 201, 90), systemColour(COLOR_HOTLIGHT));  // the play line
+    EXPECT_EQ(window.pixel(pixels, 301, 5), highlight);  // E's handle, chosen
+    int frame = 0;  // the dotted focus frame along the plot's left column
+    for (int y = 20; y < 100; ++y) frame += window.pixel(pixels, 1, y) == text;
+    EXPECT_GT(frame, 20);
+    EXPECT_LT(frame, 60);
+    // Below the handles (whose labels are smoothed) nothing else: no blend, no colour of the program's own.
+    for (int y = 20; y < 120; ++y)
+        for (int x = 0; x < 420; ++x) {
+            const uint32_t pixel = window.pixel(pixels, x, y);
+            ASSERT_TRUE(pixel == background || pixel == text || pixel == grey || pixel == highlight ||
+                        pixel == systemColour(COLOR_HOTLIGHT))
+                << std::hex << pixel << std::dec << " at " << x << "," << y;
+        }
+
+    // A change of the system's colours reaching the view repaints it.
+    ValidateRect(view, nullptr);
+    SendMessageW(view, WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_TRUE(GetUpdateRect(view, nullptr, FALSE));
 }
