@@ -12,8 +12,3 @@ bool highContrastOn();
 enum class HighContrastSource { System, ForcedOn, ForcedOff };
 void setHighContrastSource(HighContrastSource source);
 
-// A system colour as GDI+ takes it (0xAARRGGBB, opaque).
-inline unsigned long systemColorArgb(int index) {
-    COLORREF c = GetSysColor(index);
-    return 0xFF000000ul | (unsigned long)GetRValue(c) << 16 | (unsigned long)GetGValue(c) << 8 | GetBValue(c);
-}
