@@ -348,7 +348,6 @@ LONG knobItselfAt(HWND, POINT) { return CHILDID_SELF; }
 HRESULT typeKnobValue(HWND knob, LONG, Utf16View text) {
     KnobState* s = stateOf(knob);
     if (!s) return RPC_E_DISCONNECTED;
-    if (!IsWindowEnabled(knob)) return E_ACCESSDENIED;  // as for the mouse and the keys
     bool hasDigit = false;
     for (uint32_t i = 0; i < text.length; ++i) hasDigit |= text.units[i] >= u'0' && text.units[i] <= u'9';
     if (!hasDigit) return E_INVALIDARG;
@@ -359,7 +358,6 @@ HRESULT typeKnobValue(HWND knob, LONG, Utf16View text) {
 HRESULT openKnobValueEntry(HWND knob, LONG) {
     KnobState* s = stateOf(knob);
     if (!s) return RPC_E_DISCONNECTED;
-    if (!IsWindowEnabled(knob)) return E_ACCESSDENIED;
     LONG_PTR state = heldState(knob);
     SetFocus(knob);
     if (heldState(knob) == state && !s->valueEntry) openValueEntry(knob, *s);
@@ -367,7 +365,7 @@ HRESULT openKnobValueEntry(HWND knob, LONG) {
 }
 
 const AccessibleSource kKnobAccessibleSource = {
-    knobChildCount, describeKnob, knobItselfAt, knobItself, typeKnobValue, openKnobValueEntry,
+    knobChildCount, describeKnob, knobItselfAt, knobItself, typeKnobValue, openKnobValueEntry, nullptr,
 };
 
 // ---- the window procedure ---------------------------------------------------

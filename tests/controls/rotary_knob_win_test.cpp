@@ -179,6 +179,15 @@ TEST_F(Knob, ScreenReadersReadTheLabelAndTheValueWithItsUnitAndMayTypeOne) {
     EXPECT_EQ(object->put_accValue(self(), typed), E_ACCESSDENIED);
     SysFreeString(typed);
     EnableWindow(knob, TRUE);
+    // Nor behind a modal dialog, which disables the knob's window and leaves the knob itself enabled.
+    HWND top = GetAncestor(knob, GA_ROOT);
+    EnableWindow(top, FALSE);
+    typed = SysAllocString(L"50");
+    EXPECT_EQ(object->put_accValue(self(), typed), E_ACCESSDENIED);
+    SysFreeString(typed);
+    EXPECT_EQ(object->accDoDefaultAction(self()), E_ACCESSDENIED);
+    EXPECT_EQ(valueEntry(), nullptr);
+    EnableWindow(top, TRUE);
     EXPECT_EQ(value(), 40);
     // Its default action opens the value entry.
     EXPECT_EQ(object->accDoDefaultAction(self()), S_OK);
