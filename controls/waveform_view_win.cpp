@@ -944,6 +944,7 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
     case WV_ZOOM:
         if (s->primaryCount) zoomAroundSample(view, *s, double(int32_t(wParam)) / WHEEL_DELTA, int32_t(lParam));
         return 0;
+    case WV_ENDKEYRUN: endKeyRun(view, *s); return 0;  // last: the parent may destroy the view
     default:
         return DefWindowProcW(view, message, wParam, lParam);
     }
