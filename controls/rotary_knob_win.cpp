@@ -294,10 +294,19 @@ void paint(HWND knob, KnobState& s) {
                 GdipDrawEllipse(g, ring, k.x, k.y, k.width, k.height);
                 GdipDeletePen(ring);
             }
-            if (GetFocus() == knob) {
+            if (GetFocus() == knob && contrast) {
+                // The rim has the focus ring's colour here, and would swallow it: a frame round the whole knob.
                 GpPen* focus = nullptr;
-                ARGB focusColour = contrast ? systemArgb(COLOR_BTNTEXT) : lightenColor(systemArgb(COLOR_BTNTEXT), 64);
-                GdipCreatePen1(focusColour, 1, UnitPixel, &focus);
+                if (GdipCreatePen1(systemArgb(COLOR_BTNTEXT), 1, UnitPixel, &focus) == Ok) {
+                    GdipSetPenDashStyle(focus, DashStyleDot);
+                    GdipSetSmoothingMode(g, SmoothingModeNone);
+                    GdipDrawRectangle(g, focus, 0, 0, float(client.right - 1), float(client.bottom - 1));
+                    GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
+                    GdipDeletePen(focus);
+                }
+            } else if (GetFocus() == knob) {
+                GpPen* focus = nullptr;
+                GdipCreatePen1(lightenColor(systemArgb(COLOR_BTNTEXT), 64), 1, UnitPixel, &focus);
                 GdipSetPenDashStyle(focus, DashStyleDash);
                 GdipDrawEllipse(g, focus, k.x - 0.5f, k.y - 0.5f, k.width + 1, k.height + 1);
                 GdipDeletePen(focus);
