@@ -193,6 +193,8 @@ static void commitTypedPosition(Control field, bool snap = true) {
 }
 
 void commitTypedPositions() {
+    // A marker still moving by key is a number on the screen too.
+    SendMessageW(controlWindow(Control::WaveformView), WV_ENDKEYRUN, 0, 0);
     commitTypedPosition(Control::StartEdit);
     commitTypedPosition(Control::EndEdit);
 }

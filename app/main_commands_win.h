@@ -17,8 +17,9 @@ void onCommand(HWND window, uint16_t identifier, HWND control, uint16_t notifica
 void onKnobChanged(WPARAM record, HWND sender);
 void onMarkerMoved(WPARAM record, HWND sender);
 
-// A number typed into Start or End and not yet committed counts now: before
-// a command or the close reads the card.
+// A number typed into Start or End and not yet committed, or a run of marker
+// moves by key not yet let go, counts now: before a command or the close
+// reads the card.
 void commitTypedPositions();
 // WM_NOTIFY: a step of the Start or End spin starts from the typed number.
 LRESULT onNotify(NMHDR* header);

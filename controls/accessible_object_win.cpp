@@ -2,6 +2,16 @@
 
 #include <new>
 
+// Whether the user could work the control now: neither it nor a window it
+// lies in is disabled (as a modal dialog disables its owner, leaving the
+// controls inside enabled). A reader changes nothing the keys cannot reach.
+static bool takesInput(HWND control) {
+    const HWND desktop = GetDesktopWindow();
+    for (HWND window = control; window && window != desktop; window = GetAncestor(window, GA_PARENT))
+        if (!IsWindowEnabled(window)) return false;
+    return control != nullptr;
+}
+
 // Every call comes on the control's thread: in the process through the
 // window's messages, from another process through COM's calls into this
 // apartment, which the message loop dispatches.
@@ -161,11 +171,19 @@ struct AccessibleObject final : IAccessible {
         if (which < 0 || !describe(which, d)) return out ? (*out = nullptr, failure(child)) : E_POINTER;
         return text(d.defaultAction, out);
     }
+    // A child taking the focus or the selection becomes the one the keys work on.
     HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override {
         LONG which = childOf(child);
         if (which < 0) return failure(child);
-        if (!(flags & SELFLAG_TAKEFOCUS)) return E_NOTIMPL;
-        SetFocus(control);
+        const bool selectsChild = which != CHILDID_SELF && (flags & SELFLAG_TAKESELECTION);
+        if (!(flags & SELFLAG_TAKEFOCUS) && !selectsChild) return E_NOTIMPL;
+        if (!takesInput(control)) return E_ACCESSDENIED;
+        if (which != CHILDID_SELF) {
+            if (!source->selectChild) return E_NOTIMPL;
+            HRESULT chosen = source->selectChild(control, which);
+            if (FAILED(chosen)) return chosen;
+        }
+        if ((flags & SELFLAG_TAKEFOCUS) && control) SetFocus(control);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE accLocation(LONG* x, LONG* y, LONG* width, LONG* height, VARIANT child) override {
@@ -215,13 +233,15 @@ struct AccessibleObject final : IAccessible {
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
         LONG which = childOf(child);
         if (which < 0) return failure(child);
-        return source->doDefaultAction ? source->doDefaultAction(control, which) : DISP_E_MEMBERNOTFOUND;
+        if (!source->doDefaultAction) return DISP_E_MEMBERNOTFOUND;
+        return takesInput(control) ? source->doDefaultAction(control, which) : E_ACCESSDENIED;
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return control ? E_NOTIMPL : RPC_E_DISCONNECTED; }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
         LONG which = childOf(child);
         if (which < 0) return failure(child);
         if (!source->setValue) return E_NOTIMPL;
+        if (!takesInput(control)) return E_ACCESSDENIED;
         Utf16View text = {reinterpret_cast<const char16_t*>(value), value ? uint32_t(SysStringLen(value)) : 0};
         return source->setValue(control, which, text);
     }

@@ -32,9 +32,11 @@ struct AccessibleSource {
     LONG (*childAt)(HWND control, POINT client);
     // The child that has the keyboard's attention while the control has the focus (0: the control).
     LONG (*focusedChild)(HWND control);
-    // Optional (null: not supported): the value typed by a reader, and the default action.
+    // Optional (null: not supported): the value typed by a reader, the default
+    // action, and a child chosen as the one with the keyboard's attention.
     HRESULT (*setValue)(HWND control, LONG child, Utf16View text);
     HRESULT (*doDefaultAction)(HWND control, LONG child);
+    HRESULT (*selectChild)(HWND control, LONG child);
 };
 
 struct AccessibleObject;

@@ -294,10 +294,19 @@ void paint(HWND knob, KnobState& s) {
                 GdipDrawEllipse(g, ring, k.x, k.y, k.width, k.height);
                 GdipDeletePen(ring);
             }
-            if (GetFocus() == knob) {
+            if (GetFocus() == knob && contrast) {
+                // The rim has the focus ring's colour here, and would swallow it: a frame round the whole knob.
                 GpPen* focus = nullptr;
-                ARGB focusColour = contrast ? systemArgb(COLOR_BTNTEXT) : lightenColor(systemArgb(COLOR_BTNTEXT), 64);
-                GdipCreatePen1(focusColour, 1, UnitPixel, &focus);
+                if (GdipCreatePen1(systemArgb(COLOR_BTNTEXT), 1, UnitPixel, &focus) == Ok) {
+                    GdipSetPenDashStyle(focus, DashStyleDot);
+                    GdipSetSmoothingMode(g, SmoothingModeNone);
+                    GdipDrawRectangle(g, focus, 0, 0, float(client.right - 1), float(client.bottom - 1));
+                    GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
+                    GdipDeletePen(focus);
+                }
+            } else if (GetFocus() == knob) {
+                GpPen* focus = nullptr;
+                GdipCreatePen1(lightenColor(systemArgb(COLOR_BTNTEXT), 64), 1, UnitPixel, &focus);
                 GdipSetPenDashStyle(focus, DashStyleDash);
                 GdipDrawEllipse(g, focus, k.x - 0.5f, k.y - 0.5f, k.width + 1, k.height + 1);
                 GdipDeletePen(focus);
@@ -348,7 +357,6 @@ LONG knobItselfAt(HWND, POINT) { return CHILDID_SELF; }
 HRESULT typeKnobValue(HWND knob, LONG, Utf16View text) {
     KnobState* s = stateOf(knob);
     if (!s) return RPC_E_DISCONNECTED;
-    if (!IsWindowEnabled(knob)) return E_ACCESSDENIED;  // as for the mouse and the keys
     bool hasDigit = false;
     for (uint32_t i = 0; i < text.length; ++i) hasDigit |= text.units[i] >= u'0' && text.units[i] <= u'9';
     if (!hasDigit) return E_INVALIDARG;
@@ -359,7 +367,6 @@ HRESULT typeKnobValue(HWND knob, LONG, Utf16View text) {
 HRESULT openKnobValueEntry(HWND knob, LONG) {
     KnobState* s = stateOf(knob);
     if (!s) return RPC_E_DISCONNECTED;
-    if (!IsWindowEnabled(knob)) return E_ACCESSDENIED;
     LONG_PTR state = heldState(knob);
     SetFocus(knob);
     if (heldState(knob) == state && !s->valueEntry) openValueEntry(knob, *s);
@@ -367,7 +374,7 @@ HRESULT openKnobValueEntry(HWND knob, LONG) {
 }
 
 const AccessibleSource kKnobAccessibleSource = {
-    knobChildCount, describeKnob, knobItselfAt, knobItself, typeKnobValue, openKnobValueEntry,
+    knobChildCount, describeKnob, knobItselfAt, knobItself, typeKnobValue, openKnobValueEntry, nullptr,
 };
 
 // ---- the window procedure ---------------------------------------------------

@@ -234,8 +234,24 @@ LONG accessibleFocusedChild(HWND view) {
     return s ? childOfMarker(*s, selectedIndex(*s)) : CHILDID_SELF;
 }
 
-const AccessibleSource kAccessibleSource = {accessibleChildCount, describeAccessible, accessibleChildAt,
-                                            accessibleFocusedChild, nullptr, nullptr};
+void showMarker(HWND view, WaveformState& s, uint16_t index);
+
+// A marker a reader gives the focus or the selection is chosen as its label
+// typed would choose it; not while the pointer or the keys move one.
+HRESULT selectAccessibleChild(HWND view, LONG child) {
+    WaveformState* s = stateOf(view);
+    if (!s) return RPC_E_DISCONNECTED;
+    const uint16_t index = markerOfChild(*s, child);
+    if (index == kNoMarker) return E_INVALIDARG;
+    if (s->dragMarker != kNoMarker || s->panning || s->keyMarker != kNoMarker) return E_ACCESSDENIED;
+    selectMarker(view, *s, index);
+    showMarker(view, *s, index);
+    return S_OK;
+}
+
+const AccessibleSource kAccessibleSource = {accessibleChildCount,   describeAccessible, accessibleChildAt,
+                                            accessibleFocusedChild, nullptr,            nullptr,
+                                            selectAccessibleChild};
 
 // ---- the visible range ---------------------------------------------------------
 
@@ -815,7 +831,8 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
         return 0;
     case WM_SETFOCUS:
         redraw(view);
-        announceFocus(view, *s);
+        // The system has announced the view itself; the chosen marker, if any, follows.
+        if (selectedIndex(*s) != kNoMarker) announceFocus(view, *s);
         return 0;
     case WM_KILLFOCUS:
         redraw(view);
@@ -927,6 +944,7 @@ LRESULT CALLBACK waveformViewProcedure(HWND view, UINT message, WPARAM wParam, L
     case WV_ZOOM:
         if (s->primaryCount) zoomAroundSample(view, *s, double(int32_t(wParam)) / WHEEL_DELTA, int32_t(lParam));
         return 0;
+    case WV_ENDKEYRUN: endKeyRun(view, *s); return 0;  // last: the parent may destroy the view
     default:
         return DefWindowProcW(view, message, wParam, lParam);
     }

@@ -38,6 +38,11 @@ struct VisibleSamples {
     uint32_t count;
 };
 
+// Ends a run of moves by key as letting go of the key would: the parent is
+// told. For a command that comes while the key is still held (a menu's loop
+// takes the key's release to itself).
+constexpr UINT WV_ENDKEYRUN = WM_USER + 15;
+
 // Sent to the parent while a marker is dragged and when it is let go; moves
 // by key come the same way, a run of them (while the keys are held) told as
 // one drag.

@@ -1115,6 +1115,30 @@ TEST_F(MainWindowTest, KeysOnTheWaveformMoveItsMarkersOneStepARunAndZoom) {
     EXPECT_EQ(visible(), std::make_pair(0u, 5000u));
 }
 
+// A command that comes while a marker's key is still held (chosen with the
+// mouse or by its keys; a menu's own loop takes the key's release) counts
+// the run first: the save question knows of it, and Undo takes it back.
+TEST_F(MainWindowTest, ACommandDuringAMarkerKeyRunCountsTheRunFirst) {
+    dropTone(5000);
+    scripted.files = {folder.file("Tone.vxcor")};
+    menuCommand(kCommandSaveAs);
+    HWND view = control(Control::WaveformView);
+    SetFocus(view);
+    PostMessageW(view, WM_CHAR, 'e', 1);
+    PostMessageW(view, WM_KEYDOWN, VK_LEFT, 3);  // not let go
+    pumpMessages();
+    scripted.saveAnswers = {SaveAnswer::Cancel};
+    menuCommand(kCommandNew);
+    EXPECT_EQ(cardDocument.instruments.items[0].end, 4997u);
+    EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - Tone*");
+    menuCommand(kCommandUndo);
+    EXPECT_EQ(cardDocument.instruments.items[0].end, 5000u);
+    PostMessageW(view, WM_KEYUP, VK_LEFT, LPARAM(1) | LPARAM(3) << 30);  // let go later: nothing more
+    pumpMessages();
+    EXPECT_EQ(cardDocument.instruments.items[0].end, 5000u);
+    EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - Tone");
+}
+
 // The shown instrument's bytes on the card, worked out by hand from the
 // footprint rule: 3000 samples at decay 5 (5120 samples, 3413 at the card's
 // rate) take four blocks; played to 1000 they take one block and one for the fade.

@@ -179,6 +179,15 @@ TEST_F(Knob, ScreenReadersReadTheLabelAndTheValueWithItsUnitAndMayTypeOne) {
     EXPECT_EQ(object->put_accValue(self(), typed), E_ACCESSDENIED);
     SysFreeString(typed);
     EnableWindow(knob, TRUE);
+    // Nor behind a modal dialog, which disables the knob's window and leaves the knob itself enabled.
+    HWND top = GetAncestor(knob, GA_ROOT);
+    EnableWindow(top, FALSE);
+    typed = SysAllocString(L"50");
+    EXPECT_EQ(object->put_accValue(self(), typed), E_ACCESSDENIED);
+    SysFreeString(typed);
+    EXPECT_EQ(object->accDoDefaultAction(self()), E_ACCESSDENIED);
+    EXPECT_EQ(valueEntry(), nullptr);
+    EnableWindow(top, TRUE);
     EXPECT_EQ(value(), 40);
     // Its default action opens the value entry.
     EXPECT_EQ(object->accDoDefaultAction(self()), S_OK);
@@ -212,9 +221,23 @@ TEST_F(Knob, InHighContrastTheDialTakesTheSystemsColours) {
     ASSERT_TRUE(SetSysColors(2, elements, contrast));
     setHighContrastSource(HighContrastSource::ForcedOn);
     set(KM_SETVALUE, 1);  // the pointer dot at (15.7, 32.3)
+    SetFocus(GetParent(knob));
     std::vector<uint32_t> pixels = window.capture();
+    SetFocus(knob);
+    std::vector<uint32_t> focused = window.capture();
     setHighContrastSource(HighContrastSource::System);
     SetSysColors(2, elements, saved);
+    // The focus shows as a dotted frame round the knob, beside its label: a
+    // ring by the dial would merge with the rim, which the theme draws in the
+    // same colour.
+    auto frameDots = [&](const std::vector<uint32_t>& shown) {
+        int dots = 0;
+        for (int y = 50; y < 88; ++y) dots += window.pixel(shown, 0, y) == systemColour(COLOR_BTNTEXT);
+        return dots;
+    };
+    EXPECT_EQ(frameDots(pixels), 0);
+    EXPECT_GT(frameDots(focused), 8);
+    EXPECT_LT(frameDots(focused), 30);
     EXPECT_EQ(window.pixel(pixels, 25, 15), 0xFF000000u);                   // inside the dial
     EXPECT_LE(colourDistance(window.pixel(pixels, 15, 32), 0xFFFFFF00u), 24);  // the pointer
     EXPECT_LE(colourDistance(window.pixel(pixels, 3, 23), 0xFFFFFF00u), 140);  // the rim, smoothed

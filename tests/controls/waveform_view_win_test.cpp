@@ -516,6 +516,49 @@ TEST_F(View, ScreenReadersFindAGroupOfSlidersThatFollowTheKeysAndTheFocus) {
     EXPECT_EQ(seen, expected);
 }
 
+// The system itself announces the view when it gets the focus; the view adds
+// the chosen marker, if any. A reader that moves the focus to a marker (as a
+// user sends a screen reader's focus to the object it reviews) chooses it:
+// the keys then move that marker. Behind a modal dialog nothing is chosen.
+TEST_F(View, ReadersHearTheFocusOnceAndMayGiveItToAMarker) {
+    Reader reader(view);
+    ASSERT_NE(reader.object, nullptr);
+    watchedView = view;
+    raisedEvents.clear();
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, onWinEvent,
+                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    SetFocus(view);  // no series, no marker to announce
+    window.pumpMessages();
+    using Events = std::vector<std::pair<DWORD, LONG>>;
+    EXPECT_EQ(raisedEvents, (Events{{EVENT_OBJECT_FOCUS, CHILDID_SELF}}));
+
+    showSeries(0.0f);
+    SendMessageW(view, WV_SETMARKERPOS, 0, 100);
+    SendMessageW(view, WV_SETMARKERPOS, 1, 300);
+    SetFocus(GetParent(view));
+    window.pumpMessages();
+    raisedEvents.clear();
+    EXPECT_EQ(reader.object->accSelect(SELFLAG_TAKEFOCUS, Reader::child(2)), S_OK);
+    window.pumpMessages();
+    EXPECT_EQ(GetFocus(), view);
+    EXPECT_EQ(reader.focus(), 2);
+    EXPECT_EQ(raisedEvents, (Events{{EVENT_OBJECT_FOCUS, CHILDID_SELF}, {EVENT_OBJECT_FOCUS, 2}}));
+    keyDown(view, VK_LEFT);
+    keyUp(view, VK_LEFT);
+    EXPECT_EQ(position(1), 299);
+    EXPECT_EQ(position(0), 100);
+    EXPECT_EQ(reader.object->accSelect(SELFLAG_TAKESELECTION, Reader::child(1)), S_OK);
+    EXPECT_EQ(reader.focus(), 1);
+    UnhookWinEvent(hook);
+
+    HWND top = GetAncestor(view, GA_ROOT);
+    EnableWindow(top, FALSE);
+    EXPECT_EQ(reader.object->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, Reader::child(2)), E_ACCESSDENIED);
+    EnableWindow(top, TRUE);
+    SetFocus(view);
+    EXPECT_EQ(reader.focus(), 1);
+}
+
 // Each move tells the parent as a drag does; the key's release (or the focus
 // going) ends the run. Ctrl steps by a millisecond (38 samples), Shift by ten (379).
 TEST_F(View, KeysMoveTheSelectedMarkerInRunsTheParentIsToldOfLikeDrags) {
