@@ -7,15 +7,13 @@
 // Usage: accessibility_probe CAPTION
 #include <windows.h>
 
-#include <oleacc.h>
-
 #include <cstdio>
-#include <cwchar>
+#include <string>
+
+#include "controls/accessible_reading_win.h"
 
 namespace {
 
-// MinGW's import library gives IID_IAccessible as a thunk, not as the GUID.
-constexpr GUID kAccessibleInterfaceId = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 constexpr ULONGLONG kPatienceMs = 20000;
 
 template <typename Condition>
@@ -25,61 +23,27 @@ bool waitUntil(Condition condition) {
     return condition();
 }
 
-VARIANT child(LONG id) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = id;
-    return v;
-}
+const wchar_t* wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
-// A text property, "-" when there is none.
-void text(IAccessible* object, LONG id, HRESULT (STDMETHODCALLTYPE IAccessible::*property)(VARIANT, BSTR*),
-          wchar_t (&out)[128]) {
-    BSTR value = nullptr;
-    wcscpy(out, L"-");
-    if ((object->*property)(child(id), &value) == S_OK && value) {
-        swprintf(out, 128, L"%ls", value);
-        SysFreeString(value);
-    }
-}
-
-const wchar_t* roleName(IAccessible* object, LONG id) {
-    VARIANT role;
-    VariantInit(&role);
-    if (object->get_accRole(child(id), &role) != S_OK || role.vt != VT_I4) return L"-";
-    switch (role.lVal) {
+const wchar_t* roleName(LONG role) {
+    switch (role) {
     case ROLE_SYSTEM_SLIDER: return L"slider";
     case ROLE_SYSTEM_GRAPHIC: return L"graphic";
     case ROLE_SYSTEM_GROUPING: return L"grouping";
     case ROLE_SYSTEM_INDICATOR: return L"indicator";
     case ROLE_SYSTEM_CLIENT: return L"client";
+    case -1: return L"-";
     default: return L"other";
     }
 }
 
-void describe(const wchar_t* what, IAccessible* object, LONG id) {
-    wchar_t name[128], value[128];
-    text(object, id, &IAccessible::get_accName, name);
-    text(object, id, &IAccessible::get_accValue, value);
-    printf("%ls: %ls, %ls, %ls\n", what, name, roleName(object, id), value);
+void describe(const wchar_t* what, const AccessibleReader& reader, LONG id) {
+    printf("%ls: %ls, %ls, %ls\n", what, wide(reader.name(id)), roleName(reader.role(id)), wide(reader.value(id)));
 }
 
-IAccessible* objectOf(HWND control) {
-    IAccessible* object = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), kAccessibleInterfaceId,
-                                          reinterpret_cast<void**>(&object))))
-        return nullptr;
-    return object;
-}
-
-// The value of child `id`, read until it is no longer `before`.
-bool valueChanges(IAccessible* object, LONG id, const wchar_t (&before)[128]) {
-    return waitUntil([&] {
-        wchar_t now[128];
-        text(object, id, &IAccessible::get_accValue, now);
-        return wcscmp(now, before) != 0;
-    });
+// The value of child `id`, read until it is no longer what it was.
+bool valueChanges(const AccessibleReader& reader, LONG id, const std::u16string& before) {
+    return waitUntil([&] { return reader.value(id) != before; });
 }
 
 }  // namespace
@@ -89,7 +53,6 @@ int wmain(int argc, wchar_t** argv) {
         fputs("usage: accessibility_probe CAPTION\n", stderr);
         return 2;
     }
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     HWND window = nullptr, decay = nullptr, boost = nullptr, view = nullptr;
     // The card is shown once the knobs are enabled.
     if (!waitUntil([&] {
@@ -102,41 +65,33 @@ int wmain(int argc, wchar_t** argv) {
         puts("no window with that caption, enabled knobs and a waveform view");
         return 1;
     }
-    IAccessible* decayObject = objectOf(decay);
-    IAccessible* boostObject = objectOf(boost);
-    IAccessible* viewObject = objectOf(view);
-    if (!decayObject || !boostObject || !viewObject) {
+    AccessibleReader decayReader(decay), boostReader(boost), viewReader(view);
+    if (!decayReader.object || !boostReader.object || !viewReader.object) {
         puts("no accessible object from another process");
         return 1;
     }
-    describe(L"knob", decayObject, CHILDID_SELF);
-    describe(L"knob", boostObject, CHILDID_SELF);
-    describe(L"view", viewObject, CHILDID_SELF);
-    LONG children = 0;
-    viewObject->get_accChildCount(&children);
-    for (LONG id = 1; id <= children; ++id) describe(L"marker", viewObject, id);
+    describe(L"knob", decayReader, CHILDID_SELF);
+    describe(L"knob", boostReader, CHILDID_SELF);
+    describe(L"view", viewReader, CHILDID_SELF);
+    LONG children = viewReader.children();
+    for (LONG id = 1; id <= children; ++id) describe(L"marker", viewReader, id);
 
     int result = 0;
-    wchar_t before[128];
-    text(decayObject, CHILDID_SELF, &IAccessible::get_accValue, before);
+    std::u16string before = decayReader.value();
     PostMessageW(decay, WM_KEYDOWN, VK_UP, 1);
-    if (!valueChanges(decayObject, CHILDID_SELF, before)) result = 1;
-    describe(L"after Up", decayObject, CHILDID_SELF);
+    if (!valueChanges(decayReader, CHILDID_SELF, before)) result = 1;
+    describe(L"after Up", decayReader, CHILDID_SELF);
 
     if (children >= 2) {
-        text(viewObject, 2, &IAccessible::get_accValue, before);
+        before = viewReader.value(2);
         PostMessageW(view, WM_CHAR, 'e', 1);  // the end marker, by its label
         PostMessageW(view, WM_KEYDOWN, VK_LEFT, 1);
         PostMessageW(view, WM_KEYUP, VK_LEFT, 0xC0000001);
-        if (!valueChanges(viewObject, 2, before)) result = 1;
-        describe(L"after E, Left", viewObject, 2);
+        if (!valueChanges(viewReader, 2, before)) result = 1;
+        describe(L"after E, Left", viewReader, 2);
     } else {
         result = 1;
     }
-    decayObject->Release();
-    boostObject->Release();
-    viewObject->Release();
     fflush(stdout);
-    CoUninitialize();
     return result;
 }

@@ -3,11 +3,12 @@
 
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "control_test_window.h"
-#include "controls/accessible_object_win.h"
+#include "accessible_reading_win.h"
 #include "controls/gdiplus_win.h"
 #include "controls/high_contrast_win.h"
 #include "core/text.h"
@@ -16,44 +17,9 @@ namespace {
 
 LPARAM point(int x, int y) { return MAKELPARAM(x, y); }
 
-// The knob's object as a screen reader gets it (null when it gives none).
-IAccessible* accessibleOf(HWND control) {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IAccessible* object = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), kAccessibleInterfaceId,
-                                          reinterpret_cast<void**>(&object))))
-        return nullptr;
-    return object;
-}
-
-VARIANT self() {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = CHILDID_SELF;
-    return v;
-}
-
-// A text property of the object, "<failed>" when it gives none.
-std::wstring read(IAccessible* object, HRESULT (STDMETHODCALLTYPE IAccessible::*property)(VARIANT, BSTR*)) {
-    BSTR text = nullptr;
-    if ((object->*property)(self(), &text) != S_OK || !text) return L"<failed>";
-    std::wstring copy(text, SysStringLen(text));
-    SysFreeString(text);
-    return copy;
-}
-
-LONG numberOf(IAccessible* object, HRESULT (STDMETHODCALLTYPE IAccessible::*property)(VARIANT, VARIANT*)) {
-    VARIANT v;
-    VariantInit(&v);
-    if ((object->*property)(self(), &v) != S_OK || v.vt != VT_I4) return -1;
-    return v.lVal;
-}
-
-// Value changes the knob announces, as a screen reader hears of them.
-std::vector<DWORD> announced;
-void CALLBACK recordEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
-    if (object == OBJID_CLIENT && child == CHILDID_SELF) announced.push_back(event);
+void press(HWND knob, int y) { SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, y)); }
+void type(HWND edit, const wchar_t* text) {
+    for (const wchar_t* c = text; *c; ++c) SendMessageW(edit, WM_CHAR, *c, 1);
 }
 
 struct Knob : ::testing::Test {
@@ -75,13 +41,10 @@ struct Knob : ::testing::Test {
     HWND valueEntry() { return FindWindowExW(knob, nullptr, L"Edit", nullptr); }
     // A press on the value text opens the entry, its text selected.
     HWND openEntry() {
-        SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, 55));
+        press(knob, 55);
         HWND edit = valueEntry();
         SendMessageW(edit, EM_SETSEL, 0, -1);
         return edit;
-    }
-    void type(HWND edit, const wchar_t* text) {
-        for (const wchar_t* c = text; *c; ++c) SendMessageW(edit, WM_CHAR, *c, 1);
     }
     const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW), hand = LoadCursorW(nullptr, IDC_HAND);
 };
@@ -145,72 +108,57 @@ TEST_F(Knob, PageKeysStepATenthOfTheRangeInWholeStepsAndHomeAndEndGoToItsEnds) {
 }
 
 TEST_F(Knob, ScreenReadersReadTheLabelAndTheValueWithItsUnitAndMayTypeOne) {
-    IAccessible* object = accessibleOf(knob);
-    ASSERT_NE(object, nullptr);
+    AccessibleReader reader(knob);
+    ASSERT_NE(reader.object, nullptr);
     Utf16View unit = viewOf(u"dB");
     SendMessageW(knob, KM_SETUNIT, WPARAM(&unit), 0);
-    EXPECT_EQ(read(object, &IAccessible::get_accName), L"Decay");
-    EXPECT_EQ(read(object, &IAccessible::get_accValue), L"100dB");
-    EXPECT_EQ(numberOf(object, &IAccessible::get_accRole), ROLE_SYSTEM_SLIDER);
+    EXPECT_EQ(reader.name(), u"Decay");
+    EXPECT_EQ(reader.value(), u"100dB");
+    EXPECT_EQ(reader.role(), ROLE_SYSTEM_SLIDER);
     SetFocus(GetParent(knob));
-    EXPECT_EQ(numberOf(object, &IAccessible::get_accState), STATE_SYSTEM_FOCUSABLE);
-
-    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, recordEvent,
-                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
-    announced.clear();
-    SetFocus(knob);
-    SendMessageW(knob, WM_KEYDOWN, VK_UP, 1);
-    window.pumpMessages();
-    EXPECT_EQ(announced, (std::vector<DWORD>{EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE}));
-    EXPECT_EQ(numberOf(object, &IAccessible::get_accState), STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED);
-    EXPECT_EQ(read(object, &IAccessible::get_accValue), L"101dB");
+    EXPECT_EQ(reader.state(), STATE_SYSTEM_FOCUSABLE);
+    {
+        RaisedEvents raised(knob, EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE);
+        SetFocus(knob);
+        SendMessageW(knob, WM_KEYDOWN, VK_UP, 1);
+        window.pumpMessages();
+        EXPECT_EQ(raised.list, (RaisedEvents::List{{EVENT_OBJECT_FOCUS, CHILDID_SELF},
+                                                   {EVENT_OBJECT_VALUECHANGE, CHILDID_SELF}}));
+    }
+    EXPECT_EQ(reader.state(), STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED);
+    EXPECT_EQ(reader.value(), u"101dB");
 
     // A value typed through the reader is the user's, as if typed into the knob.
-    BSTR typed = SysAllocString(L"40");
-    EXPECT_EQ(object->put_accValue(self(), typed), S_OK);
-    SysFreeString(typed);
+    EXPECT_EQ(reader.type(L"40"), S_OK);
     EXPECT_EQ(value(), 40);
     EXPECT_EQ(window.knobNotifications.back().value, 40);
-    BSTR nonsense = SysAllocString(L"dB");
-    EXPECT_EQ(object->put_accValue(self(), nonsense), E_INVALIDARG);
-    SysFreeString(nonsense);
+    EXPECT_EQ(reader.type(L"dB"), E_INVALIDARG);
     EnableWindow(knob, FALSE);  // nothing to change: a reader cannot either
-    typed = SysAllocString(L"50");
-    EXPECT_EQ(object->put_accValue(self(), typed), E_ACCESSDENIED);
-    SysFreeString(typed);
+    EXPECT_EQ(reader.type(L"50"), E_ACCESSDENIED);
     EnableWindow(knob, TRUE);
     // Nor behind a modal dialog, which disables the knob's window and leaves the knob itself enabled.
     HWND top = GetAncestor(knob, GA_ROOT);
     EnableWindow(top, FALSE);
-    typed = SysAllocString(L"50");
-    EXPECT_EQ(object->put_accValue(self(), typed), E_ACCESSDENIED);
-    SysFreeString(typed);
-    EXPECT_EQ(object->accDoDefaultAction(self()), E_ACCESSDENIED);
+    EXPECT_EQ(reader.type(L"50"), E_ACCESSDENIED);
+    EXPECT_EQ(reader.object->accDoDefaultAction(AccessibleReader::child(CHILDID_SELF)), E_ACCESSDENIED);
     EXPECT_EQ(valueEntry(), nullptr);
     EnableWindow(top, TRUE);
     EXPECT_EQ(value(), 40);
     // Its default action opens the value entry.
-    EXPECT_EQ(object->accDoDefaultAction(self()), S_OK);
+    EXPECT_EQ(reader.object->accDoDefaultAction(AccessibleReader::child(CHILDID_SELF)), S_OK);
     EXPECT_NE(valueEntry(), nullptr);
-    UnhookWinEvent(hook);
-    object->Release();
 }
 
 // A reader may hold the object after the knob is gone: it answers, without touching the knob.
 TEST(KnobAccessibleObject, OutlivesTheKnobAndThenSaysItIsDisconnected) {
-    IAccessible* object = nullptr;
-    {
-        ControlTestWindow window{kRotaryKnobClass, L"Boost", 50, 90};
-        object = accessibleOf(window.control());
-        ASSERT_NE(object, nullptr);
-    }
+    auto window = std::make_unique<ControlTestWindow>(kRotaryKnobClass, L"Boost", 50, 90);
+    AccessibleReader reader(window->control());
+    ASSERT_NE(reader.object, nullptr);
+    window.reset();
     BSTR name = nullptr;
-    EXPECT_EQ(object->get_accName(self(), &name), RPC_E_DISCONNECTED);
+    EXPECT_EQ(reader.object->get_accName(AccessibleReader::child(CHILDID_SELF), &name), RPC_E_DISCONNECTED);
     EXPECT_EQ(name, nullptr);
-    BSTR typed = SysAllocString(L"3");
-    EXPECT_EQ(object->put_accValue(self(), typed), RPC_E_DISCONNECTED);
-    SysFreeString(typed);
-    object->Release();
+    EXPECT_EQ(reader.type(L"3"), RPC_E_DISCONNECTED);
 }
 
 // In high contrast the dial takes the system's colours; tried with a black window and yellow text.
@@ -298,10 +246,6 @@ TEST_F(Knob, PaintsThePointerWhereTheValueSaysAndGreysItWhenDisabled) {
 // The parent may destroy the knob from inside any notification: the knob
 // then leaves its freed state alone, whatever sent the notification.
 TEST(KnobDestroyedByItsParent, TouchesNothingOfItsStateAfterAnyNotification) {
-    static auto press = [](HWND knob, int y) { SendMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, point(25, y)); };
-    static auto type = [](HWND edit, const wchar_t* text) {
-        for (const wchar_t* c = text; *c; ++c) SendMessageW(edit, WM_CHAR, *c, 1);
-    };
     struct Path {
         const char* name;
         bool typed;  // a number typed into the value entry first
@@ -322,11 +266,8 @@ TEST(KnobDestroyedByItsParent, TouchesNothingOfItsStateAfterAnyNotification) {
         {"a press on the dial", true, [](HWND knob, HWND) { press(knob, 30); }},
         {"the focus leaving", true, [](HWND knob, HWND) { SetFocus(GetParent(knob)); }},
         {"a screen reader's value", false, [](HWND knob, HWND) {
-             IAccessible* object = accessibleOf(knob);
-             BSTR typed = SysAllocString(L"42");
-             if (object) object->put_accValue(self(), typed);
-             SysFreeString(typed);
-             if (object) object->Release();
+             AccessibleReader reader(knob);
+             if (reader.object) reader.type(L"42");
          }},
     };
     for (const Path& path : paths) {

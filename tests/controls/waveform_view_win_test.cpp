@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <oleacc.h>
-
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "accessible_reading_win.h"
 #include "control_test_window.h"
-#include "controls/accessible_object_win.h"
 #include "controls/high_contrast_win.h"
 
 namespace {
@@ -379,89 +378,13 @@ void keyDown(HWND view, WPARAM key, int repeats = 1, bool held = false) {
 }
 void keyUp(HWND view, WPARAM key) { SendMessageW(view, WM_KEYUP, key, LPARAM(1) | LPARAM(3) << 30); }
 
-// The view's accessible object as a screen reader gets it, through oleacc.
-struct Reader {
-    IAccessible* object = nullptr;
-    explicit Reader(HWND view) {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        AccessibleObjectFromWindow(view, DWORD(OBJID_CLIENT), kAccessibleInterfaceId, reinterpret_cast<void**>(&object));
-    }
-    ~Reader() {
-        if (object) object->Release();
-        CoUninitialize();
-    }
-    static VARIANT child(LONG id) {
-        VARIANT v;
-        VariantInit(&v);
-        v.vt = VT_I4;
-        v.lVal = id;
-        return v;
-    }
-    static std::u16string take(BSTR text) {
-        std::u16string result = text ? std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text)) : u"";
-        SysFreeString(text);
-        return result;
-    }
-    std::u16string name(LONG id) const {
-        BSTR text = nullptr;
-        object->get_accName(child(id), &text);
-        return take(text);
-    }
-    std::u16string value(LONG id) const {
-        BSTR text = nullptr;
-        object->get_accValue(child(id), &text);
-        return take(text);
-    }
-    LONG role(LONG id) const {
-        VARIANT v;
-        object->get_accRole(child(id), &v);
-        return v.vt == VT_I4 ? v.lVal : -1;
-    }
-    LONG state(LONG id) const {
-        VARIANT v;
-        object->get_accState(child(id), &v);
-        return v.vt == VT_I4 ? v.lVal : -1;
-    }
-    LONG children() const {
-        LONG count = -1;
-        object->get_accChildCount(&count);
-        return count;
-    }
-    LONG focus() const {
-        VARIANT v;
-        VariantInit(&v);
-        object->get_accFocus(&v);
-        return v.vt == VT_I4 ? v.lVal : -1;
-    }
-    RECT place(LONG id) const {
-        LONG x = 0, y = 0, w = 0, h = 0;
-        object->accLocation(&x, &y, &w, &h, child(id));
-        return RECT{x, y, x + w, y + h};
-    }
-    LONG at(HWND view, int x, int y) const {
-        POINT p = {x, y};
-        ClientToScreen(view, &p);
-        VARIANT v;
-        VariantInit(&v);
-        object->accHitTest(p.x, p.y, &v);
-        return v.vt == VT_I4 ? v.lVal : -1;
-    }
-};
-
-// The events the view raises for screen readers, as (event, child), in order.
-std::vector<std::pair<DWORD, LONG>> raisedEvents;
-HWND watchedView = nullptr;
-void CALLBACK onWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
-    if (window == watchedView && object == OBJID_CLIENT) raisedEvents.emplace_back(event, child);
-}
-
 }  // namespace
 
 TEST_F(View, ScreenReadersFindAGroupOfSlidersThatFollowTheKeysAndTheFocus) {
     showSeries(0.0f);
     SendMessageW(view, WV_SETMARKERPOS, 0, 200);
     window.capture();  // lays out the handles
-    Reader reader(view);
+    AccessibleReader reader(view);
     ASSERT_NE(reader.object, nullptr);
     EXPECT_EQ(reader.name(CHILDID_SELF), u"Waveform");
     EXPECT_EQ(reader.role(CHILDID_SELF), ROLE_SYSTEM_GROUPING);
@@ -490,10 +413,7 @@ TEST_F(View, ScreenReadersFindAGroupOfSlidersThatFollowTheKeysAndTheFocus) {
     EXPECT_EQ(reader.at(view, 301, 90), 2);
     EXPECT_EQ(reader.at(view, 250, 90), CHILDID_SELF);
 
-    watchedView = view;
-    raisedEvents.clear();
-    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, onWinEvent, 0, 0,
-                                         WINEVENT_OUTOFCONTEXT);
+    RaisedEvents raised(view, EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE);
     EXPECT_EQ(reader.focus(), -1);  // no focus, no answer
     SetFocus(view);
     EXPECT_EQ(reader.focus(), 1);  // the start marker, chosen at first
@@ -506,14 +426,12 @@ TEST_F(View, ScreenReadersFindAGroupOfSlidersThatFollowTheKeysAndTheFocus) {
     keyDown(view, VK_LEFT, 3);
     keyUp(view, VK_LEFT);
     EXPECT_EQ(reader.value(2), u"297 samples, 7.8 ms");
-    window.pumpMessages();  // the hook's calls come with the messages
-    UnhookWinEvent(hook);
-    const std::vector<std::pair<DWORD, LONG>> expected = {
-        {EVENT_OBJECT_FOCUS, 1}, {EVENT_OBJECT_SELECTION, 2}, {EVENT_OBJECT_FOCUS, 2}, {EVENT_OBJECT_VALUECHANGE, 2}};
-    std::vector<std::pair<DWORD, LONG>> seen;  // without the system's own focus event for the window
-    for (const auto& event : raisedEvents)
+    window.pumpMessages();
+    RaisedEvents::List seen;  // without the system's own focus event for the window
+    for (const auto& event : raised.list)
         if (event.second != CHILDID_SELF) seen.push_back(event);
-    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(seen, (RaisedEvents::List{{EVENT_OBJECT_FOCUS, 1}, {EVENT_OBJECT_SELECTION, 2}, {EVENT_OBJECT_FOCUS, 2},
+                                        {EVENT_OBJECT_VALUECHANGE, 2}}));
 }
 
 // The system itself announces the view when it gets the focus; the view adds
@@ -521,39 +439,35 @@ TEST_F(View, ScreenReadersFindAGroupOfSlidersThatFollowTheKeysAndTheFocus) {
 // user sends a screen reader's focus to the object it reviews) chooses it:
 // the keys then move that marker. Behind a modal dialog nothing is chosen.
 TEST_F(View, ReadersHearTheFocusOnceAndMayGiveItToAMarker) {
-    Reader reader(view);
+    AccessibleReader reader(view);
     ASSERT_NE(reader.object, nullptr);
-    watchedView = view;
-    raisedEvents.clear();
-    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, onWinEvent,
-                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    auto raised = std::make_unique<RaisedEvents>(view, EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS);
     SetFocus(view);  // no series, no marker to announce
     window.pumpMessages();
-    using Events = std::vector<std::pair<DWORD, LONG>>;
-    EXPECT_EQ(raisedEvents, (Events{{EVENT_OBJECT_FOCUS, CHILDID_SELF}}));
+    EXPECT_EQ(raised->list, (RaisedEvents::List{{EVENT_OBJECT_FOCUS, CHILDID_SELF}}));
 
     showSeries(0.0f);
     SendMessageW(view, WV_SETMARKERPOS, 0, 100);
     SendMessageW(view, WV_SETMARKERPOS, 1, 300);
     SetFocus(GetParent(view));
     window.pumpMessages();
-    raisedEvents.clear();
-    EXPECT_EQ(reader.object->accSelect(SELFLAG_TAKEFOCUS, Reader::child(2)), S_OK);
+    raised->list.clear();
+    EXPECT_EQ(reader.object->accSelect(SELFLAG_TAKEFOCUS, AccessibleReader::child(2)), S_OK);
     window.pumpMessages();
     EXPECT_EQ(GetFocus(), view);
     EXPECT_EQ(reader.focus(), 2);
-    EXPECT_EQ(raisedEvents, (Events{{EVENT_OBJECT_FOCUS, CHILDID_SELF}, {EVENT_OBJECT_FOCUS, 2}}));
+    EXPECT_EQ(raised->list, (RaisedEvents::List{{EVENT_OBJECT_FOCUS, CHILDID_SELF}, {EVENT_OBJECT_FOCUS, 2}}));
     keyDown(view, VK_LEFT);
     keyUp(view, VK_LEFT);
     EXPECT_EQ(position(1), 299);
     EXPECT_EQ(position(0), 100);
-    EXPECT_EQ(reader.object->accSelect(SELFLAG_TAKESELECTION, Reader::child(1)), S_OK);
+    EXPECT_EQ(reader.object->accSelect(SELFLAG_TAKESELECTION, AccessibleReader::child(1)), S_OK);
     EXPECT_EQ(reader.focus(), 1);
-    UnhookWinEvent(hook);
+    raised.reset();
 
     HWND top = GetAncestor(view, GA_ROOT);
     EnableWindow(top, FALSE);
-    EXPECT_EQ(reader.object->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, Reader::child(2)), E_ACCESSDENIED);
+    EXPECT_EQ(reader.object->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, AccessibleReader::child(2)), E_ACCESSDENIED);
     EnableWindow(top, TRUE);
     SetFocus(view);
     EXPECT_EQ(reader.focus(), 1);
