@@ -78,10 +78,10 @@ const UserDialogs kScriptedDialogs = {
 };
 
 // Runs the queued messages through the program's own loop step.
-void pumpMessages() {
+void pumpMessages(HACCEL accelerators = nullptr) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        if (message.message != WM_QUIT) handleLoopMessage(message, nullptr);
+        if (message.message != WM_QUIT) handleLoopMessage(message, accelerators);
 }
 
 void openMainWindow() {
@@ -236,9 +236,9 @@ void releaseMarker(uint16_t marker, uint32_t position, bool stillHeld) {
     pumpMessages();
 }
 
-// What a knob tells the window when its value is set by a drag or typing.
-void turnKnob(Control knob, double value) {
-    KnobNotification changed = {value, 0};
+// What a knob tells the window when its value is set by a drag (still held) or typing.
+void turnKnob(Control knob, double value, bool dragging = false) {
+    KnobNotification changed = {value, dragging};
     SendMessageW(mainWindow.window, KN_VALUECHANGED, reinterpret_cast<WPARAM>(&changed),
                  reinterpret_cast<LPARAM>(control(knob)));
 }
@@ -273,9 +273,8 @@ int pixelsWhere(Control which, Test test) {
     pumpMessages();
     return pixelsShownWhere(which, test);
 }
-int redPixels(Control which) {
-    return pixelsWhere(which, [](int r, int g, int b) { return r > 150 && g < 90 && b < 90; });
-}
+bool isRed(int r, int g, int b) { return r > 150 && g < 90 && b < 90; }
+int redPixels(Control which) { return pixelsWhere(which, isRed); }
 // The decay envelope's steel-blue fill over the waveform.
 int envelopePixels() {
     return pixelsWhere(Control::WaveformView, [](int r, int, int b) { return b > r + 40; });
@@ -296,22 +295,31 @@ LRESULT drag(UINT notification, int32_t entry) {
 
 bool playing() { return textOf(control(Control::PlayButton)) == u"Stop"; }
 
-// A key pressed where the focus is, with Shift or Alt held, posted as Windows
+// A key pressed where the focus is, with Shift, Alt or Ctrl held, posted as Windows
 // delivers it (Alt makes it a system key) and run through the program's loop.
-enum Held : unsigned { kNoKey = 0, kShift = 1, kAlt = 2 };
-void pressKeyOnFocus(WPARAM key, unsigned held = kNoKey, LPARAM repeat = 1) {
+enum Held : unsigned { kNoKey = 0, kShift = 1, kAlt = 2, kCtrl = 4 };
+void pressKeyOnFocus(WPARAM key, unsigned held = kNoKey, LPARAM repeat = 1, HACCEL accelerators = nullptr) {
     BYTE keys[256] = {};
     GetKeyboardState(keys);
     keys[VK_SHIFT] = held & kShift ? 0x80 : 0;
     keys[VK_MENU] = held & kAlt ? 0x80 : 0;
+    keys[VK_CONTROL] = held & kCtrl ? 0x80 : 0;
     SetKeyboardState(keys);
     if (held & kAlt)
         PostMessageW(GetFocus(), WM_SYSKEYDOWN, key, repeat | 1 << 29);
     else
         PostMessageW(GetFocus(), WM_KEYDOWN, key, repeat);
-    pumpMessages();
-    keys[VK_SHIFT] = keys[VK_MENU] = 0;
+    pumpMessages(accelerators);
+    keys[VK_SHIFT] = keys[VK_MENU] = keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
+}
+void releaseKeyOnFocus(WPARAM key) {
+    PostMessageW(GetFocus(), WM_KEYUP, key, LPARAM(1) | LPARAM(3) << 30);
+    pumpMessages();
+}
+void typeOnFocus(wchar_t character) {
+    PostMessageW(GetFocus(), WM_CHAR, character, 1);
+    pumpMessages();
 }
 
 void pressSpace(Control focus) {
@@ -321,6 +329,22 @@ void pressSpace(Control focus) {
 
 // The card writers plugged in or out: the window lists them again.
 void rescanWriters() { SendMessageW(mainWindow.window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0); }
+
+std::pair<LONG, LONG> clientSize() {
+    RECT client;
+    GetClientRect(mainWindow.window, &client);
+    return {client.right, client.bottom};
+}
+
+std::pair<uint32_t, uint32_t> visibleSamples() {
+    VisibleSamples shown = {};
+    SendMessageW(control(Control::WaveformView), WV_GETVISIBLE, reinterpret_cast<WPARAM>(&shown), 0);
+    return {shown.first, shown.count};
+}
+
+UINT menuState(UINT command) { return GetMenuState(GetMenu(mainWindow.window), command, MF_BYCOMMAND); }
+bool menuChecked(UINT command) { return menuState(command) & MF_CHECKED; }
+bool menuEnabled(UINT command) { return !(menuState(command) & (MF_GRAYED | MF_DISABLED)); }
 
 struct MainWindowTest : ::testing::Test {
     ScratchFolder folder;
@@ -448,12 +472,42 @@ TEST_F(MainWindowTest, KnobsStoreWholeDecayAndBoost) {
     EXPECT_EQ(shown, 10.0);
 }
 
-TEST_F(MainWindowTest, FreeMemoryTurnsRedWhenTheCardOverflows) {
+// The overfull free memory shows in red, or in a high-contrast theme in the
+// theme's own highlight colours; a change of theme or colours repaints what
+// the window draws, and its own controls are told.
+TEST_F(MainWindowTest, FreeMemoryStandsOutWhenTheCardOverflowsInRedOrTheThemesColours) {
     dropTone(65536);  // the whole card behind the header
     pressOnKnob(Control::DecayKnob, VK_DOWN, 300);  // no silent block behind a shorter end
     EXPECT_EQ(textOf(control(Control::FreeMemoryValue)), u"-1024 Byte");
     EXPECT_GT(redPixels(Control::FreeMemoryValue), 20);
     EXPECT_EQ(redPixels(Control::CardSizeValue), 0);
+
+    auto ofColour = [](int index) {
+        COLORREF wanted = GetSysColor(index);
+        return [wanted](int r, int g, int b) { return RGB(r, g, b) == wanted; };
+    };
+    RECT value;
+    GetClientRect(control(Control::FreeMemoryValue), &value);
+    int told = 0;  // the colour changes the waveform view hears of
+    auto counter = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR count) {
+        if (message == WM_SYSCOLORCHANGE || message == WM_SETTINGCHANGE) ++*reinterpret_cast<int*>(count);
+        return DefSubclassProc(window, message, wParam, lParam);
+    };
+    HWND view = control(Control::WaveformView);
+    SetWindowSubclass(view, counter, 1, reinterpret_cast<DWORD_PTR>(&told));
+    setHighContrastSource(HighContrastSource::ForcedOn);
+    SendMessageW(mainWindow.window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);  // the system tells the top window
+    pumpMessages();
+    EXPECT_GT(pixelsShownWhere(Control::FreeMemoryValue, ofColour(COLOR_HIGHLIGHT)), value.right * value.bottom / 2);
+    EXPECT_GT(pixelsShownWhere(Control::FreeMemoryValue, ofColour(COLOR_HIGHLIGHTTEXT)), 20);  // the text
+    EXPECT_EQ(redPixels(Control::FreeMemoryValue), 0);
+    EXPECT_EQ(told, 1);
+    setHighContrastSource(HighContrastSource::System);
+    SendMessageW(mainWindow.window, WM_SYSCOLORCHANGE, 0, 0);
+    pumpMessages();
+    EXPECT_GT(pixelsShownWhere(Control::FreeMemoryValue, isRed), 20);
+    EXPECT_EQ(told, 2);
+    RemoveWindowSubclass(view, counter, 1);
 
     enterInto(Control::EndEdit, L"64512");
     EXPECT_EQ(textOf(control(Control::CardSizeValue)), u"65536 Byte");
@@ -720,13 +774,10 @@ TEST_F(MainWindowTest, TheLargestCardFileOpensAndSavesUnchanged) {
     menuCommand(kCommandNew);  // half a gigabyte is not kept for the tests after this one
 }
 
-// Figures worked out by hand from the window's drawing at 96 DPI.
-TEST_F(MainWindowTest, LaysOutAt96AndAfterAMoveTo144Dpi) {
-    auto clientSize = [] {
-        RECT client;
-        GetClientRect(mainWindow.window, &client);
-        return std::make_pair(client.right, client.bottom);
-    };
+// Figures worked out by hand from the window's drawing at 96 DPI. A minimized
+// window has no client area to measure its frame by: a DPI change meanwhile
+// sizes it when it is restored, the status line whole.
+TEST_F(MainWindowTest, LaysOutAt96AndAfterAMoveTo144DpiMinimizedOrNot) {
     auto viewEdges = [] {
         RECT view = placeOf(Control::WaveformView);
         return std::make_tuple(view.left, view.top, view.right, view.bottom);
@@ -745,9 +796,22 @@ TEST_F(MainWindowTest, LaysOutAt96AndAfterAMoveTo144Dpi) {
     GetObjectW(HFONT(query(Control::AddButton, WM_GETFONT)), sizeof bold, &bold);
     EXPECT_EQ(bold.lfHeight, -26);  // 13 points
     EXPECT_EQ(bold.lfWeight, FW_BOLD);
-
     SendMessageW(mainWindow.window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&window));
     pumpMessages();
+
+    auto changeWhileMinimized = [](WORD dpi, const RECT& suggested) {
+        ShowWindow(mainWindow.window, SW_MINIMIZE);
+        pumpMessages();
+        ASSERT_TRUE(IsIconic(mainWindow.window));
+        SendMessageW(mainWindow.window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        ShowWindow(mainWindow.window, SW_RESTORE);
+        pumpMessages();
+    };
+    changeWhileMinimized(144, suggested);
+    EXPECT_EQ(clientSize(), std::make_pair(1155L, 532L));
+    EXPECT_LE(placeOf(Control::StatusText).bottom, clientSize().second);
+    changeWhileMinimized(96, window);
+    EXPECT_EQ(clientSize(), std::make_pair(770L, 355L));
 }
 
 TEST_F(MainWindowTest, SpaceIsPlayAndStopExceptOnButtonsAndInFields) {
@@ -799,16 +863,13 @@ TEST_F(MainWindowTest, SpaceIsPlayAndStopExceptOnButtonsAndInFields) {
 
 // The View menu's choice: checked, remembered, and what Play then plays.
 TEST_F(MainWindowTest, HearAsOnTheCardPlaysTheCardsSoundAndIsRemembered) {
-    auto checked = [] {
-        return (GetMenuState(GetMenu(mainWindow.window), kCommandHearAsCard, MF_BYCOMMAND) & MF_CHECKED) != 0;
-    };
-    EXPECT_FALSE(checked());
+    EXPECT_FALSE(menuChecked(kCommandHearAsCard));
     dropTone(5000);
     click(Control::PlayButton);
 
     menuCommand(kCommandHearAsCard);
     EXPECT_FALSE(playing());  // the sound changes with the next start
-    EXPECT_TRUE(checked());
+    EXPECT_TRUE(menuChecked(kCommandHearAsCard));
     EXPECT_TRUE(readOption(kHearAsOnCardValue));
     click(Control::PlayButton);
     EXPECT_TRUE(playing());
@@ -820,7 +881,7 @@ TEST_F(MainWindowTest, HearAsOnTheCardPlaysTheCardsSoundAndIsRemembered) {
     EXPECT_NE(publishedSound(previewCardSound).data[selectedInstrument()->start + 10], before);
 
     menuCommand(kCommandHearAsCard);
-    EXPECT_FALSE(checked());
+    EXPECT_FALSE(menuChecked(kCommandHearAsCard));
     EXPECT_FALSE(readOption(kHearAsOnCardValue));
     click(Control::PlayButton);
     EXPECT_EQ(previewPlayer.source, &previewSamples);
@@ -861,8 +922,9 @@ TEST_F(MainWindowTest, RestingOnTheDecayKnobShowsTheEnvelope) {
 }
 
 // The reports reach the window and the writer list follows the devices; what
-// each fault shows is the transfer job's and its controls' test.
-TEST_F(MainWindowTest, SendToCardWritesThroughTheListedWriter) {
+// each fault shows is the transfer job's and its controls' test. With the
+// option on, Send to Card writes the dithered image.
+TEST_F(MainWindowTest, SendToCardWritesThroughTheListedWriterDitheredOrNot) {
     auto writerList = [] {
         Entries entries;
         for (LRESULT i = 0; i < query(Control::WriterCombo, CB_GETCOUNT); ++i) {
@@ -883,41 +945,34 @@ TEST_F(MainWindowTest, SendToCardWritesThroughTheListedWriter) {
     EXPECT_NE(writerList().first[0], none.first[0]);
     EXPECT_EQ(writerList().second, 0);
 
-    dropTone(3000);
+    dropTone(5000);
+    turnKnob(Control::BoostKnob, 0);
+    std::vector<uint8_t> plain(kCardCapacity), dithered(kCardCapacity);
+    ASSERT_EQ(buildCardImage(cardDocument, plain.data(), kCardCapacity, false), ErrorCode::Ok);
+    ASSERT_EQ(buildCardImage(cardDocument, dithered.data(), kCardCapacity, true), ErrorCode::Ok);
+    ASSERT_NE(plain, dithered);
     click(Control::SendButton);
     EXPECT_TRUE(transferEnds());
     EXPECT_EQ(textOf(control(Control::StatusText)).rfind(u"Transfer Successful (Time: ", 0), 0u);
-    EXPECT_EQ(simulatedUsb.device(writer).banks.count(1), 1u);  // the bank field's first
+    EXPECT_EQ(simulatedUsb.device(writer).banks[1], plain);  // the bank field's first
+
+    menuCommand(kCommandDitherCard);
+    EXPECT_TRUE(readOption(kDitherCardValue));
+    click(Control::SendButton);
+    EXPECT_TRUE(transferEnds());
+    EXPECT_EQ(simulatedUsb.device(writer).banks[1], dithered);
+    EXPECT_EQ(textOf(control(Control::StatusText)).rfind(u"Transfer Successful", 0), 0u);
+    // The transfer's result stays in the status line while the card is edited.
+    std::u16string result = textOf(control(Control::StatusText));
+    turnKnob(Control::BoostKnob, 3);
+    EXPECT_EQ(textOf(control(Control::StatusText)), result);
+    menuCommand(kCommandDitherCard);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kDitherCardValue);
 
     simulatedUsb.device(writer).plugged = false;
     rescanWriters();
     EXPECT_FALSE(IsWindowEnabled(control(Control::SendButton)));
     EXPECT_EQ(writerList(), none);
-}
-
-// A minimized window has no client area to measure its frame by: a DPI change
-// meanwhile sizes it when it is restored, the status line whole.
-TEST_F(MainWindowTest, ADpiChangeWhileMinimizedSizesTheRestoredWindow) {
-    auto clientSize = [] {
-        RECT client;
-        GetClientRect(mainWindow.window, &client);
-        return std::make_pair(client.right, client.bottom);
-    };
-    auto changeWhileMinimized = [](WORD dpi, const RECT& suggested) {
-        ShowWindow(mainWindow.window, SW_MINIMIZE);
-        pumpMessages();
-        ASSERT_TRUE(IsIconic(mainWindow.window));
-        SendMessageW(mainWindow.window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-        ShowWindow(mainWindow.window, SW_RESTORE);
-        pumpMessages();
-    };
-    RECT window;
-    GetWindowRect(mainWindow.window, &window);
-    changeWhileMinimized(144, {window.left, window.top, window.left + 1200, window.top + 600});
-    EXPECT_EQ(clientSize(), std::make_pair(1155L, 532L));
-    EXPECT_LE(placeOf(Control::StatusText).bottom, clientSize().second);
-    changeWhileMinimized(96, window);
-    EXPECT_EQ(clientSize(), std::make_pair(770L, 355L));
 }
 
 // Every kind of edit undone gives back the card saved before it, byte for
@@ -939,9 +994,6 @@ TEST_F(MainWindowTest, EveryEditIsUndoneAndRedoneByteForByte) {
         GetMenuStringW(GetMenu(mainWindow.window), command, text, 64, MF_BYCOMMAND);
         return std::u16string(reinterpret_cast<const char16_t*>(text));
     };
-    auto enabled = [](UINT command) {
-        return !(GetMenuState(GetMenu(mainWindow.window), command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
-    };
     const std::string other = folder.file("other.wav");
     writeToneFile(other, 5000);
     const std::function<void()> edits[] = {
@@ -949,14 +1001,8 @@ TEST_F(MainWindowTest, EveryEditIsUndoneAndRedoneByteForByte) {
         [] { drag(DL_BEGINDRAG, 0); drag(DL_DRAGGING, 2); drag(DL_DROPPED, 2); },
         [&] { selectEntry(0); scripted.files = {other}; click(Control::LoadSampleButton); },
         [] {
-            for (double value : {40.0, 60.0, 90.0}) {
-                KnobNotification step = {value, 1};
-                SendMessageW(mainWindow.window, KN_VALUECHANGED, reinterpret_cast<WPARAM>(&step),
-                             reinterpret_cast<LPARAM>(control(Control::DecayKnob)));
-            }
-            KnobNotification end = {90.0, 0};
-            SendMessageW(mainWindow.window, KN_VALUECHANGED, reinterpret_cast<WPARAM>(&end),
-                         reinterpret_cast<LPARAM>(control(Control::DecayKnob)));
+            for (double value : {40.0, 60.0, 90.0}) turnKnob(Control::DecayKnob, value, true);
+            turnKnob(Control::DecayKnob, 90.0);
         },
         [] { releaseMarker(1, 2000, true); releaseMarker(1, 1500, false); },
         [] { enterInto(Control::StartEdit, L"321"); },
@@ -975,7 +1021,7 @@ TEST_F(MainWindowTest, EveryEditIsUndoneAndRedoneByteForByte) {
         EXPECT_EQ(menuText(kCommandRedo), u"&Redo " + std::u16string(names[i]) + u"\tCtrl+Y");
         menuCommand(kCommandRedo);
         EXPECT_EQ(card(), after);
-        EXPECT_FALSE(enabled(kCommandRedo));
+        EXPECT_FALSE(menuEnabled(kCommandRedo));
     }
 
     // Back at the saved card the title loses its "*"; New starts a new history.
@@ -990,7 +1036,7 @@ TEST_F(MainWindowTest, EveryEditIsUndoneAndRedoneByteForByte) {
     EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - saved*");
     scripted.saveAnswers = {SaveAnswer::No};
     menuCommand(kCommandNew);
-    EXPECT_FALSE(enabled(kCommandUndo));
+    EXPECT_FALSE(menuEnabled(kCommandUndo));
     EXPECT_EQ(menuText(kCommandUndo), u"&Undo\tCtrl+Z");
 }
 
@@ -1000,15 +1046,7 @@ TEST_F(MainWindowTest, CtrlZUndoesTheFieldsTypingInAFieldAndTheCardElsewhere) {
     ASSERT_NE(accelerators, nullptr);
     auto pressCtrlZ = [&](Control focus) {
         SetFocus(control(focus));
-        BYTE keys[256] = {};
-        GetKeyboardState(keys);
-        keys[VK_CONTROL] = 0x80;
-        SetKeyboardState(keys);
-        PostMessageW(control(focus), WM_KEYDOWN, 'Z', 1);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) handleLoopMessage(message, accelerators);
-        keys[VK_CONTROL] = 0;
-        SetKeyboardState(keys);
+        pressKeyOnFocus('Z', kCtrl, 1, accelerators);
     };
     dropTone(2000);
     typeKeys(Control::InstNameEdit, L"Kick");
@@ -1017,7 +1055,7 @@ TEST_F(MainWindowTest, CtrlZUndoesTheFieldsTypingInAFieldAndTheCardElsewhere) {
     EXPECT_EQ(textOf(control(Control::InstNameEdit)), u"tone");
     EXPECT_EQ(listEntries(), Entries{u"tone"});
     // The card's history saw nothing of it: no rename to redo.
-    EXPECT_TRUE(GetMenuState(GetMenu(mainWindow.window), kCommandRedo, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(menuEnabled(kCommandRedo));
     // Nothing of the menu in the middle of a drag (here a knob's).
     SetCapture(control(Control::DecayKnob));
     pressCtrlZ(Control::InstrumentList);
@@ -1049,44 +1087,29 @@ TEST_F(MainWindowTest, KeysOnTheWaveformMoveItsMarkersOneStepARunAndZoom) {
     dropTone(5000);
     const Instrument& tone = cardDocument.instruments.items[0];
     HWND view = control(Control::WaveformView);
-    // Through the program's loop, as the keyboard's messages come.
-    auto post = [&](UINT message, WPARAM key, LPARAM flags) {
-        PostMessageW(view, message, key, flags);
-        pumpMessages();
-    };
-    auto down = [&](WPARAM key, int repeats = 1) { post(WM_KEYDOWN, key, repeats); };
-    auto up = [&](WPARAM key) { post(WM_KEYUP, key, LPARAM(1) | LPARAM(3) << 30); };
-    HWND before = GetNextDlgTabItem(mainWindow.window, view, TRUE);
-    ASSERT_NE(before, view);
-    SetFocus(before);
-    PostMessageW(before, WM_KEYDOWN, VK_TAB, 1);
-    pumpMessages();
+    SetFocus(GetNextDlgTabItem(mainWindow.window, view, TRUE));
+    ASSERT_NE(GetFocus(), view);
+    pressKeyOnFocus(VK_TAB);
     ASSERT_EQ(GetFocus(), view);
 
-    post(WM_CHAR, 's', 1);
-    down(VK_RIGHT);
-    down(VK_RIGHT, 3);  // held
+    typeOnFocus('s');
+    pressKeyOnFocus(VK_RIGHT);
+    pressKeyOnFocus(VK_RIGHT, kNoKey, 3);  // held
     EXPECT_EQ(tone.start, 0u);  // nothing counts before the key is let go
     EXPECT_EQ(textOf(control(Control::StatusText)), u"Start: 4 samples, 0.1 ms");
-    up(VK_RIGHT);
+    releaseKeyOnFocus(VK_RIGHT);
     EXPECT_EQ(tone.start, 4u);
     EXPECT_EQ(textOf(control(Control::StartEdit)), u"4");
     EXPECT_EQ(GetFocus(), view);  // the arrows stayed with the view
 
-    post(WM_CHAR, 'e', 1);
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] = 0x80;
-    SetKeyboardState(keys);
-    down(VK_LEFT, 2);  // ten milliseconds each: 379 samples
-    keys[VK_SHIFT] = 0;
-    SetKeyboardState(keys);
-    down(VK_LEFT);
-    up(VK_LEFT);
+    typeOnFocus('e');
+    pressKeyOnFocus(VK_LEFT, kShift, 2);  // ten milliseconds each: 379 samples
+    pressKeyOnFocus(VK_LEFT);
+    releaseKeyOnFocus(VK_LEFT);
     EXPECT_EQ(tone.end, 5000u - 759);
     EXPECT_EQ(textOf(control(Control::EndEdit)), u"4241");
-    down(VK_HOME);  // as far as the start
-    up(VK_HOME);
+    pressKeyOnFocus(VK_HOME);  // as far as the start
+    releaseKeyOnFocus(VK_HOME);
     EXPECT_EQ(tone.end, 4u);
 
     menuCommand(kCommandUndo);  // each run in one step
@@ -1100,19 +1123,14 @@ TEST_F(MainWindowTest, KeysOnTheWaveformMoveItsMarkersOneStepARunAndZoom) {
     EXPECT_EQ(markerPosition(0), 0u);
 
     // + and - (and the keypad's) zoom in and out around the chosen marker, here E at the end.
-    auto visible = [&] {
-        VisibleSamples shown = {};
-        SendMessageW(view, WV_GETVISIBLE, WPARAM(&shown), 0);
-        return std::make_pair(shown.first, shown.count);
-    };
     SetFocus(view);
-    down(VK_OEM_PLUS);
-    EXPECT_EQ(visible(), std::make_pair(2500u, 2500u));
-    down(VK_ADD);
-    EXPECT_EQ(visible(), std::make_pair(3750u, 1250u));
-    down(VK_SUBTRACT);
-    down(VK_OEM_MINUS);
-    EXPECT_EQ(visible(), std::make_pair(0u, 5000u));
+    pressKeyOnFocus(VK_OEM_PLUS);
+    EXPECT_EQ(visibleSamples(), std::make_pair(2500u, 2500u));
+    pressKeyOnFocus(VK_ADD);
+    EXPECT_EQ(visibleSamples(), std::make_pair(3750u, 1250u));
+    pressKeyOnFocus(VK_SUBTRACT);
+    pressKeyOnFocus(VK_OEM_MINUS);
+    EXPECT_EQ(visibleSamples(), std::make_pair(0u, 5000u));
 }
 
 // A command that comes while a marker's key is still held (chosen with the
@@ -1122,18 +1140,16 @@ TEST_F(MainWindowTest, ACommandDuringAMarkerKeyRunCountsTheRunFirst) {
     dropTone(5000);
     scripted.files = {folder.file("Tone.vxcor")};
     menuCommand(kCommandSaveAs);
-    HWND view = control(Control::WaveformView);
-    SetFocus(view);
-    PostMessageW(view, WM_CHAR, 'e', 1);
-    PostMessageW(view, WM_KEYDOWN, VK_LEFT, 3);  // not let go
-    pumpMessages();
+    SetFocus(control(Control::WaveformView));
+    typeOnFocus('e');
+    pressKeyOnFocus(VK_LEFT, kNoKey, 3);  // not let go
     scripted.saveAnswers = {SaveAnswer::Cancel};
     menuCommand(kCommandNew);
     EXPECT_EQ(cardDocument.instruments.items[0].end, 4997u);
     EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - Tone*");
     menuCommand(kCommandUndo);
     EXPECT_EQ(cardDocument.instruments.items[0].end, 5000u);
-    PostMessageW(view, WM_KEYUP, VK_LEFT, LPARAM(1) | LPARAM(3) << 30);  // let go later: nothing more
+    PostMessageW(control(Control::WaveformView), WM_KEYUP, VK_LEFT, LPARAM(1) | LPARAM(3) << 30);  // let go later
     pumpMessages();
     EXPECT_EQ(cardDocument.instruments.items[0].end, 5000u);
     EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - Tone");
@@ -1157,18 +1173,12 @@ TEST_F(MainWindowTest, TheShownInstrumentsCostFollowsItsMarkers) {
 TEST_F(MainWindowTest, AnotherInstrumentIsShownWhole) {
     dropTone(3000);
     dropTone(3000);
-    HWND view = control(Control::WaveformView);
-    SendMessageW(view, WV_ZOOM, 3 * WHEEL_DELTA, 1500);
-    auto visible = [&] {
-        VisibleSamples shown = {};
-        SendMessageW(view, WV_GETVISIBLE, reinterpret_cast<WPARAM>(&shown), 0);
-        return shown.count;
-    };
-    EXPECT_LT(visible(), 3000u);
+    SendMessageW(control(Control::WaveformView), WV_ZOOM, 3 * WHEEL_DELTA, 1500);
+    EXPECT_LT(visibleSamples().second, 3000u);
     turnKnob(Control::BoostKnob, 5);  // the same instrument rebuilt: the zoom stays
-    EXPECT_LT(visible(), 3000u);
+    EXPECT_LT(visibleSamples().second, 3000u);
     selectEntry(0);
-    EXPECT_EQ(visible(), 3000u);
+    EXPECT_EQ(visibleSamples().second, 3000u);
 }
 
 // A sound between silences: 1000 zeros, a tone of 2000 samples, 1000 zeros.
@@ -1214,10 +1224,9 @@ TEST_F(MainWindowTest, SnappedMarkersLandOnZeroCrossings) {
             }
         return position;
     };
-    auto checked = [] { return GetMenuState(GetMenu(mainWindow.window), kCommandSnapMarkers, MF_BYCOMMAND) & MF_CHECKED; };
-    EXPECT_FALSE(checked());
+    EXPECT_FALSE(menuChecked(kCommandSnapMarkers));
     menuCommand(kCommandSnapMarkers);
-    EXPECT_TRUE(checked());
+    EXPECT_TRUE(menuChecked(kCommandSnapMarkers));
     EXPECT_TRUE(readOption(kSnapMarkersValue));
     uint32_t crossing = nearestCrossing(1510);
     ASSERT_NE(crossing, 1510u);
@@ -1230,10 +1239,9 @@ TEST_F(MainWindowTest, SnappedMarkersLandOnZeroCrossings) {
     pressKey(Control::EndEdit, VK_DOWN);  // a step of the spin
     EXPECT_EQ(tone.end, end - 1);
     SetFocus(control(Control::WaveformView));  // and a step of a marker by key
-    PostMessageW(control(Control::WaveformView), WM_CHAR, 's', 1);
-    pressKey(Control::WaveformView, VK_RIGHT);
-    PostMessageW(control(Control::WaveformView), WM_KEYUP, VK_RIGHT, 1);
-    pumpMessages();
+    typeOnFocus('s');
+    pressKeyOnFocus(VK_RIGHT);
+    releaseKeyOnFocus(VK_RIGHT);
     EXPECT_EQ(tone.start, crossing + 1);
     // A start let go right before the end keeps a sample to play, even when
     // the end is the nearest crossing.
@@ -1246,33 +1254,6 @@ TEST_F(MainWindowTest, SnappedMarkersLandOnZeroCrossings) {
     EXPECT_EQ(tone.start, 1510u);
 }
 
-// With the option on, Send to Card writes the dithered image.
-TEST_F(MainWindowTest, TheDitheredCardGoesToTheWriter) {
-    dropTone(5000);
-    turnKnob(Control::BoostKnob, 0);
-    menuCommand(kCommandDitherCard);
-    EXPECT_TRUE(readOption(kDitherCardValue));
-    uint32_t writer = simulatedUsb.plugWriter({}, u"W3");
-    rescanWriters();
-    click(Control::SendButton);
-    EXPECT_TRUE(transferEnds());
-    std::vector<uint8_t> plain(kCardCapacity), dithered(kCardCapacity);
-    ASSERT_EQ(buildCardImage(cardDocument, plain.data(), kCardCapacity, false), ErrorCode::Ok);
-    ASSERT_EQ(buildCardImage(cardDocument, dithered.data(), kCardCapacity, true), ErrorCode::Ok);
-    ASSERT_NE(plain, dithered);
-    ASSERT_EQ(simulatedUsb.device(writer).banks.count(1), 1u);
-    EXPECT_EQ(simulatedUsb.device(writer).banks[1], dithered);
-    // The transfer's result stays in the status line while the card is edited.
-    std::u16string result = textOf(control(Control::StatusText));
-    EXPECT_EQ(result.rfind(u"Transfer Successful", 0), 0u);
-    turnKnob(Control::BoostKnob, 3);
-    EXPECT_EQ(textOf(control(Control::StatusText)), result);
-    menuCommand(kCommandDitherCard);
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kDitherCardValue);
-    simulatedUsb.device(writer).plugged = false;
-    rescanWriters();
-}
-
 // The oldest steps go beyond 200.
 TEST_F(MainWindowTest, TheHistoryKeepsTwoHundredSteps) {
     dropTone(2000);
@@ -1281,7 +1262,7 @@ TEST_F(MainWindowTest, TheHistoryKeepsTwoHundredSteps) {
         pumpMessages();
     }
     int undone = 0;
-    while (GetMenuState(GetMenu(mainWindow.window), kCommandUndo, MF_BYCOMMAND) == MF_ENABLED && undone < 300) {
+    while (menuEnabled(kCommandUndo) && undone < 300) {
         menuCommand(kCommandUndo);
         ++undone;
     }
@@ -1431,46 +1412,6 @@ TEST_F(MainWindowTest, EveryMenuItemHasAnAccessKeyOfItsOwn) {
     click(Control::AddButton);
     menuCommand(kCommandUndo);  // both named: "Undo Add Instrument", "Redo Add Instrument"
     expectAccessKeys(GetMenu(mainWindow.window), u"the window");
-}
-
-// The overfull free memory stands out in a high-contrast theme's own
-// highlight colours rather than in red; a change of theme or colours repaints
-// what the window draws, and its own controls are told.
-TEST_F(MainWindowTest, HighContrastDrawsTheOverfullMemoryInTheThemesColours) {
-    dropTone(65536);
-    pressOnKnob(Control::DecayKnob, VK_DOWN, 300);
-    ASSERT_EQ(textOf(control(Control::FreeMemoryValue)), u"-1024 Byte");
-    ASSERT_GT(redPixels(Control::FreeMemoryValue), 20);
-    auto ofColour = [](int index) {
-        COLORREF wanted = GetSysColor(index);
-        return [wanted](int r, int g, int b) { return RGB(r, g, b) == wanted; };
-    };
-    RECT value;
-    GetClientRect(control(Control::FreeMemoryValue), &value);
-    int area = value.right * value.bottom;
-    int told = 0;  // the colour changes the waveform view hears of
-    auto counter = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR count) {
-        if (message == WM_SYSCOLORCHANGE || message == WM_SETTINGCHANGE) ++*reinterpret_cast<int*>(count);
-        return DefSubclassProc(window, message, wParam, lParam);
-    };
-    HWND view = control(Control::WaveformView);
-    SetWindowSubclass(view, counter, 1, reinterpret_cast<DWORD_PTR>(&told));
-
-    setHighContrastSource(HighContrastSource::ForcedOn);
-    SendMessageW(mainWindow.window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);  // the system tells the top window
-    pumpMessages();
-    EXPECT_GT(pixelsShownWhere(Control::FreeMemoryValue, ofColour(COLOR_HIGHLIGHT)), area / 2);
-    EXPECT_GT(pixelsShownWhere(Control::FreeMemoryValue, ofColour(COLOR_HIGHLIGHTTEXT)), 20);  // the text
-    EXPECT_EQ(redPixels(Control::FreeMemoryValue), 0);
-    EXPECT_EQ(told, 1);
-
-    setHighContrastSource(HighContrastSource::System);
-    SendMessageW(mainWindow.window, WM_SYSCOLORCHANGE, 0, 0);
-    pumpMessages();
-    auto red = [](int r, int g, int b) { return r > 150 && g < 90 && b < 90; };
-    EXPECT_GT(pixelsShownWhere(Control::FreeMemoryValue, red), 20);
-    EXPECT_EQ(told, 2);
-    RemoveWindowSubclass(view, counter, 1);
 }
 
 // Last: it closes the window.
