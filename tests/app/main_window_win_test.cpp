@@ -159,10 +159,35 @@ void typeInto(Control field, const wchar_t* text) {
     pumpMessages();
 }
 
-// A key pressed in a field that has the focus, through the program's loop.
-void pressKey(Control field, WPARAM key) {
-    PostMessageW(control(field), WM_KEYDOWN, key, 1);
+// A key pressed where the focus is, with Shift, Alt or Ctrl held, posted as Windows
+// delivers it (Alt makes it a system key) and run through the program's loop.
+enum Held : unsigned { kNoKey = 0, kShift = 1, kAlt = 2, kCtrl = 4 };
+void pressKeyOnFocus(WPARAM key, unsigned held = kNoKey, LPARAM repeat = 1, HACCEL accelerators = nullptr) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = held & kShift ? 0x80 : 0;
+    keys[VK_MENU] = held & kAlt ? 0x80 : 0;
+    keys[VK_CONTROL] = held & kCtrl ? 0x80 : 0;
+    SetKeyboardState(keys);
+    if (held & kAlt)
+        PostMessageW(GetFocus(), WM_SYSKEYDOWN, key, repeat | 1 << 29);
+    else
+        PostMessageW(GetFocus(), WM_KEYDOWN, key, repeat);
+    pumpMessages(accelerators);
+    keys[VK_SHIFT] = keys[VK_MENU] = keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+}
+void releaseKeyOnFocus(WPARAM key) {
+    PostMessageW(GetFocus(), WM_KEYUP, key, LPARAM(1) | LPARAM(3) << 30);
     pumpMessages();
+}
+void typeOnFocus(wchar_t character) {
+    PostMessageW(GetFocus(), WM_CHAR, character, 1);
+    pumpMessages();
+}
+void pressKey(Control focus, WPARAM key) {
+    SetFocus(control(focus));
+    pressKeyOnFocus(key);
 }
 
 // Keys typed one by one into a field, its text selected first.
@@ -294,38 +319,6 @@ LRESULT drag(UINT notification, int32_t entry) {
 }
 
 bool playing() { return textOf(control(Control::PlayButton)) == u"Stop"; }
-
-// A key pressed where the focus is, with Shift, Alt or Ctrl held, posted as Windows
-// delivers it (Alt makes it a system key) and run through the program's loop.
-enum Held : unsigned { kNoKey = 0, kShift = 1, kAlt = 2, kCtrl = 4 };
-void pressKeyOnFocus(WPARAM key, unsigned held = kNoKey, LPARAM repeat = 1, HACCEL accelerators = nullptr) {
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] = held & kShift ? 0x80 : 0;
-    keys[VK_MENU] = held & kAlt ? 0x80 : 0;
-    keys[VK_CONTROL] = held & kCtrl ? 0x80 : 0;
-    SetKeyboardState(keys);
-    if (held & kAlt)
-        PostMessageW(GetFocus(), WM_SYSKEYDOWN, key, repeat | 1 << 29);
-    else
-        PostMessageW(GetFocus(), WM_KEYDOWN, key, repeat);
-    pumpMessages(accelerators);
-    keys[VK_SHIFT] = keys[VK_MENU] = keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-}
-void releaseKeyOnFocus(WPARAM key) {
-    PostMessageW(GetFocus(), WM_KEYUP, key, LPARAM(1) | LPARAM(3) << 30);
-    pumpMessages();
-}
-void typeOnFocus(wchar_t character) {
-    PostMessageW(GetFocus(), WM_CHAR, character, 1);
-    pumpMessages();
-}
-
-void pressSpace(Control focus) {
-    SetFocus(control(focus));
-    pressKeyOnFocus(VK_SPACE);
-}
 
 // The card writers plugged in or out: the window lists them again.
 void rescanWriters() { SendMessageW(mainWindow.window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0); }
@@ -815,27 +808,26 @@ TEST_F(MainWindowTest, LaysOutAt96AndAfterAMoveTo144DpiMinimizedOrNot) {
 }
 
 TEST_F(MainWindowTest, SpaceIsPlayAndStopExceptOnButtonsAndInFields) {
-    pressSpace(Control::InstrumentList);  // nothing selected: nothing to play
+    pressKey(Control::InstrumentList, VK_SPACE);  // nothing selected: nothing to play
     EXPECT_FALSE(playing());
     dropTone(5000);
-    pressSpace(Control::InstrumentList);
+    pressKey(Control::InstrumentList, VK_SPACE);
     EXPECT_TRUE(playing());
     // Space held down repeats its key-down, which toggles nothing.
-    PostMessageW(control(Control::InstrumentList), WM_KEYDOWN, VK_SPACE, 1 | 1 << 30);
-    pumpMessages();
+    pressKeyOnFocus(VK_SPACE, kNoKey, 1 | 1 << 30);
     EXPECT_TRUE(playing());
-    pressSpace(Control::InstrumentList);
+    pressKey(Control::InstrumentList, VK_SPACE);
     EXPECT_FALSE(playing());
-    pressSpace(Control::PlayButton);
+    pressKey(Control::PlayButton, VK_SPACE);
     EXPECT_FALSE(playing());
-    pressSpace(Control::StartEdit);
+    pressKey(Control::StartEdit, VK_SPACE);
     EXPECT_FALSE(playing());
-    pressSpace(Control::DecayKnob);
+    pressKey(Control::DecayKnob, VK_SPACE);
     EXPECT_TRUE(playing());
     for (Control elsewhere : {Control::WaveformView, Control::WriterCombo}) {
-        pressSpace(elsewhere);
+        pressKey(elsewhere, VK_SPACE);
         EXPECT_FALSE(playing());
-        pressSpace(elsewhere);
+        pressKey(elsewhere, VK_SPACE);
         EXPECT_TRUE(playing());
     }
     selectEntry(0);  // showing an instrument stops its preview
@@ -856,7 +848,7 @@ TEST_F(MainWindowTest, SpaceIsPlayAndStopExceptOnButtonsAndInFields) {
     EXPECT_TRUE(playing());
     pressKeyOnFocus(VK_F5);
     EXPECT_FALSE(playing());
-    pressSpace(Control::InstrumentList);
+    pressKey(Control::InstrumentList, VK_SPACE);
     pressKeyOnFocus(VK_F5);
     EXPECT_FALSE(playing());
 }
@@ -1081,17 +1073,13 @@ TEST_F(MainWindowTest, WhileAMarkerIsHeldTheStatusLineSaysWhereItIs) {
     EXPECT_EQ(textOf(status), u"Downsample would save nothing");
 }
 
-// The waveform view is a Tab stop whose keys move the markers: a run of moves
-// while a key is held is one step of the card, taken when the key is let go.
+// The waveform view's keys move the markers: a run of moves while a key is
+// held is one step of the card, taken when the key is let go.
 TEST_F(MainWindowTest, KeysOnTheWaveformMoveItsMarkersOneStepARunAndZoom) {
     dropTone(5000);
     const Instrument& tone = cardDocument.instruments.items[0];
     HWND view = control(Control::WaveformView);
-    SetFocus(GetNextDlgTabItem(mainWindow.window, view, TRUE));
-    ASSERT_NE(GetFocus(), view);
-    pressKeyOnFocus(VK_TAB);
-    ASSERT_EQ(GetFocus(), view);
-
+    SetFocus(view);
     typeOnFocus('s');
     pressKeyOnFocus(VK_RIGHT);
     pressKeyOnFocus(VK_RIGHT, kNoKey, 3);  // held
