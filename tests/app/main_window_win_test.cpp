@@ -240,8 +240,7 @@ void writeToneFile(const std::string& path, uint32_t frames) {
     std::vector<int16_t> values(frames);
     for (uint32_t i = 0; i < frames; ++i)
         values[i] = int16_t(20000.0 * std::exp(-double(i) / frames * 3) * std::sin(i * 0.05));
-    writeFileBytes(path, wav::riff({wav::chunk("fmt ", wav::format(1, 1, kWorkingSampleRate, 16)),
-                                    wav::chunk("data", wav::s16(values))}));
+    writeFileBytes(path, wav::withData(wav::format(1, 1, kWorkingSampleRate, 16), wav::s16(values)));
 }
 
 uint32_t markerPosition(uint16_t marker) {
@@ -1174,8 +1173,7 @@ void writeToneBetweenSilences(const std::string& path) {
     using namespace sample_files;
     std::vector<int16_t> values(4000, 0);
     for (uint32_t i = 0; i < 2000; ++i) values[1000 + i] = int16_t(20000.0 * std::sin(i * 0.05 + 0.3));
-    writeFileBytes(path, wav::riff({wav::chunk("fmt ", wav::format(1, 1, kWorkingSampleRate, 16)),
-                                    wav::chunk("data", wav::s16(values))}));
+    writeFileBytes(path, wav::withData(wav::format(1, 1, kWorkingSampleRate, 16), wav::s16(values)));
 }
 
 // Trim Silence keeps the tone only, as one step, and says what it saved.
