@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "control_test_window.h"
 #include "accessible_reading_win.h"
+#include "control_test_window.h"
 #include "controls/gdiplus_win.h"
 #include "controls/high_contrast_win.h"
 #include "core/text.h"

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -441,33 +440,33 @@ TEST_F(View, ScreenReadersFindAGroupOfSlidersThatFollowTheKeysAndTheFocus) {
 TEST_F(View, ReadersHearTheFocusOnceAndMayGiveItToAMarker) {
     AccessibleReader reader(view);
     ASSERT_NE(reader.object, nullptr);
-    auto raised = std::make_unique<RaisedEvents>(view, EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS);
+    RaisedEvents raised(view, EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS);
     SetFocus(view);  // no series, no marker to announce
     window.pumpMessages();
-    EXPECT_EQ(raised->list, (RaisedEvents::List{{EVENT_OBJECT_FOCUS, CHILDID_SELF}}));
+    EXPECT_EQ(raised.list, (RaisedEvents::List{{EVENT_OBJECT_FOCUS, CHILDID_SELF}}));
 
     showSeries(0.0f);
     SendMessageW(view, WV_SETMARKERPOS, 0, 100);
     SendMessageW(view, WV_SETMARKERPOS, 1, 300);
     SetFocus(GetParent(view));
     window.pumpMessages();
-    raised->list.clear();
+    raised.list.clear();
     EXPECT_EQ(reader.object->accSelect(SELFLAG_TAKEFOCUS, AccessibleReader::child(2)), S_OK);
     window.pumpMessages();
     EXPECT_EQ(GetFocus(), view);
     EXPECT_EQ(reader.focus(), 2);
-    EXPECT_EQ(raised->list, (RaisedEvents::List{{EVENT_OBJECT_FOCUS, CHILDID_SELF}, {EVENT_OBJECT_FOCUS, 2}}));
+    EXPECT_EQ(raised.list, (RaisedEvents::List{{EVENT_OBJECT_FOCUS, CHILDID_SELF}, {EVENT_OBJECT_FOCUS, 2}}));
     keyDown(view, VK_LEFT);
     keyUp(view, VK_LEFT);
     EXPECT_EQ(position(1), 299);
     EXPECT_EQ(position(0), 100);
     EXPECT_EQ(reader.object->accSelect(SELFLAG_TAKESELECTION, AccessibleReader::child(1)), S_OK);
     EXPECT_EQ(reader.focus(), 1);
-    raised.reset();
 
     HWND top = GetAncestor(view, GA_ROOT);
     EnableWindow(top, FALSE);
-    EXPECT_EQ(reader.object->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, AccessibleReader::child(2)), E_ACCESSDENIED);
+    EXPECT_EQ(reader.object->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, AccessibleReader::child(2)),
+              E_ACCESSDENIED);
     EnableWindow(top, TRUE);
     SetFocus(view);
     EXPECT_EQ(reader.focus(), 1);
