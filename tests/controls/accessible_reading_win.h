@@ -14,14 +14,14 @@
 struct AccessibleReader {
     IAccessible* object = nullptr;  // null when the control gives none
 
-    explicit AccessibleReader(HWND control) {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    explicit AccessibleReader(HWND control)
+        : comStarted_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
         AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), kAccessibleInterfaceId,
                                    reinterpret_cast<void**>(&object));
     }
     ~AccessibleReader() {
         if (object) object->Release();
-        CoUninitialize();
+        if (comStarted_) CoUninitialize();
     }
     AccessibleReader(const AccessibleReader&) = delete;
     AccessibleReader& operator=(const AccessibleReader&) = delete;
@@ -85,6 +85,7 @@ private:
         if ((object->*property)(child(id), &v) != S_OK || v.vt != VT_I4) return -1;
         return v.lVal;
     }
+    bool comStarted_;
 };
 
 // The events raised for one control's client object while this lives, as
