@@ -225,6 +225,10 @@ static LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wP
     case WM_QUERYENDSESSION: return onQueryEndSession(window);
     case WM_SETTINGCHANGE: onSettingChange(window, wParam, lParam); return 0;
     case WM_SYSCOLORCHANGE: onColoursChanged(window, message, wParam, lParam); return 0;
+    // A menu's loop takes the release of a key held on the waveform: the run ends as the menu opens.
+    case WM_ENTERMENULOOP:
+        SendMessageW(controlWindow(Control::WaveformView), WV_ENDKEYRUN, 0, 0);
+        return 0;
     case WM_GETMINMAXINFO:
         // Also sent before WM_CREATE, when nothing is sized yet.
         if (window != mainWindow.window) return DefWindowProcW(window, message, wParam, lParam);

@@ -1123,7 +1123,7 @@ TEST_F(MainWindowTest, KeysOnTheWaveformMoveItsMarkersOneStepARunAndZoom) {
 // A command that comes while a marker's key is still held (chosen with the
 // mouse or by its keys; a menu's own loop takes the key's release) counts
 // the run first: the save question knows of it, and Undo takes it back.
-TEST_F(MainWindowTest, ACommandDuringAMarkerKeyRunCountsTheRunFirst) {
+TEST_F(MainWindowTest, ACommandOrAMenuDuringAMarkerKeyRunCountsTheRunFirst) {
     dropTone(5000);
     scripted.files = {folder.file("Tone.vxcor")};
     menuCommand(kCommandSaveAs);
@@ -1140,6 +1140,16 @@ TEST_F(MainWindowTest, ACommandDuringAMarkerKeyRunCountsTheRunFirst) {
     pumpMessages();
     EXPECT_EQ(cardDocument.instruments.items[0].end, 5000u);
     EXPECT_EQ(caption(), u"Corvane v" CORVANE_VERSION u" - Tone");
+    // A menu opened and closed with Escape takes the release: the run ends as it opens, and the keys go on.
+    pressKeyOnFocus(VK_LEFT, kNoKey, 2);
+    SendMessageW(mainWindow.window, WM_ENTERMENULOOP, FALSE, 0);
+    EXPECT_EQ(cardDocument.instruments.items[0].end, 4998u);
+    SendMessageW(mainWindow.window, WM_EXITMENULOOP, FALSE, 0);
+    typeOnFocus('s');
+    pressKeyOnFocus(VK_RIGHT);
+    PostMessageW(control(Control::WaveformView), WM_KEYUP, VK_RIGHT, LPARAM(1) | LPARAM(3) << 30);
+    pumpMessages();
+    EXPECT_EQ(cardDocument.instruments.items[0].start, 1u);
 }
 
 // The shown instrument's bytes on the card, worked out by hand from the
