@@ -21,7 +21,8 @@ bool focusIsA(const wchar_t* className) {
     return lstrcmpW(name, className) == 0;
 }
 
-// F5 plays what is on the screen: a number still in Start or End counts first.
+// F5 and Space play what is on the screen: a number still in Start or End,
+// or a marker still moving by key, counts first.
 static void playFromKeyboard() {
     commitTypedPositions();
     recordTypedName();
@@ -55,7 +56,7 @@ bool handleWindowKey(const MSG& message) {
     // Space plays except where it presses a button or types; the key goes on
     // all the same (a list box, say, may look for an entry by it).
     if (message.message == WM_KEYDOWN && message.wParam == VK_SPACE) {
-        if (!repeated && !focusIsA(L"Button") && !focusIsA(L"Edit")) togglePreviewOfSelection();
+        if (!repeated && !focusIsA(L"Button") && !focusIsA(L"Edit")) playFromKeyboard();
         return false;
     }
     // The key goes on to the list too: its Alt+key must reach the default

@@ -1150,6 +1150,9 @@ TEST_F(MainWindowTest, ACommandOrAMenuDuringAMarkerKeyRunCountsTheRunFirst) {
     PostMessageW(control(Control::WaveformView), WM_KEYUP, VK_RIGHT, LPARAM(1) | LPARAM(3) << 30);
     pumpMessages();
     EXPECT_EQ(cardDocument.instruments.items[0].start, 1u);
+    pressKeyOnFocus(VK_LEFT);  // held, and Space plays what is shown
+    pressKeyOnFocus(VK_SPACE);
+    EXPECT_EQ(cardDocument.instruments.items[0].start, 0u);
 }
 
 // The shown instrument's bytes on the card, worked out by hand from the
