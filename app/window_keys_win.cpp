@@ -7,6 +7,7 @@
 #include "app/main_window_win.h"
 #include "app/preview_controls_win.h"
 #include "app/program_state.h"
+#include "controls/rotary_knob_win.h"
 
 constexpr int kClassNameCapacity = 128;
 // Bits of a key message's lParam: Alt was held, and the key was down already
@@ -22,8 +23,13 @@ bool focusIsA(const wchar_t* className) {
 }
 
 // F5 and Space play what is on the screen: a number still in Start or End,
-// or a marker still moving by key, counts first.
+// a marker still moving by key, or a value typed into a knob counts first.
 static void playFromKeyboard() {
+    HWND focus = GetFocus();
+    wchar_t owner[kClassNameCapacity] = {};
+    if (focus && focusIsA(L"Edit") && GetClassNameW(GetParent(focus), owner, kClassNameCapacity) &&
+        lstrcmpW(owner, kRotaryKnobClass) == 0)
+        SetFocus(GetParent(focus));  // the knob's entry applies its value as it loses the focus
     commitTypedPositions();
     recordTypedName();
     togglePreviewOfSelection();

@@ -181,6 +181,24 @@ void releaseKeyOnFocus(WPARAM key) {
     PostMessageW(GetFocus(), WM_KEYUP, key, LPARAM(1) | LPARAM(3) << 30);
     pumpMessages();
 }
+// Opens the knob's value entry with a click on its value and types into it,
+// leaving it open; false when no entry opened.
+bool typeIntoKnob(Control which, const wchar_t* digits) {
+    HWND knob = control(which);
+    RECT client;
+    GetClientRect(knob, &client);
+    FloatRect value = layoutKnob(client.right, client.bottom, 96).value;
+    LPARAM onValue = MAKELPARAM(int(value.x + value.width / 2), int(value.y + value.height / 2));
+    PostMessageW(knob, WM_LBUTTONDOWN, MK_LBUTTON, onValue);
+    PostMessageW(knob, WM_LBUTTONUP, 0, onValue);
+    pumpMessages();
+    HWND entry = FindWindowExW(knob, nullptr, L"Edit", nullptr);
+    if (!entry || GetFocus() != entry) return false;
+    SendMessageW(entry, EM_SETSEL, 0, -1);
+    for (const wchar_t* c = digits; *c; ++c) PostMessageW(entry, WM_CHAR, *c, 1);
+    pumpMessages();
+    return true;
+}
 void typeOnFocus(wchar_t character) {
     PostMessageW(GetFocus(), WM_CHAR, character, 1);
     pumpMessages();
@@ -850,6 +868,10 @@ TEST_F(MainWindowTest, SpaceIsPlayAndStopExceptOnButtonsAndInFields) {
     pressKey(Control::InstrumentList, VK_SPACE);
     pressKeyOnFocus(VK_F5);
     EXPECT_FALSE(playing());
+    ASSERT_TRUE(typeIntoKnob(Control::DecayKnob, L"30"));  // a knob's typed value counts first too
+    pressKeyOnFocus(VK_F5);
+    EXPECT_TRUE(playing());
+    EXPECT_EQ(cardDocument.instruments.items[0].decay, 30);
 }
 
 // The View menu's choice: checked, remembered, and what Play then plays.
@@ -1294,19 +1316,7 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInReadingOrderAndShiftTabGoesBack) {
         EXPECT_EQ(focused(), int32_t(everyStop[i])) << "Shift+Tab to stop " << i;
     }
     // A value typed into a knob counts when Tab leaves it.
-    HWND decay = control(Control::DecayKnob);
-    RECT knob;
-    GetClientRect(decay, &knob);
-    FloatRect value = layoutKnob(knob.right, knob.bottom, 96).value;
-    LPARAM onValue = MAKELPARAM(int(value.x + value.width / 2), int(value.y + value.height / 2));
-    PostMessageW(decay, WM_LBUTTONDOWN, MK_LBUTTON, onValue);
-    PostMessageW(decay, WM_LBUTTONUP, 0, onValue);
-    pumpMessages();
-    HWND entry = FindWindowExW(decay, nullptr, L"Edit", nullptr);
-    ASSERT_EQ(GetFocus(), entry) << "no value entry under the knob's value";
-    SendMessageW(entry, EM_SETSEL, 0, -1);
-    for (wchar_t digit : {L'4', L'2'}) PostMessageW(entry, WM_CHAR, digit, 1);
-    pumpMessages();
+    ASSERT_TRUE(typeIntoKnob(Control::DecayKnob, L"42"));
     pressKeyOnFocus(VK_TAB);
     EXPECT_EQ(cardDocument.instruments.items[0].decay, 42);
     EXPECT_EQ(focused(), int32_t(Control::BoostKnob));
