@@ -120,13 +120,14 @@ TEST_F(CardFixture, AnExactlyFullCardFitsAndOneBlockMoreDoesNot) {
 
 namespace {
 
-// Pseudo-random samples in -peak .. +peak, exact in every build (no library maths).
-void fillNoise(Instrument& instrument, uint32_t seed, float peak) {
+// Noise in -peak .. +peak, the same in every build (no library maths): each
+// `sound` number gives its own repeatable series of samples.
+void fillNoise(Instrument& instrument, uint32_t sound, float peak) {
     float* samples = freshSamples(instrument);
-    uint32_t state = seed;
+    uint32_t next = sound;
     for (uint32_t i = 0; i < instrument.samples.count; ++i) {
-        state = state * 1664525u + 1013904223u;
-        samples[i] = peak * (float(state >> 8) / 8388608.0f - 1.0f);
+        next = next * 1664525u + 1013904223u;
+        samples[i] = peak * (float(next >> 8) / 8388608.0f - 1.0f);
     }
 }
 
