@@ -29,11 +29,20 @@ struct AccessibleObject final : IAccessible {
         if (child.lVal < 0 || child.lVal > source->childCount(control)) return -1;
         return child.lVal;
     }
-    HRESULT failure(const VARIANT&) const { return control ? E_INVALIDARG : RPC_E_DISCONNECTED; }
+    HRESULT failure() const { return control ? E_INVALIDARG : RPC_E_DISCONNECTED; }
 
-    bool describe(LONG child, AccessibleDescription& d) const {
+    // The description of the child a VARIANT names: its number, or -1 when there is none.
+    LONG describe(const VARIANT& child, AccessibleDescription& d) const {
         d = {};
-        return source->describe(control, child, d);
+        LONG which = childOf(child);
+        return which >= 0 && source->describe(control, which, d) ? which : -1;
+    }
+    template <uint32_t C>
+    HRESULT describedText(const VARIANT& child, BSTR* out, WideBuffer<C> AccessibleDescription::*field) const {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        AccessibleDescription d;
+        return describe(child, d) < 0 ? failure() : text(d.*field, out);
     }
 
     template <uint32_t C>
@@ -100,19 +109,13 @@ struct AccessibleObject final : IAccessible {
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        return childOf(child) < 0 ? failure(child) : S_FALSE;
+        return childOf(child) < 0 ? failure() : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* out) override {
-        AccessibleDescription d;
-        LONG which = childOf(child);
-        if (which < 0 || !describe(which, d)) return out ? (*out = nullptr, failure(child)) : E_POINTER;
-        return text(d.name, out);
+        return describedText(child, out, &AccessibleDescription::name);
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* out) override {
-        AccessibleDescription d;
-        LONG which = childOf(child);
-        if (which < 0 || !describe(which, d)) return out ? (*out = nullptr, failure(child)) : E_POINTER;
-        return text(d.value, out);
+        return describedText(child, out, &AccessibleDescription::value);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override { return noText(child, out); }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* out) override { return noText(child, out); }
@@ -125,14 +128,13 @@ struct AccessibleObject final : IAccessible {
     HRESULT noText(const VARIANT& child, BSTR* out) const {
         if (!out) return E_POINTER;
         *out = nullptr;
-        return childOf(child) < 0 ? failure(child) : S_FALSE;
+        return childOf(child) < 0 ? failure() : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
         if (!out) return E_POINTER;
         VariantInit(out);
         AccessibleDescription d;
-        LONG which = childOf(child);
-        if (which < 0 || !describe(which, d)) return failure(child);
+        if (describe(child, d) < 0) return failure();
         out->vt = VT_I4;
         out->lVal = d.role;
         return S_OK;
@@ -141,8 +143,8 @@ struct AccessibleObject final : IAccessible {
         if (!out) return E_POINTER;
         VariantInit(out);
         AccessibleDescription d;
-        LONG which = childOf(child);
-        if (which < 0 || !describe(which, d)) return failure(child);
+        LONG which = describe(child, d);
+        if (which < 0) return failure();
         LONG state = d.state;
         if (which == CHILDID_SELF) state |= STATE_SYSTEM_FOCUSABLE;
         if (GetFocus() == control && source->focusedChild(control) == which) state |= STATE_SYSTEM_FOCUSED;
@@ -166,15 +168,12 @@ struct AccessibleObject final : IAccessible {
         return control ? S_FALSE : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* out) override {
-        AccessibleDescription d;
-        LONG which = childOf(child);
-        if (which < 0 || !describe(which, d)) return out ? (*out = nullptr, failure(child)) : E_POINTER;
-        return text(d.defaultAction, out);
+        return describedText(child, out, &AccessibleDescription::defaultAction);
     }
     // A child taking the focus or the selection becomes the one the keys work on.
     HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override {
         LONG which = childOf(child);
-        if (which < 0) return failure(child);
+        if (which < 0) return failure();
         const bool selectsChild = which != CHILDID_SELF && (flags & SELFLAG_TAKESELECTION);
         if (!(flags & SELFLAG_TAKEFOCUS) && !selectsChild) return E_NOTIMPL;
         if (!takesInput(control)) return E_ACCESSDENIED;
@@ -190,8 +189,7 @@ struct AccessibleObject final : IAccessible {
         if (!x || !y || !width || !height) return E_POINTER;
         *x = *y = *width = *height = 0;
         AccessibleDescription d;
-        LONG which = childOf(child);
-        if (which < 0 || !describe(which, d)) return failure(child);
+        if (describe(child, d) < 0) return failure();
         *x = d.bounds.left;
         *y = d.bounds.top;
         *width = d.bounds.right - d.bounds.left;
@@ -202,7 +200,7 @@ struct AccessibleObject final : IAccessible {
         if (!out) return E_POINTER;
         noChild(out);
         LONG from = childOf(start);
-        if (from < 0) return failure(start);
+        if (from < 0) return failure();
         LONG count = source->childCount(control);
         LONG to = 0;
         if (from == CHILDID_SELF) {
@@ -232,14 +230,14 @@ struct AccessibleObject final : IAccessible {
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
         LONG which = childOf(child);
-        if (which < 0) return failure(child);
+        if (which < 0) return failure();
         if (!source->doDefaultAction) return DISP_E_MEMBERNOTFOUND;
         return takesInput(control) ? source->doDefaultAction(control, which) : E_ACCESSDENIED;
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return control ? E_NOTIMPL : RPC_E_DISCONNECTED; }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
         LONG which = childOf(child);
-        if (which < 0) return failure(child);
+        if (which < 0) return failure();
         if (!source->setValue) return E_NOTIMPL;
         if (!takesInput(control)) return E_ACCESSDENIED;
         Utf16View text = {reinterpret_cast<const char16_t*>(value), value ? uint32_t(SysStringLen(value)) : 0};
